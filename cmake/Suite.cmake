@@ -1,0 +1,139 @@
+# Build helpers shared by every folder: warnings, GoogleTest registration (native or under
+# Wine), the Wine test fixture, and the distribution folder that the installer copies from.
+
+include_guard(GLOBAL)
+
+set(SUITE_DIST_DIR "${CMAKE_BINARY_DIR}/dist")
+include("${CMAKE_CURRENT_LIST_DIR}/DistFiles.cmake")
+
+function(suite_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# The Wine fixture: one virtual display, one prefix and one warmed, persistent wineserver
+# for the whole CTest run, so each test pays milliseconds instead of Wine's start-up.
+if(WIN32)
+  set(SUITE_WINE_FIXTURE "${CMAKE_SOURCE_DIR}/cmake/wine-fixture.sh")
+  add_test(NAME win.wine-start COMMAND ${SUITE_WINE_FIXTURE} start "${CMAKE_BINARY_DIR}")
+  add_test(NAME win.wine-stop COMMAND ${SUITE_WINE_FIXTURE} stop "${CMAKE_BINARY_DIR}")
+  set_tests_properties(win.wine-start PROPERTIES FIXTURES_SETUP WINE TIMEOUT 300)
+  set_tests_properties(win.wine-stop PROPERTIES FIXTURES_CLEANUP WINE TIMEOUT 60)
+endif()
+
+# Properties every test that runs a Windows program needs.
+function(suite_wine_test_properties test)
+  cmake_parse_arguments(W "" "TIMEOUT" "LOCKS" ${ARGN})
+  if(NOT W_TIMEOUT)
+    set(W_TIMEOUT 120)
+  endif()
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED WINE TIMEOUT ${W_TIMEOUT} LABELS wine)
+  if(W_LOCKS)
+    set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${W_LOCKS}")
+  endif()
+endfunction()
+
+# suite_add_gtest(<name> SOURCES ... [LIBS ...] [WINE_ONLY] [HOST_ONLY]
+#                 [LOCKS ...] [TIMEOUT s] [ENVIRONMENT ...] [DEPENDS targets...])
+# One GoogleTest executable, registered as one CTest test named <prefix>.<name>:
+# natively in the host presets, under Wine in the win64 preset.
+function(suite_add_gtest name)
+  cmake_parse_arguments(T "WINE_ONLY;HOST_ONLY" "TIMEOUT" "SOURCES;LIBS;LOCKS;ENVIRONMENT;DEPENDS" ${ARGN})
+  if(T_WINE_ONLY AND NOT WIN32)
+    return()
+  endif()
+  if(T_HOST_ONLY AND WIN32)
+    return()
+  endif()
+  set(target test_${name})
+  add_executable(${target} ${T_SOURCES})
+  target_link_libraries(${target} PRIVATE ${T_LIBS} gtest_main)
+  suite_warnings(${target})
+  if(T_DEPENDS)
+    add_dependencies(${target} ${T_DEPENDS})
+  endif()
+  set(test ${SUITE_TEST_PREFIX}.${name})
+  add_test(NAME ${test} COMMAND ${target})
+  if(WIN32)
+    suite_wine_test_properties(${test} TIMEOUT ${T_TIMEOUT} LOCKS ${T_LOCKS})
+  else()
+    if(T_TIMEOUT)
+      set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    endif()
+    set_tests_properties(${test} PROPERTIES LABELS unit)
+  endif()
+  if(T_ENVIRONMENT)
+    set_tests_properties(${test} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# suite_dist_file(<exact name> TARGET <target> [IMPORT_LIBRARY]) or
+# suite_dist_file(<exact name> FILE <path>)
+# Registers one file of the installer's source directory under its exact name.
+function(suite_dist_file name)
+  cmake_parse_arguments(D "IMPORT_LIBRARY" "TARGET;FILE" "" ${ARGN})
+  if(NOT name IN_LIST SUITE_DIST_EXPECTED)
+    message(FATAL_ERROR "suite_dist_file: ${name} is not a file of any installer file group")
+  endif()
+  get_property(registered GLOBAL PROPERTY SUITE_DIST_NAMES)
+  if(name IN_LIST registered)
+    return()
+  endif()
+  if(D_TARGET)
+    if(D_IMPORT_LIBRARY)
+      set(source "$<TARGET_LINKER_FILE:${D_TARGET}>")
+    else()
+      set(source "$<TARGET_FILE:${D_TARGET}>")
+    endif()
+    set(depends ${D_TARGET} "${source}")
+  elseif(D_FILE)
+    get_filename_component(source "${D_FILE}" ABSOLUTE)
+    set(depends "${source}")
+  else()
+    message(FATAL_ERROR "suite_dist_file: ${name} needs TARGET or FILE")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_NAMES "${name}")
+  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_SOURCES "${source}")
+  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_DEPENDS ${depends})
+endfunction()
+
+# Called once at the end of the top-level CMakeLists: lays out the folder and adds its check.
+function(suite_finish_dist)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_property(names GLOBAL PROPERTY SUITE_DIST_NAMES)
+  get_property(sources GLOBAL PROPERTY SUITE_DIST_SOURCES)
+  get_property(depends GLOBAL PROPERTY SUITE_DIST_DEPENDS)
+  set(outputs "")
+  set(commands "")
+  list(LENGTH names count)
+  if(count GREATER 0)
+    math(EXPR last "${count} - 1")
+    foreach(i RANGE ${last})
+      list(GET names ${i} name)
+      list(GET sources ${i} source)
+      list(APPEND outputs "${SUITE_DIST_DIR}/${name}")
+      add_custom_command(OUTPUT "${SUITE_DIST_DIR}/${name}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${SUITE_DIST_DIR}"
+        COMMAND ${CMAKE_COMMAND} -E copy "${source}" "${SUITE_DIST_DIR}/${name}"
+        DEPENDS ${depends}
+        COMMENT "Distribution folder: ${name}"
+        VERBATIM)
+    endforeach()
+  endif()
+  add_custom_target(dist ALL
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${SUITE_DIST_DIR}"
+    DEPENDS ${outputs})
+  # The check as a script of its own, so the demo can run exactly what the test runs.
+  set(check "${CMAKE_BINARY_DIR}/dist-check.cmake")
+  file(GENERATE OUTPUT "${check}" CONTENT
+"# Generated: checks ${SUITE_DIST_DIR} against the installer's file groups.
+set(DIST \"${SUITE_DIST_DIR}\")
+set(EXPECTED \"${SUITE_DIST_EXPECTED}\")
+set(REGISTERED \"${names}\")
+set(STRICT ${SUITE_DIST_STRICT})
+include(\"${CMAKE_SOURCE_DIR}/cmake/CheckDist.cmake\")
+")
+  add_test(NAME win.dist-folder COMMAND ${CMAKE_COMMAND} -P "${check}")
+  set_tests_properties(win.dist-folder PROPERTIES LABELS dist)
+endfunction()

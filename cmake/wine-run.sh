@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Runs one Windows program of a build tree under Wine: the tree's private prefix, its
+# virtual display (when the test fixture started one) and no Wine debug chatter.
+# Usage: wine-run.sh BUILD_DIR program.exe [args...]
+bindir=$1
+shift
+export WINEPREFIX="$bindir/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -f "$bindir/wine-display" ]; then
+  DISPLAY=$(cat "$bindir/wine-display")
+  export DISPLAY
+fi
+exec /usr/lib/wine/wine64 "$@"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds both presets (native with sanitizers, Windows with MinGW-w64), quietly: the full
+# compiler output goes to build/<preset>.log and is shown only when a build fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mkdir -p build
+for preset in host win64; do
+  log=build/$preset.log
+  if cmake --preset "$preset" >"$log" 2>&1 && cmake --build --preset "$preset" >>"$log" 2>&1; then
+    echo "built $preset ($(grep -c 'warning:' "$log" || true) warnings; log in $log)"
+  else
+    cat "$log"
+    echo "build of $preset failed (log in $log)" >&2
+    exit 1
+  fi
+done

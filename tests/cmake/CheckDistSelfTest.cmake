@@ -1,0 +1,40 @@
+# The distribution folder check must fail on each kind of fault it exists to catch.
+# Usage: cmake -DWORK=<scratch dir> -DCHECK=<CheckDist.cmake> -P CheckDistSelfTest.cmake
+cmake_minimum_required(VERSION 3.25)
+
+function(run_case name expect_ok files registered strict expect_text)
+  set(dir "${WORK}/${name}")
+  file(REMOVE_RECURSE "${dir}")
+  file(MAKE_DIRECTORY "${dir}")
+  foreach(f IN LISTS files)
+    if(f MATCHES "^empty:(.*)")
+      file(WRITE "${dir}/${CMAKE_MATCH_1}" "")
+    else()
+      file(WRITE "${dir}/${f}" "content")
+    endif()
+  endforeach()
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} "-DDIST=${dir}" "-DEXPECTED=A.DLL;B.LIB;C.H"
+            "-DREGISTERED=${registered}" "-DSTRICT=${strict}" -P "${CHECK}"
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(all "${out}${err}")
+  if(expect_ok AND NOT rc EQUAL 0)
+    message(FATAL_ERROR "${name}: expected success, got ${rc}:\n${all}")
+  endif()
+  if(NOT expect_ok AND rc EQUAL 0)
+    message(FATAL_ERROR "${name}: expected a failure:\n${all}")
+  endif()
+  string(FIND "${all}" "${expect_text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${name}: output lacks \"${expect_text}\":\n${all}")
+  endif()
+  message(STATUS "${name}: ok")
+endfunction()
+
+run_case(complete-so-far TRUE "A.DLL;B.LIB" "A.DLL;B.LIB" OFF "not built yet: C.H")
+run_case(built-file-missing FALSE "A.DLL" "A.DLL;B.LIB" OFF "missing built file: B.LIB")
+run_case(stray-file FALSE "A.DLL;a.dll;Z.TXT" "A.DLL" OFF "file of no installer group: Z.TXT")
+run_case(wrong-case FALSE "A.DLL;b.lib" "A.DLL" OFF "file of no installer group: b.lib")
+run_case(empty-file FALSE "empty:A.DLL" "A.DLL" OFF "empty file: A.DLL")
+run_case(strict-unbuilt FALSE "A.DLL;B.LIB" "A.DLL;B.LIB" ON "no builder yet: C.H")
+run_case(strict-complete TRUE "A.DLL;B.LIB;C.H" "A.DLL;B.LIB;C.H" ON "3 of 3 files")
