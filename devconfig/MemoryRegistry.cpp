@@ -1,0 +1,264 @@
+// The in-memory registry. It follows what the Win32 registry does for the calls the suite
+// makes: missing keys and values are ERROR_FILE_NOT_FOUND, a key with subkeys cannot be
+// deleted (ERROR_ACCESS_DENIED), a handle to a deleted key gives ERROR_KEY_DELETED, an
+// unknown handle ERROR_INVALID_HANDLE, and a value larger than the buffer ERROR_MORE_DATA.
+#include "devconfig/MemoryRegistry.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace devconfig {
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+const char* OpName(MemoryRegistry::Op op) {
+  switch (op) {
+    case MemoryRegistry::Op::Open: return "Open";
+    case MemoryRegistry::Op::Create: return "Create";
+    case MemoryRegistry::Op::Query: return "Query";
+    case MemoryRegistry::Op::Set: return "Set";
+    case MemoryRegistry::Op::Delete: return "Delete";
+    case MemoryRegistry::Op::Close: return "Close";
+  }
+  return "?";
+}
+
+std::string RootPath(RegKey key) {
+  if (key == kClassesRoot) return "HKCR";
+  if (key == kCurrentUser) return "HKCU";
+  return {};
+}
+
+// Splits "a\\b\\c" into its parts; empty parts (doubled or trailing backslashes) are dropped.
+std::vector<std::string> Parts(const std::string& subkey) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : subkey) {
+    if (c == '\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+std::string ParentOf(const std::string& path) {
+  auto slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
+MemoryRegistry::MemoryRegistry() {
+  Make("HKCR");
+  Make("HKCU");
+}
+
+void MemoryRegistry::Fail(Op op, const std::string& keyPath, long code, const std::string& value,
+                          int times) {
+  faults_.push_back({op, Lower(keyPath), Lower(value), code, times});
+}
+
+MemoryRegistry::Node* MemoryRegistry::Find(const std::string& path) {
+  auto it = nodes_.find(Lower(path));
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+const MemoryRegistry::Node* MemoryRegistry::Find(const std::string& path) const {
+  auto it = nodes_.find(Lower(path));
+  return it == nodes_.end() ? nullptr : &it->second;
+}
+
+MemoryRegistry::Node& MemoryRegistry::Make(const std::string& path) {
+  std::string parent = ParentOf(path);
+  if (!parent.empty() && !Find(parent)) Make(parent);
+  Node& node = nodes_[Lower(path)];
+  if (node.path.empty()) node.path = path;
+  return node;
+}
+
+void MemoryRegistry::AddKey(const std::string& path) { Make(path); }
+
+void MemoryRegistry::PutValue(const std::string& path, const std::string& name, std::uint32_t type,
+                              std::vector<std::uint8_t> data) {
+  Make(path).values[Lower(name)] = Value{name, type, std::move(data)};
+}
+
+void MemoryRegistry::PutDword(const std::string& path, const std::string& name,
+                              std::uint32_t value) {
+  std::vector<std::uint8_t> data(4);
+  for (int i = 0; i < 4; ++i) data[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  PutValue(path, name, kRegDword, data);
+}
+
+void MemoryRegistry::PutString(const std::string& path, const std::string& name,
+                               const std::string& text, std::uint32_t type) {
+  std::vector<std::uint8_t> data(text.begin(), text.end());
+  data.push_back(0);
+  PutValue(path, name, type, data);
+}
+
+bool MemoryRegistry::KeyExists(const std::string& path) const { return Find(path) != nullptr; }
+
+std::vector<std::string> MemoryRegistry::Subkeys(const std::string& path) const {
+  std::vector<std::string> names;
+  std::string prefix = Lower(path) + "\\";
+  for (const auto& [key, node] : nodes_) {
+    if (key.compare(0, prefix.size(), prefix) == 0 &&
+        key.find('\\', prefix.size()) == std::string::npos) {
+      names.push_back(node.path.substr(prefix.size()));
+    }
+  }
+  return names;
+}
+
+std::vector<std::string> MemoryRegistry::ValueNames(const std::string& path) const {
+  std::vector<std::string> names;
+  if (const Node* node = Find(path)) {
+    for (const auto& [key, value] : node->values) names.push_back(value.name);
+  }
+  return names;
+}
+
+std::optional<std::uint32_t> MemoryRegistry::Dword(const std::string& path,
+                                                   const std::string& name) const {
+  const Node* node = Find(path);
+  if (!node) return std::nullopt;
+  auto it = node->values.find(Lower(name));
+  if (it == node->values.end() || it->second.type != kRegDword || it->second.data.size() != 4) {
+    return std::nullopt;
+  }
+  const auto& d = it->second.data;
+  return static_cast<std::uint32_t>(d[0]) | static_cast<std::uint32_t>(d[1]) << 8 |
+         static_cast<std::uint32_t>(d[2]) << 16 | static_cast<std::uint32_t>(d[3]) << 24;
+}
+
+std::optional<std::string> MemoryRegistry::String(const std::string& path, const std::string& name,
+                                                  std::uint32_t* type) const {
+  const Node* node = Find(path);
+  if (!node) return std::nullopt;
+  auto it = node->values.find(Lower(name));
+  if (it == node->values.end()) return std::nullopt;
+  if (type) *type = it->second.type;
+  const auto& d = it->second.data;
+  return std::string(d.begin(), std::find(d.begin(), d.end(), std::uint8_t{0}));
+}
+
+std::optional<std::string> MemoryRegistry::Resolve(RegKey parent, const std::string& subkey) const {
+  std::string base = RootPath(parent);
+  if (base.empty()) {
+    auto it = handles_.find(parent);
+    if (it == handles_.end()) return std::nullopt;
+    base = it->second;
+  }
+  for (const std::string& part : Parts(subkey)) base += "\\" + part;
+  return base;
+}
+
+long MemoryRegistry::Injected(Op op, const std::string& path, const std::string& value) {
+  std::string lowerPath = Lower(path);
+  std::string lowerValue = Lower(value);
+  for (Fault& fault : faults_) {
+    if (fault.op != op || fault.times == 0) continue;
+    if (!fault.keyPath.empty() && fault.keyPath != lowerPath) continue;
+    if (!fault.value.empty() && fault.value != lowerValue) continue;
+    if (fault.times > 0) --fault.times;
+    return fault.code;
+  }
+  return kErrorSuccess;
+}
+
+long MemoryRegistry::Record(Op op, const std::string& path, const std::string& value, long result) {
+  log_.push_back(std::string(OpName(op)) + " " + path + (value.empty() ? "" : ":" + value) + " = " +
+                 std::to_string(result));
+  return result;
+}
+
+RegKey MemoryRegistry::NewHandle(const std::string& path) {
+  RegKey key = nextHandle_++;
+  handles_[key] = path;
+  return key;
+}
+
+bool MemoryRegistry::HandleDeleted(RegKey key) const {
+  if (!RootPath(key).empty()) return false;
+  auto it = handles_.find(key);
+  return it != handles_.end() && !Find(it->second);
+}
+
+long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* key) {
+  auto path = Resolve(parent, subkey);
+  if (!path) return Record(Op::Open, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (HandleDeleted(parent)) return Record(Op::Open, *path, "", kErrorKeyDeleted);
+  const Node* node = Find(*path);
+  if (!node) return Record(Op::Open, *path, "", kErrorFileNotFound);
+  if (long rc = Injected(Op::Open, *path, "")) return Record(Op::Open, *path, "", rc);
+  *key = NewHandle(node->path);
+  return Record(Op::Open, *path, "", kErrorSuccess);
+}
+
+long MemoryRegistry::CreateKey(RegKey parent, const std::string& subkey, RegKey* key) {
+  auto path = Resolve(parent, subkey);
+  if (!path) return Record(Op::Create, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (HandleDeleted(parent)) return Record(Op::Create, *path, "", kErrorKeyDeleted);
+  if (long rc = Injected(Op::Create, *path, "")) return Record(Op::Create, *path, "", rc);
+  *key = NewHandle(Make(*path).path);
+  return Record(Op::Create, *path, "", kErrorSuccess);
+}
+
+long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
+                                std::uint32_t* type, std::vector<std::uint8_t>* data) {
+  auto path = Resolve(key, "");
+  if (!path) return Record(Op::Query, "?", name, kErrorInvalidHandle);
+  Node* node = Find(*path);
+  if (!node) return Record(Op::Query, *path, name, kErrorKeyDeleted);
+  if (long rc = Injected(Op::Query, *path, name)) return Record(Op::Query, *path, name, rc);
+  auto it = node->values.find(Lower(name));
+  if (it == node->values.end()) return Record(Op::Query, *path, name, kErrorFileNotFound);
+  if (type) *type = it->second.type;
+  if (it->second.data.size() > capacity) return Record(Op::Query, *path, name, kErrorMoreData);
+  *data = it->second.data;
+  return Record(Op::Query, *path, name, kErrorSuccess);
+}
+
+long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                              const std::vector<std::uint8_t>& data) {
+  auto path = Resolve(key, "");
+  if (!path) return Record(Op::Set, "?", name, kErrorInvalidHandle);
+  Node* node = Find(*path);
+  if (!node) return Record(Op::Set, *path, name, kErrorKeyDeleted);
+  if (long rc = Injected(Op::Set, *path, name)) return Record(Op::Set, *path, name, rc);
+  node->values[Lower(name)] = Value{name, type, data};
+  return Record(Op::Set, *path, name, kErrorSuccess);
+}
+
+long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
+  auto path = Resolve(parent, subkey);
+  if (!path) return Record(Op::Delete, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (HandleDeleted(parent)) return Record(Op::Delete, *path, "", kErrorKeyDeleted);
+  if (Parts(subkey).empty()) return Record(Op::Delete, *path, "", kErrorAccessDenied);
+  if (!Find(*path)) return Record(Op::Delete, *path, "", kErrorFileNotFound);
+  if (long rc = Injected(Op::Delete, *path, "")) return Record(Op::Delete, *path, "", rc);
+  if (!Subkeys(*path).empty()) return Record(Op::Delete, *path, "", kErrorAccessDenied);
+  nodes_.erase(Lower(*path));
+  return Record(Op::Delete, *path, "", kErrorSuccess);
+}
+
+long MemoryRegistry::CloseKey(RegKey key) {
+  if (!RootPath(key).empty()) return kErrorSuccess;
+  auto it = handles_.find(key);
+  if (it == handles_.end()) return Record(Op::Close, "?", "", kErrorInvalidHandle);
+  std::string path = it->second;
+  if (long rc = Injected(Op::Close, path, "")) return Record(Op::Close, path, "", rc);
+  handles_.erase(it);
+  return Record(Op::Close, path, "", kErrorSuccess);
+}
+
+}  // namespace devconfig

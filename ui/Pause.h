@@ -1,0 +1,27 @@
+// The Pause port: the suite's deliberate waits, real in the programs and recorded in tests.
+#pragma once
+
+#include <vector>
+
+namespace ui {
+
+class Pause {
+ public:
+  virtual ~Pause() = default;
+  virtual void Wait(unsigned milliseconds) = 0;
+};
+
+// Blocks the calling thread, as the programs do between their steps.
+class SleepPause : public Pause {
+ public:
+  void Wait(unsigned milliseconds) override;
+};
+
+// Returns at once and remembers every requested wait, in order.
+class RecordedPause : public Pause {
+ public:
+  void Wait(unsigned milliseconds) override { waits.push_back(milliseconds); }
+  std::vector<unsigned> waits;
+};
+
+}  // namespace ui

@@ -1,0 +1,59 @@
+// A Ui for tests: answers dialogs and message boxes from a script and records all it was shown.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "ui/Ui.h"
+
+namespace ui {
+
+class ScriptedUi : public Ui {
+ public:
+  // What the user does, consumed in order by the dialogs and boxes that need an answer.
+  // A message box with only OK and a result dialog are answered with OK without a step.
+  ScriptedUi& Answer(ui::Answer answer);                                  // next message box with a choice
+  ScriptedUi& Enter(std::string dialog, std::vector<std::string> typed);  // next entry dialog: type, then OK
+  ScriptedUi& Cancel(std::string dialog);                                 // next entry or confirm dialog: CANCEL
+  ScriptedUi& Confirm(std::string dialog);                                // next confirm dialog: OK
+
+  struct Event {
+    enum class Kind { Message, Entry, Confirm, Result, Help };
+    Kind kind;
+    ui::Message message;            // Message
+    ui::EntryDialog entry;          // Entry
+    std::string name;               // Entry, Confirm, Result: the template name
+    std::vector<std::pair<int, std::string>> fields;  // Result: the texts shown
+    ui::HelpRef help;               // Help
+  };
+
+  const std::vector<Event>& Events() const { return events_; }
+  // Every message box text shown, in order.
+  std::vector<std::string> MessageTexts() const;
+  // The template names of the dialogs shown, in order.
+  std::vector<std::string> DialogNames() const;
+  // Steps the program never asked for, and dialogs it showed that the script did not expect.
+  std::vector<std::string> Problems() const;
+
+  ui::Answer ShowMessage(const Message& message) override;
+  EntryResult RunEntry(const EntryDialog& dialog) override;
+  bool RunConfirm(const ConfirmDialog& dialog) override;
+  void ShowResult(const ResultDialog& dialog) override;
+  void ShowHelp(const HelpRef& help) override;
+
+ private:
+  struct Step {
+    enum class Kind { Answer, Enter, Cancel, Confirm } kind;
+    ui::Answer answer = ui::Answer::Ok;
+    std::string dialog;
+    std::vector<std::string> typed;
+  };
+  bool TakeStep(const std::string& dialog, Step* step);
+
+  std::deque<Step> steps_;
+  std::vector<Event> events_;
+  std::vector<std::string> problems_;
+};
+
+}  // namespace ui

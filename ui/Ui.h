@@ -1,0 +1,77 @@
+// The Ui port: message boxes, table-driven entry dialogs, confirmations, result dialogs, help.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace ui {
+
+// Values are those of the Win32 MB_ICON* / IDOK... constants they stand for.
+enum class Icon { None = 0, Error = 0x10, Question = 0x20, Warning = 0x30, Information = 0x40 };
+enum class Buttons { Ok = 0, OkCancel = 1, YesNo = 4 };
+enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+struct Message {
+  std::string caption;
+  std::string text;
+  Icon icon = Icon::None;
+  Buttons buttons = Buttons::Ok;
+};
+
+// One typed field of an entry dialog.
+struct Field {
+  int id = 0;
+  std::size_t take = 0;        // characters taken from the start of the text on OK
+  std::size_t inputLimit = 0;  // characters the control accepts while typing; 0 = no limit
+  std::string preset;          // text shown when the dialog opens
+};
+
+struct HelpRef {
+  std::string file;  // empty: no help
+  unsigned context = 0;
+};
+
+struct EntryDialog {
+  std::string name;  // dialog template resource name
+  std::vector<Field> fields;
+  int okId = 0;
+  int cancelId = 0;
+  int helpId = 0;  // 0: no HELP button
+  HelpRef help;
+};
+
+// A dialog with only OK and CANCEL (the once-only warnings).
+struct ConfirmDialog {
+  std::string name;
+  int okId = 0;
+  int cancelId = 0;
+};
+
+// A dialog of read-only fields filled from texts, closed by its OK button.
+struct ResultDialog {
+  std::string name;
+  std::vector<std::pair<int, std::string>> fields;
+  int okId = 0;
+};
+
+// The typed texts in field order, or nothing when the dialog was cancelled.
+using EntryResult = std::optional<std::vector<std::string>>;
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+  virtual Answer ShowMessage(const Message& message) = 0;
+  virtual EntryResult RunEntry(const EntryDialog& dialog) = 0;
+  virtual bool RunConfirm(const ConfirmDialog& dialog) = 0;  // true: OK
+  virtual void ShowResult(const ResultDialog& dialog) = 0;
+  virtual void ShowHelp(const HelpRef& help) = 0;
+};
+
+// What OK takes from a field: its first `take` characters.
+std::string TakeField(std::string_view text, std::size_t take);
+
+}  // namespace ui

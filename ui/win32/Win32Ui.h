@@ -1,0 +1,33 @@
+// The Ui port over Win32: message boxes and one generic dialog procedure driven by the tables.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/Ui.h"
+
+namespace ui {
+
+// Every dialog and box is modal and owned by `owner` (the main window), which is also the
+// window that help is opened for.
+class Win32Ui : public Ui {
+ public:
+  Win32Ui(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
+  void SetOwner(HWND owner) { owner_ = owner; }
+  HWND Owner() const { return owner_; }
+  HINSTANCE Instance() const { return instance_; }
+
+  Answer ShowMessage(const Message& message) override;
+  EntryResult RunEntry(const EntryDialog& dialog) override;
+  bool RunConfirm(const ConfirmDialog& dialog) override;
+  void ShowResult(const ResultDialog& dialog) override;
+  void ShowHelp(const HelpRef& help) override;
+
+ private:
+  HINSTANCE instance_;
+  HWND owner_;
+};
+
+// Reads the whole text of a dialog control.
+std::string DialogItemText(HWND dialog, int id);
+
+}  // namespace ui
