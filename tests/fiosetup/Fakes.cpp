@@ -68,8 +68,11 @@ bool DirFiles::MakeDirectory(const std::string& path) {
 
 bool DirFiles::CopyReplacing(const std::string& from, const std::string& to) {
   std::error_code ec;
-  bool ok = fs::is_regular_file(Map(from), ec) &&
-            fs::copy_file(Map(from), Map(to), fs::copy_options::overwrite_existing, ec);
+  // Removing first rather than overwrite_existing: MinGW's libstdc++ takes any two files for
+  // the same one (no inode numbers on Windows) and refuses to overwrite.
+  bool ok = fs::is_regular_file(Map(from), ec);
+  if (ok && fs::exists(Map(to), ec)) ok = fs::remove(Map(to), ec);
+  ok = ok && fs::copy_file(Map(from), Map(to), ec);
   copies.push_back({from, to, ok, pause_ ? pause_->waits.size() : 0});
   return ok;
 }
