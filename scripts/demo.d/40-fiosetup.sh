@@ -5,7 +5,13 @@ set -euo pipefail
 work="$SUITE_WIN/demo-fiosetup/config files"
 mkdir -p "$work"
 # words W0 W1 W2 W3: the 16-byte file, four little-endian 32-bit words.
-words() { python3 -c 'import struct,sys; sys.stdout.buffer.write(struct.pack("<4I", *map(int, sys.argv[1:])))' "$@"; }
+words() {
+  local w
+  for w in "$@"; do
+    printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((w & 255)) $((w >> 8 & 255)) \
+      $((w >> 16 & 255)) $((w >> 24 & 255)))"
+  done
+}
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 fiosetup() {
   local rc=0
