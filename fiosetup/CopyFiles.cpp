@@ -1,0 +1,104 @@
+// CopyDeviceFiles.
+#include "fiosetup/CopyFiles.h"
+
+#include <array>
+
+#include "fiosetup/Dialogs.h"
+#include "fiosetup/FileGroups.h"
+#include "fiosetup/Paths.h"
+#include "fiosetup/Texts.h"
+
+namespace fiosetup {
+namespace {
+
+constexpr unsigned kPauseBeforeCopy = 500;
+
+class Copier {
+ public:
+  Copier(const Platform& platform, const Directories& dirs) : platform_(platform), dirs_(dirs) {}
+
+  bool CopyGroup(FileGroup group) {
+    for (std::string_view name : FilesOf(group)) {
+      if (!CopyOne(name)) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool CopyOne(std::string_view name) {
+    // A directory too long for the path buffers fails like a copy that fails.
+    auto from = JoinPath(dirs_.source, name);
+    auto to = JoinPath(dirs_.target, name);
+    if (!from || !to) return false;
+    platform_.pause.Wait(kPauseBeforeCopy);
+    return platform_.files.CopyReplacing(*from, *to);
+  }
+
+  const Platform& platform_;
+  const Directories& dirs_;
+};
+
+}  // namespace
+
+CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platform& platform) {
+  CopyOutcome outcome;
+  auto dirs = AskInstallDirectories(platform);
+  if (!dirs) {
+    outcome.cancelled = true;
+    return outcome;
+  }
+  outcome.target = dirs->target;
+  if (SameDirectory(dirs->source, dirs->target)) {
+    outcome.result = 1;
+    return outcome;
+  }
+
+  const bool update = mode == CopyMode::Update;
+  std::array<bool, 4> isNew{}, selected{};
+  bool anyNew = false;
+  for (DeviceKind kind : devconfig::kDeviceKinds) {
+    std::size_t i = Index(kind);
+    isNew[i] = table.port[i] != 0 && !table.registered[i];
+    selected[i] = isNew[i] || (update && table.registered[i]);
+    anyNew = anyNew || isNew[i];
+  }
+
+  bool async = false;
+  if (anyNew || update) {
+    // A new 8343 alone does not ask: its asynchronous group is then left out.
+    if (isNew[Index(DeviceKind::k8341)] || isNew[Index(DeviceKind::k8342Msr)] ||
+        isNew[Index(DeviceKind::k8342Pin)] || update) {
+      ui::Message question{kTitle, kAskAsynchronous, ui::Icon::Question, ui::Buttons::YesNo};
+      async = platform.ui.ShowMessage(question) == ui::Answer::Yes;
+    }
+    platform.status.Show(kStatusCopying);
+  }
+
+  Copier copier(platform, *dirs);
+  auto copy = [&](FileGroup group, FileGroup asyncGroup) {
+    return copier.CopyGroup(group) && (!async || copier.CopyGroup(asyncGroup));
+  };
+  bool family = false;
+  if (selected[Index(DeviceKind::k8341)]) {
+    if (!copy(FileGroup::k8341, FileGroup::k8341Async)) return outcome;
+    family = true;
+  }
+  if (selected[Index(DeviceKind::k8342Msr)]) {
+    if (!copy(FileGroup::k8342Msr, FileGroup::k8342MsrAsync)) return outcome;
+    // With the S option set, the MSR needs the 8341 files as well.
+    if (table.optionS && !copy(FileGroup::k8341, FileGroup::k8341Async)) return outcome;
+    family = true;
+  }
+  if (selected[Index(DeviceKind::k8342Pin)]) {
+    if (!copy(FileGroup::k8342Pin, FileGroup::k8342PinAsync)) return outcome;
+    family = true;
+  }
+  if (family && !copier.CopyGroup(FileGroup::kFamilyCommon)) return outcome;
+  if (selected[Index(DeviceKind::k8343)]) {
+    if (!copy(FileGroup::k8343, FileGroup::k8343Async)) return outcome;
+  }
+  outcome.result = 1;
+  return outcome;
+}
+
+}  // namespace fiosetup

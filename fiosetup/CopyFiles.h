@@ -1,0 +1,24 @@
+// Installing device-support files: which groups are copied, in what order, and the copy.
+#pragma once
+
+#include <string>
+
+#include "fiosetup/DeviceTable.h"
+#include "fiosetup/Ports.h"
+
+namespace fiosetup {
+
+enum class CopyMode { Install = 0, Update = 1 };
+
+struct CopyOutcome {
+  int result = 0;          // 1 success (also when nothing had to be copied), 0 otherwise
+  bool cancelled = false;  // the directory dialog was cancelled: the caller shows no message
+  std::string target;      // the target directory chosen, for the PATH update
+};
+
+// Asks for the source and target directories, then copies the groups of the new kinds
+// (Install) or of the new and registered kinds (Update), pausing 500 ms before every file.
+// The first copy that fails ends the call with 0; files copied before it stay.
+CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platform& platform);
+
+}  // namespace fiosetup

@@ -1,0 +1,60 @@
+// The two directory dialogs.
+#include "fiosetup/Dialogs.h"
+
+#include "fiosetup/FIOSETUP.h"
+#include "fiosetup/Paths.h"
+#include "fiosetup/Texts.h"
+
+namespace fiosetup {
+namespace {
+
+ui::Field DirectoryField(int id, std::string preset) {
+  ui::Field field;
+  field.id = id;
+  field.take = kMaxPath;
+  field.preset = std::move(preset);
+  return field;
+}
+
+void CreateIfMissing(FileSystem& files, const std::string& directory) {
+  if (!files.DirectoryExists(directory)) files.MakeDirectory(directory);
+}
+
+}  // namespace
+
+ui::EntryDialog SubDirDialog() {
+  ui::EntryDialog dialog;
+  dialog.name = "SubDir";
+  dialog.fields = {DirectoryField(IDC_SOURCE_DIR, ""),
+                   DirectoryField(IDC_TARGET_DIR, kDefaultDirectory)};
+  dialog.okId = IDC_DIR_OK;
+  dialog.cancelId = IDC_DIR_CANCEL;
+  return dialog;
+}
+
+ui::EntryDialog SaveSubDirDialog() {
+  ui::EntryDialog dialog;
+  dialog.name = "SaveSubDir";
+  dialog.fields = {DirectoryField(IDC_SAVE_DIR, kDefaultDirectory)};
+  dialog.okId = IDC_DIR_OK;
+  dialog.cancelId = IDC_DIR_CANCEL;
+  return dialog;
+}
+
+std::optional<Directories> AskInstallDirectories(const Platform& platform) {
+  ui::EntryResult typed = platform.ui.RunEntry(SubDirDialog());
+  if (!typed || typed->size() != 2) return std::nullopt;
+  Directories dirs{StripTrailingBackslash((*typed)[0]), StripTrailingBackslash((*typed)[1])};
+  CreateIfMissing(platform.files, dirs.target);
+  return dirs;
+}
+
+std::optional<std::string> AskSaveDirectory(const Platform& platform) {
+  ui::EntryResult typed = platform.ui.RunEntry(SaveSubDirDialog());
+  if (!typed || typed->size() != 1) return std::nullopt;
+  std::string directory = StripTrailingBackslash((*typed)[0]);
+  CreateIfMissing(platform.files, directory);
+  return directory;
+}
+
+}  // namespace fiosetup

@@ -1,0 +1,31 @@
+// The directory dialogs of the installer behind the Ui port: what they show, what OK takes,
+// and the directory that the operation creates afterwards.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "fiosetup/Ports.h"
+#include "ui/Ui.h"
+
+namespace fiosetup {
+
+// "SubDir": source (800, empty) and target (801, "C:\W8300FIO"), OK 803, CANCEL 804.
+ui::EntryDialog SubDirDialog();
+// "SaveSubDir": the save directory (802, "C:\W8300FIO"), OK 803, CANCEL 804.
+ui::EntryDialog SaveSubDirDialog();
+
+struct Directories {
+  std::string source;
+  std::string target;
+};
+
+// Runs "SubDir". On OK each entry (at most 127 characters) loses one trailing backslash,
+// and the target directory is created (one level) when it does not exist; a failure to
+// create it is not reported here and shows later as a failing copy. Nothing on CANCEL.
+std::optional<Directories> AskInstallDirectories(const Platform& platform);
+
+// Runs "SaveSubDir" likewise and creates the directory when it does not exist.
+std::optional<std::string> AskSaveDirectory(const Platform& platform);
+
+}  // namespace fiosetup

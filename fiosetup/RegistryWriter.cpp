@@ -1,0 +1,148 @@
+// WriteRegistry and UpdatePath.
+#include "fiosetup/RegistryWriter.h"
+
+#include <initializer_list>
+#include <utility>
+
+#include "fiosetup/Texts.h"
+
+namespace fiosetup {
+
+using devconfig::kErrorFileNotFound;
+using devconfig::kErrorSuccess;
+using devconfig::KeyCloser;
+using devconfig::Registry;
+using devconfig::RegKey;
+
+namespace {
+
+constexpr unsigned kPauseBeforeStep = 1000;
+constexpr char kEnvironmentKey[] = "ENVIRONMENT";
+constexpr char kPathValue[] = "PATH";
+
+// A subkey that is already gone needs no deleting: the step wants it absent, and failing
+// here would leave the writer failing on every later attempt as well.
+bool DeleteSubkey(Registry& registry, RegKey root, const char* name) {
+  long rc = registry.DeleteKey(root, name);
+  return rc == kErrorSuccess || rc == kErrorFileNotFound;
+}
+
+// Creates or opens `name` and sets each of `values` (REG_DWORD); the key is closed again.
+bool WriteSubkey(Registry& registry, RegKey root, const char* name,
+                 std::initializer_list<std::pair<const char*, std::uint32_t>> values) {
+  RegKey key = 0;
+  if (registry.CreateKey(root, name, &key) != kErrorSuccess) return false;
+  KeyCloser close(registry, key);
+  for (const auto& [value, data] : values) {
+    if (devconfig::SetDword(registry, key, value, data) != kErrorSuccess) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+long WriteRegistry(DeviceTable& table, const Platform& platform) {
+  Registry& registry = platform.registry;
+  platform.status.Show(kStatusRegistry);
+  platform.pause.Wait(kPauseBeforeStep);
+
+  RegKey root = 0;
+  if (long rc = registry.CreateKey(devconfig::kClassesRoot, devconfig::kRootKey, &root)) {
+    return rc;
+  }
+  KeyCloser closeRoot(registry, root);
+
+  // 8341. QRT8341 is shared: it also carries OptionS for the MSR, written below.
+  bool deleted8341 = false;
+  if (std::uint32_t port = table.Port(DeviceKind::k8341)) {
+    table.mode = table.Port(DeviceKind::k8343) != 0 ? 2 : 1;
+    if (!WriteSubkey(registry, root, devconfig::kSubkey8341,
+                     {{devconfig::kValueComPort, port}, {devconfig::kValueMode, table.mode}})) {
+      return 0;
+    }
+    table.Registered(DeviceKind::k8341) = true;
+  } else if (table.Registered(DeviceKind::k8341)) {
+    if (!DeleteSubkey(registry, root, devconfig::kSubkey8341)) return 0;
+    table.Registered(DeviceKind::k8341) = false;
+    deleted8341 = true;
+  }
+
+  // 8342 MSR, with its S option in QRT8341.
+  if (std::uint32_t port = table.Port(DeviceKind::k8342Msr)) {
+    if (!WriteSubkey(registry, root, devconfig::kSubkey8342M, {{devconfig::kValueComPort, port}})) {
+      return 0;
+    }
+    table.Registered(DeviceKind::k8342Msr) = true;
+    if (!WriteSubkey(registry, root, devconfig::kSubkey8341,
+                     {{devconfig::kValueOptionS, table.optionS ? 1u : 0u}})) {
+      return 0;
+    }
+  } else if (table.Registered(DeviceKind::k8342Msr)) {
+    if (!DeleteSubkey(registry, root, devconfig::kSubkey8342M)) return 0;
+    // Without an 8341, QRT8341 held only the MSR's OptionS.
+    if (table.Port(DeviceKind::k8341) == 0 && !deleted8341 &&
+        !DeleteSubkey(registry, root, devconfig::kSubkey8341)) {
+      return 0;
+    }
+    table.Registered(DeviceKind::k8342Msr) = false;
+  }
+
+  for (DeviceKind kind : {DeviceKind::k8342Pin, DeviceKind::k8343}) {
+    const char* name = devconfig::SubkeyName(kind);
+    if (std::uint32_t port = table.Port(kind)) {
+      if (!WriteSubkey(registry, root, name, {{devconfig::kValueComPort, port}})) return 0;
+      table.Registered(kind) = true;
+    } else if (table.Registered(kind)) {
+      if (!DeleteSubkey(registry, root, name)) return 0;
+      table.Registered(kind) = false;
+    }
+  }
+
+  ApplyRegistryWritten(table);
+  return 1;
+}
+
+int UpdatePath(const DeviceTable& table, const std::string& target, const Platform& platform) {
+  if (!table.nt) return 1;
+  Registry& registry = platform.registry;
+  platform.status.Show(kStatusPath);
+  platform.pause.Wait(kPauseBeforeStep);
+
+  RegKey environment = 0;
+  if (registry.OpenKey(devconfig::kCurrentUser, kEnvironmentKey, &environment) != kErrorSuccess) {
+    return 0;
+  }
+  KeyCloser close(registry, environment);
+
+  std::string value;
+  std::uint32_t type = devconfig::kRegSz;
+  long rc =
+      devconfig::QueryString(registry, environment, kPathValue, kPathBufferSize - 1, &value, &type);
+  std::string text;
+  // PATH is written back with the type it had: as a plain string, every %VAR% entry of an
+  // expandable PATH would stop working.
+  std::uint32_t writeType = devconfig::kRegSz;
+  if (rc == kErrorSuccess) {
+    const std::string entry = target + ";";
+    const std::size_t sizeRead = value.size() + 1;  // with its terminating zero
+    if (!value.empty() && value.back() != ';') value += ';';
+    if (value.find(entry) != std::string::npos) return 1;
+    if (entry.size() + sizeRead + 1 > kPathBufferSize) return 0;
+    text = value + entry;
+    if (type == devconfig::kRegExpandSz) writeType = devconfig::kRegExpandSz;
+  } else if (rc == kErrorFileNotFound) {
+    ui::Message question{kTitle, kAskCreatePath, ui::Icon::Question, ui::Buttons::YesNo};
+    if (platform.ui.ShowMessage(question) != ui::Answer::Yes) return 0;
+    text = target;
+  } else {
+    // Too long for the buffer, or unreadable: a PATH that was not read is never replaced.
+    return 0;
+  }
+  if (devconfig::SetString(registry, environment, kPathValue, text, writeType) != kErrorSuccess) {
+    return 0;
+  }
+  platform.settingChange.BroadcastEnvironment();
+  return 1;
+}
+
+}  // namespace fiosetup

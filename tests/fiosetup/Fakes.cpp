@@ -1,0 +1,112 @@
+// The installer's test doubles.
+#include "tests/fiosetup/Fakes.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace fiosetup::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  static std::atomic<unsigned> counter{0};
+  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  path_ = fs::temp_directory_path() /
+          ("fiosetup-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+  fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+fs::path DirFiles::Map(const std::string& windowsPath) const {
+  std::string relative;
+  for (char c : windowsPath) relative += c == '\\' ? '/' : c == ':' ? '_' : c;
+  return root_ / fs::path(relative).relative_path();
+}
+
+void DirFiles::Put(const std::string& windowsPath, const std::string& content) {
+  fs::path path = Map(windowsPath);
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::optional<std::string> DirFiles::Get(const std::string& windowsPath) const {
+  std::ifstream in(Map(windowsPath), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> DirFiles::Names(const std::string& windowsDirectory) const {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(Map(windowsDirectory), ec)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool DirFiles::DirectoryExists(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  return fs::is_directory(Map(path), ec);
+}
+
+bool DirFiles::MakeDirectory(const std::string& path) {
+  madeDirectories.push_back(path);
+  if (path.empty()) return false;
+  std::error_code ec;
+  return fs::create_directory(Map(path), ec);  // one level: a missing parent fails
+}
+
+bool DirFiles::CopyReplacing(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  // Removing first rather than overwrite_existing: MinGW's libstdc++ takes any two files for
+  // the same one (no inode numbers on Windows) and refuses to overwrite.
+  bool ok = fs::is_regular_file(Map(from), ec);
+  if (ok && fs::exists(Map(to), ec)) ok = fs::remove(Map(to), ec);
+  ok = ok && fs::copy_file(Map(from), Map(to), ec);
+  copies.push_back({from, to, ok, pause_ ? pause_->waits.size() : 0});
+  return ok;
+}
+
+std::size_t DirFiles::WriteReplacing(const std::string& path,
+                                     const std::vector<std::uint8_t>& data) {
+  std::ofstream out(Map(path), std::ios::binary | std::ios::trunc);
+  if (!out) return 0;
+  std::size_t n = writeLimit ? std::min(*writeLimit, data.size()) : data.size();
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(n));
+  return out ? n : 0;
+}
+
+std::optional<std::vector<std::uint8_t>> DirFiles::ReadStart(const std::string& path,
+                                                             std::size_t count) {
+  std::error_code ec;
+  if (path.empty() || !fs::is_regular_file(Map(path), ec)) return std::nullopt;
+  std::ifstream in(Map(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<std::uint8_t> data(count);
+  in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(count));
+  data.resize(static_cast<std::size_t>(in.gcount()));
+  return data;
+}
+
+std::vector<std::string> Fakes::RegistryWrites() const {
+  std::vector<std::string> writes;
+  for (const std::string& line : registry.Log()) {
+    if (line.rfind("Create ", 0) == 0 || line.rfind("Set ", 0) == 0 ||
+        line.rfind("Delete ", 0) == 0) {
+      writes.push_back(line);
+    }
+  }
+  return writes;
+}
+
+}  // namespace fiosetup::testing

@@ -1,0 +1,95 @@
+// Test doubles for the installer's ports: files in a temporary directory, a recorded status
+// line and broadcast, and one bundle of every port.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "devconfig/MemoryRegistry.h"
+#include "fiosetup/Ports.h"
+#include "ui/Pause.h"
+#include "ui/ScriptedUi.h"
+
+namespace fiosetup::testing {
+
+// A fresh directory under the system's temporary folder, removed again with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Files under a root directory. The installer's Windows paths are mapped below the root:
+// every backslash becomes a folder separator and a drive colon an underscore, so
+// "C:\W8300FIO\X.DLL" is <root>/C_/W8300FIO/X.DLL. Every copy is logged with the number of
+// pauses seen by then, so a test can tell that each copy came after its own pause.
+class DirFiles : public FileSystem {
+ public:
+  DirFiles(std::filesystem::path root, const ui::RecordedPause* pause = nullptr)
+      : root_(std::move(root)), pause_(pause) {}
+
+  std::filesystem::path Map(const std::string& windowsPath) const;
+  void Put(const std::string& windowsPath, const std::string& content);
+  std::optional<std::string> Get(const std::string& windowsPath) const;
+  std::vector<std::string> Names(const std::string& windowsDirectory) const;  // sorted
+
+  struct Copy {
+    std::string from, to;
+    bool ok;
+    std::size_t pausesBefore;
+  };
+  std::vector<Copy> copies;
+  std::vector<std::string> madeDirectories;
+  // When set, a write stops after this many bytes (a full disk).
+  std::optional<std::size_t> writeLimit;
+
+  bool DirectoryExists(const std::string& path) override;
+  bool MakeDirectory(const std::string& path) override;
+  bool CopyReplacing(const std::string& from, const std::string& to) override;
+  std::size_t WriteReplacing(const std::string& path,
+                             const std::vector<std::uint8_t>& data) override;
+  std::optional<std::vector<std::uint8_t>> ReadStart(const std::string& path,
+                                                     std::size_t count) override;
+
+ private:
+  std::filesystem::path root_;
+  const ui::RecordedPause* pause_;
+};
+
+class RecordingStatus : public StatusLine {
+ public:
+  void Show(const std::string& text) override { shown.push_back(text); }
+  std::vector<std::string> shown;
+};
+
+class RecordingSettingChange : public SettingChange {
+ public:
+  void BroadcastEnvironment() override { ++broadcasts; }
+  int broadcasts = 0;
+};
+
+// Every fake, and the Platform over them.
+struct Fakes {
+  TempDir dir;
+  devconfig::MemoryRegistry registry;
+  ui::ScriptedUi ui;
+  ui::RecordedPause pause;
+  RecordingStatus status;
+  RecordingSettingChange settingChange;
+  DirFiles files{dir.Path(), &pause};
+
+  Platform platform() { return Platform{registry, ui, pause, status, settingChange, files}; }
+  // Calls that changed the registry (create, set, delete), in order.
+  std::vector<std::string> RegistryWrites() const;
+};
+
+}  // namespace fiosetup::testing

@@ -1,0 +1,150 @@
+// The installer's Win32 ports under Wine: files in a temporary folder, and the PATH update
+// against the real HKCU\Environment with the real broadcast.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "devconfig/win32/Win32Registry.h"
+#include "fiosetup/ConfigFile.h"
+#include "fiosetup/RegistryWriter.h"
+#include "fiosetup/win32/Win32Platform.h"
+#include "tests/fiosetup/Fakes.h"
+
+using namespace fiosetup;
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class Win32FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    dir = std::string(temp) + "fiosetup-files-" + std::to_string(GetCurrentProcessId());
+    RemoveAll();
+  }
+  void TearDown() override { RemoveAll(); }
+  void RemoveAll() {
+    for (const char* name :
+         {"\\sub\\A.DLL", "\\A.DLL", "\\FIOSETUP.CFG", "\\FIOSETUP.BAK", "\\short.cfg"}) {
+      DeleteFileA((dir + name).c_str());
+    }
+    RemoveDirectoryA((dir + "\\sub").c_str());
+    RemoveDirectoryA(dir.c_str());
+  }
+  std::string dir;
+  Win32Files files;
+};
+
+TEST_F(Win32FilesTest, DirectoriesCopiesAndTheSixteenByteFile) {
+  EXPECT_FALSE(files.DirectoryExists(dir));
+  EXPECT_TRUE(files.MakeDirectory(dir));
+  EXPECT_TRUE(files.DirectoryExists(dir));
+  EXPECT_FALSE(files.MakeDirectory(dir + "\\no\\such"));  // one level only
+
+  EXPECT_EQ(files.WriteReplacing(dir + "\\A.DLL", {'n', 'e', 'w'}), 3u);
+  ASSERT_TRUE(files.MakeDirectory(dir + "\\sub"));
+  std::ofstream(dir + "\\sub\\A.DLL", std::ios::binary) << "older and longer";
+  EXPECT_TRUE(files.CopyReplacing(dir + "\\A.DLL", dir + "\\sub\\A.DLL"));
+  EXPECT_EQ(ReadAll(dir + "\\sub\\A.DLL"), "new");
+  EXPECT_FALSE(files.CopyReplacing(dir + "\\MISSING.DLL", dir + "\\sub\\B.DLL"));
+
+  DeviceTable table;
+  table.Port(DeviceKind::k8341) = 3;
+  table.Port(DeviceKind::k8343) = 4;
+  EXPECT_EQ(SaveConfiguration(table, dir, files), 1);
+  table.optionS = true;
+  EXPECT_EQ(SaveConfiguration(table, dir, files), 1);
+  const std::string first("\3\0\0\0\0\0\0\0\0\0\0\0\4\0\0\0", 16);
+  const std::string second("\3\0\0\x80\0\0\0\0\0\0\0\0\4\0\0\0", 16);
+  EXPECT_EQ(ReadAll(dir + "\\FIOSETUP.BAK"), first);
+  EXPECT_EQ(ReadAll(dir + "\\FIOSETUP.CFG"), second);
+
+  auto read = files.ReadStart(dir + "\\FIOSETUP.CFG", 16);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(std::string(read->begin(), read->end()), second);
+  std::ofstream(dir + "\\short.cfg", std::ios::binary) << second.substr(0, 15);
+  read = files.ReadStart(dir + "\\short.cfg", 16);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->size(), 15u);
+  EXPECT_EQ(files.ReadStart(dir + "\\missing.cfg", 16), std::nullopt);
+  EXPECT_EQ(files.ReadStart(dir, 16), std::nullopt);  // a directory is no file
+  EXPECT_EQ(files.WriteReplacing(dir + "\\no\\such.cfg", {1}), 0u);
+}
+
+// Keeps the user's PATH as it was before the test and puts it back afterwards.
+class RealPath : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Environment", 0, KEY_ALL_ACCESS, &env_), 0);
+    DWORD size = sizeof saved_;
+    had_ = RegQueryValueExA(env_, "PATH", nullptr, &savedType_, saved_, &size) == ERROR_SUCCESS;
+    savedSize_ = size;
+  }
+  void TearDown() override {
+    if (had_) {
+      RegSetValueExA(env_, "PATH", 0, savedType_, saved_, savedSize_);
+    } else {
+      RegDeleteValueA(env_, "PATH");
+    }
+    RegCloseKey(env_);
+  }
+  void SetPath(const std::string& text, DWORD type) {
+    RegSetValueExA(env_, "PATH", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+  }
+  std::string GetPath(DWORD* type) {
+    char buffer[1024] = {};
+    DWORD size = sizeof buffer - 1;
+    if (RegQueryValueExA(env_, "PATH", nullptr, type, reinterpret_cast<BYTE*>(buffer), &size)) {
+      return "(absent)";
+    }
+    return buffer;
+  }
+
+  HKEY env_ = nullptr;
+  BYTE saved_[4096] = {};
+  DWORD savedType_ = 0, savedSize_ = 0;
+  bool had_ = false;
+};
+
+TEST_F(RealPath, AppendsKeepingTheTypeAndBroadcasts) {
+  devconfig::Win32Registry registry;
+  fiosetup::testing::Fakes fakes;
+  Win32SettingChange settingChange;
+  Platform platform{registry, fakes.ui, fakes.pause, fakes.status, settingChange, fakes.files};
+  DeviceTable table;
+  table.nt = true;
+
+  SetPath("%SystemRoot%\\tools", REG_EXPAND_SZ);
+  EXPECT_EQ(UpdatePath(table, "C:\\W8300FIO", platform), 1);
+  DWORD type = 0;
+  EXPECT_EQ(GetPath(&type), "%SystemRoot%\\tools;C:\\W8300FIO;");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+
+  SetPath("C:\\BIN", REG_SZ);
+  EXPECT_EQ(UpdatePath(table, "C:\\W8300FIO", platform), 1);
+  EXPECT_EQ(GetPath(&type), "C:\\BIN;C:\\W8300FIO;");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+
+  RegDeleteValueA(env_, "PATH");
+  fakes.ui.Answer(ui::Answer::Yes);
+  EXPECT_EQ(UpdatePath(table, "C:\\W8300FIO", platform), 1);
+  EXPECT_EQ(GetPath(&type), "C:\\W8300FIO");
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+
+  // 512 bytes do not fit the 511 that are read: left alone, nothing asked.
+  const std::string tooLong(511, 'p');
+  SetPath(tooLong, REG_SZ);
+  EXPECT_EQ(UpdatePath(table, "C:\\W8300FIO", platform), 0);
+  EXPECT_EQ(GetPath(&type), tooLong);
+  EXPECT_EQ(fakes.ui.MessageTexts().size(), 1u);
+}
+
+}  // namespace
