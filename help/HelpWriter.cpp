@@ -40,6 +40,10 @@ void PutCompressedUShort(std::vector<std::uint8_t>& out, unsigned v) { Put16(out
 void PutCompressedShort(std::vector<std::uint8_t>& out, unsigned v) {
   Put16(out, 0x8000 + 2 * v + 1);
 }
+// A small negative value goes in the one-byte form, which every reader decodes alike.
+void PutSmallNegativeShort(std::vector<std::uint8_t>& out, int v) {
+  Put8(out, static_cast<unsigned>(0x80 + 2 * v));
+}
 
 struct Record {
   std::uint8_t type = 0;
@@ -55,22 +59,23 @@ struct Record {
 struct Style {
   std::uint16_t font;
   unsigned above, below, indent;
+  int firstLine;  // 0, or a small negative value: the first line hangs out by that much
 };
 
 Style StyleOf(ParagraphKind kind) {
   switch (kind) {
     case ParagraphKind::Heading:
-      return {kFontHeading, 0, 20, 0};
+      return {kFontHeading, 0, 20, 0, 0};
     case ParagraphKind::Subheading:
-      return {kFontSubheading, 14, 4, 0};
+      return {kFontSubheading, 14, 4, 0, 0};
     case ParagraphKind::Item:
-      return {kFontBody, 0, 6, 32};
+      return {kFontBody, 0, 6, 44, -20};  // the bullet hangs out
     case ParagraphKind::Link:
-      return {kFontLink, 0, 6, 32};
+      return {kFontLink, 0, 6, 24, 0};
     case ParagraphKind::Body:
       break;
   }
-  return {kFontBody, 0, 14, 0};
+  return {kFontBody, 0, 14, 0, 0};
 }
 
 // One text record holding one paragraph. Its strings and formatting commands alternate:
@@ -107,6 +112,7 @@ Record TextRecord(const Paragraph& para, std::size_t topic) {
   if (style.above) bits |= 0x0002;
   if (style.below) bits |= 0x0004;
   if (style.indent) bits |= 0x0010;
+  if (style.firstLine) bits |= 0x0040;
   // The record's text size and character count: every byte of LinkData2, NULs included.
   PutCompressedLong(r.data1, static_cast<unsigned>(r.data2.size()));
   PutCompressedUShort(r.data1, static_cast<unsigned>(r.data2.size()));
@@ -117,6 +123,7 @@ Record TextRecord(const Paragraph& para, std::size_t topic) {
   if (style.above) PutCompressedShort(r.data1, style.above);
   if (style.below) PutCompressedShort(r.data1, style.below);
   if (style.indent) PutCompressedShort(r.data1, style.indent);
+  if (style.firstLine) PutSmallNegativeShort(r.data1, style.firstLine);
   r.data1.insert(r.data1.end(), commands.begin(), commands.end());
   return r;
 }
