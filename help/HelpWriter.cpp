@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "help/HelpSource.h"
-
 namespace help {
 namespace {
 
@@ -415,17 +413,6 @@ BuildResult BuildHelpFile(const Project& project, std::uint32_t generated) {
   Set32(out, 8, kNone);  // no free blocks
   Set32(out, 12, static_cast<std::uint32_t>(out.size()));
   return result;
-}
-
-BuildResult CompileHelp(std::string_view source, const std::string& fileName,
-                        std::uint32_t generated) {
-  ParseResult parsed = ParseSource(source, fileName);
-  if (parsed.error) {
-    BuildResult failed;
-    failed.error = parsed.error;
-    return failed;
-  }
-  return BuildHelpFile(parsed.project, generated);
 }
 
 }  // namespace help

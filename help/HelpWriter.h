@@ -8,8 +8,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "help/HelpModel.h"
@@ -31,9 +29,5 @@ enum FontNumber : std::uint16_t {
 
 // `generated` is the file's generation time in seconds since 1970 (0 = unknown).
 BuildResult BuildHelpFile(const Project& project, std::uint32_t generated);
-
-// Parse and build in one step; the first fault of either stops it.
-BuildResult CompileHelp(std::string_view source, const std::string& fileName,
-                        std::uint32_t generated);
 
 }  // namespace help
