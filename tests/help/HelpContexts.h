@@ -1,0 +1,51 @@
+// What the three windowed programs ask the help viewer for: the file name as they pass it
+// to WinHelpA, the context number, and the title of the topic that must open. The titles
+// are those of the dialog or menu whose HELP (or Help menu item) asks for the number.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace helptest {
+
+struct ProgramContext {
+  const char* file;
+  std::uint32_t number;
+  const char* title;
+};
+
+inline const ProgramContext kProgramContexts[] = {
+    {"fiosetup.hlp", 10, "File Menu"},
+    {"fiosetup.hlp", 20, "Device Menu"},
+    {"fiosetup.hlp", 30, "Options Menu"},
+    {"fiosetup.hlp", 40, "QRT 8300 FIO Devices Installation Program"},
+    {"wnt43sup.hlp", 10, "QRT 8343 Support Program"},
+    {"wnt43sup.hlp", 20, "Load Cleartext RSA Private Key"},
+    {"wnt43sup.hlp", 30, "Load Cleartext Double Length DES Key Part"},
+    {"wnt43sup.hlp", 40, "Load Device Serial Number"},
+    {"wnt43sup.hlp", 50, "Generate a CRC from an Input HEX File"},
+    {"wnt43sup.hlp", 60, "Query the CRC of the Device Memory"},
+    {"wnt43sup.hlp", 70, "Enter Communication Port Number"},
+    {"wntdld42.hlp", 10, "QRT 8342 Download Program"},
+    {"wntdld42.hlp", 20, "Load 8 Byte Non-Encrypted Master Key"},
+    {"wntdld42.hlp", 30, "Load 8 Byte Encrypted Master Key"},
+    {"wntdld42.hlp", 40, "Load 16 Byte Non-Encrypted Master Key"},
+    {"wntdld42.hlp", 50, "Load 16 Byte Encrypted Master Key"},
+    {"wntdld42.hlp", 60, "Enter 8 Byte Single-Entry Master Key"},
+    {"wntdld42.hlp", 70, "Enter 8 Byte Dual-Entry Master Key"},
+    {"wntdld42.hlp", 80, "Enter 16 Byte Single-Entry Master Key"},
+    {"wntdld42.hlp", 90, "Enter 16 Byte Dual-Entry Master Key"},
+    {"wntdld42.hlp", 100, "Load 8 Byte Encryption Key"},
+    {"wntdld42.hlp", 110, "Load Initial Chaining Value"},
+    {"wntdld42.hlp", 120, "Load PIN Verification Parameters"},
+    {"wntdld42.hlp", 130, "Enter Communication Port Number"},
+};
+
+// The built file of a name as the programs pass it: FIOSETUP.HLP for "fiosetup.hlp".
+inline std::string BuiltName(const std::string& file) {
+  std::string name = file;
+  for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  return name;
+}
+
+}  // namespace helptest
