@@ -236,17 +236,24 @@ int Card(Context& c, std::span<const std::string> a) {
 }
 
 int Fault(Context& c, std::span<const std::string> a) {
+  auto isNumber = [](const std::string& s, unsigned long max) {
+    if (s.empty() || s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    return std::stoul(s) <= max;
+  };
+  unsigned skip = 0;
+  if (!a.empty() && a.back().rfind("skip=", 0) == 0) {
+    std::string n = a.back().substr(5);
+    if (!isNumber(n, 1000)) return c.Usage("skip=N needs a count, 0 to 1000");
+    skip = static_cast<unsigned>(std::stoul(n));
+    a = a.first(a.size() - 1);
+  }
   if (a.size() < 2 || a.size() > 3) return c.Usage("fault needs a port and what fails");
   int status = kCliOk;
   auto d = LoadDevice(c, a[0], &status);
   if (!d) return status;
   const std::string& what = a[1];
   std::string value = a.size() == 3 ? a[2] : "";
-  auto isNumber = [](const std::string& s, unsigned long max) {
-    if (s.empty() || s.size() > 5 || s.find_first_not_of("0123456789") != std::string::npos)
-      return false;
-    return std::stoul(s) <= max;
-  };
   std::string said;
   if (what == "clear" && a.size() == 2) {
     ClearFaults(d->state);
@@ -269,7 +276,10 @@ int Fault(Context& c, std::span<const std::string> a) {
   } else {
     return c.Usage("unknown fault " + what + " (open, write, read, rc, short, dload, clear)");
   }
-  if (what != "clear") SetFault(d->state, what, value);
+  if (what != "clear") {
+    SetFault(d->state, what, value, skip);
+    if (skip > 0) said += " after " + std::to_string(skip) + " passed by";
+  }
   return SaveDevice(c, *d, PortName(d->where.port) + ": " + said);
 }
 
@@ -326,6 +336,7 @@ std::string CliUsage(const std::string& dir) {
          "      short N                      the next answer is cut to its first N bytes\n"
          "      dload CODE                   the next download returns CODE\n"
          "      clear                        no scripted fault\n"
+         "      ... skip=N                   let N fitting calls pass before the fault hits\n"
          "  trace [DRIVER] on|off|show|clear the port drivers' traces (WNT43PDD, WNT4XPDD;\n"
          "                                   both when no driver is named)\n"
          "PORT is COMn or n (1 to 65535). State directory: " +

@@ -53,10 +53,10 @@ std::uint16_t EftLibrary::Open(std::uint16_t port, std::uint32_t* handle) {
     case LoadResult::kOk:
       break;
   }
-  if (auto fault = TakeFault(state, "open")) {
-    SaveKeyValues(StatePath(port), state, kTitle);
-    return FaultCode(*fault, eftstatus::kPortInUse);
-  }
+  KeyValues before = state;
+  auto fault = TakeFault(state, "open");
+  if (state != before) SaveKeyValues(StatePath(port), state, kTitle);
+  if (fault) return FaultCode(*fault, eftstatus::kPortInUse);
   std::uint32_t h = next_++;
   sessions_[h] = Session{port, false, {}};
   *handle = h;
@@ -122,13 +122,13 @@ std::uint16_t EftLibrary::Read(std::uint32_t handle, std::uint8_t* buffer, std::
   LoadResult loaded = LoadKeyValues(StatePath(s.port), &state);
   std::uint16_t status = eftstatus::kOk;
   std::vector<std::uint8_t> placed;
+  KeyValues before = state;
   if (loaded == LoadResult::kMissing) {
     status = eftstatus::kDeviceGone;
   } else if (loaded == LoadResult::kMalformed) {
     status = eftstatus::kDamagedState;
   } else if (auto fault = TakeFault(state, "read")) {
     status = FaultCode(*fault, eftstatus::kReadFault);
-    SaveKeyValues(StatePath(s.port), state, kTitle);
   } else if (!s.answered) {
     status = eftstatus::kNoAnswer;
   } else {
@@ -137,6 +137,7 @@ std::uint16_t EftLibrary::Read(std::uint32_t handle, std::uint8_t* buffer, std::
     if (read) *read = static_cast<std::uint16_t>(n);
     placed.assign(s.answer.begin(), s.answer.begin() + static_cast<std::ptrdiff_t>(n));
   }
+  if (loaded == LoadResult::kOk && state != before) SaveKeyValues(StatePath(s.port), state, kTitle);
   s.answered = false;
   s.answer.clear();
   TraceRecord(trace::kAnswerReturned, s.port, status, std::move(placed));

@@ -179,13 +179,26 @@ bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::
 std::optional<std::string> TakeFault(KeyValues& state, const std::string& name) {
   auto it = state.find("fault." + name);
   if (it == state.end()) return std::nullopt;
+  auto skip = state.find("fault." + name + ".skip");
+  if (skip != state.end()) {
+    unsigned long left = std::strtoul(skip->second.c_str(), nullptr, 10);
+    if (left > 0) {
+      skip->second = std::to_string(left - 1);
+      return std::nullopt;
+    }
+    state.erase(skip);
+  }
   std::string value = it->second;
   state.erase(it);
   return value;
 }
 
-void SetFault(KeyValues& state, const std::string& name, const std::string& value) {
+void SetFault(KeyValues& state, const std::string& name, const std::string& value, unsigned skip) {
   state["fault." + name] = value;
+  if (skip > 0)
+    state["fault." + name + ".skip"] = std::to_string(skip);
+  else
+    state.erase("fault." + name + ".skip");
 }
 
 void ClearFaults(KeyValues& state) {

@@ -57,10 +57,13 @@ enum class ReadResult { kOk, kCannotOpen, kTooLarge };
 ReadResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents);
 
 // Scripted faults, kept in the device's state file as `fault.<name>=<value>` and used once:
-// the call that finds one removes it. The names the 8343 knows are listed with the
-// simdev command; a later device can bring its own names.
+// the call that finds one removes it. With `fault.<name>.skip=N` the next N calls that would
+// take it pass it by (counting it down), so a fault can hit, say, the second open of a run.
+// The names the 8343 knows are listed with the simdev command; a later device can bring its
+// own names. A caller saves the state whenever TakeFault changed it.
 std::optional<std::string> TakeFault(KeyValues& state, const std::string& name);
-void SetFault(KeyValues& state, const std::string& name, const std::string& value);
+void SetFault(KeyValues& state, const std::string& name, const std::string& value,
+              unsigned skip = 0);
 void ClearFaults(KeyValues& state);
 
 // Hexadecimal text of bytes (capitals) and back (either case; nullopt on anything else).

@@ -95,6 +95,9 @@ TEST_F(Cli, FaultsAreScriptedIntoTheStateFile) {
   EXPECT_EQ(s["fault.rc"], "0A");
   EXPECT_EQ(s["fault.short"], "1");
   EXPECT_EQ(s["fault.dload"], "1809");
+  EXPECT_EQ(Run({"fault", "3", "open", "5", "skip=1"}), simdev::kCliOk);
+  EXPECT_EQ(out, "COM3: the next open fails with status 5 after 1 passed by\n");
+  EXPECT_EQ(State()["fault.open.skip"], "1");
   EXPECT_EQ(Run({"fault", "3", "clear"}), simdev::kCliOk);
   for (const auto& [key, value] : State()) EXPECT_NE(key.rfind("fault.", 0), 0u) << key;
   for (std::vector<std::string> bad : {std::vector<std::string>{"fault", "3", "rc", "100"},

@@ -135,6 +135,17 @@ TEST_F(Library, ScriptedFaultsHitTheNextFittingCallOnce) {
   for (const auto& [key, value] : State()) EXPECT_NE(key.rfind("fault.", 0), 0u) << key;
 }
 
+TEST_F(Library, ASkippedFaultHitsALaterCall) {
+  simdev::KeyValues s = State();
+  simdev::SetFault(s, "open", "77", 2);
+  simdev::SaveKeyValues(StatePath(3), s, "t");
+  std::uint16_t status = 0;
+  for (std::uint16_t expected : {0, 0, 77, 0}) {
+    Exchange({0x00}, &status);
+    EXPECT_EQ(status, expected);
+  }
+}
+
 TEST_F(Library, AScriptedRcCarriesNothingOut) {
   Fault("rc", "06");
   Bytes serial = {0x8F, '4', '1', '-', '1', '1', '1', '1', '1', 0, 0, 0, 0, 0, 0, 0, 0};

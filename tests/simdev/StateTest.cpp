@@ -87,6 +87,17 @@ TEST(Faults, AreTakenOnce) {
   EXPECT_EQ(state, (simdev::KeyValues{{"model", "8343"}}));
 }
 
+TEST(Faults, ASkipCountLetsThatManyCallsPass) {
+  simdev::KeyValues state;
+  simdev::SetFault(state, "open", "5", 2);
+  EXPECT_EQ(simdev::TakeFault(state, "open"), std::nullopt);
+  EXPECT_EQ(state["fault.open.skip"], "1");
+  EXPECT_EQ(simdev::TakeFault(state, "open"), std::nullopt);
+  EXPECT_EQ(simdev::TakeFault(state, "open"), "5");
+  EXPECT_TRUE(state.empty());
+  EXPECT_EQ(simdev::TakeFault(state, "write"), std::nullopt);
+}
+
 TEST(Hex, BothWays) {
   const std::uint8_t bytes[] = {0x00, 0xAB, 0x7F};
   EXPECT_EQ(simdev::ToHex(bytes, 3), "00AB7F");

@@ -71,8 +71,8 @@ std::vector<std::uint8_t> InfoAnswer() {
   text += std::string("APPLICATION-123456", 18);
   text += std::string("SECURITY 1.10\0\0", 14);
   text += std::string("SECAPP 0100 XYZW", 16);
-  std::vector<std::uint8_t> a{0x00};
-  a.insert(a.end(), text.begin(), text.end());
+  std::vector<std::uint8_t> a(1 + text.size(), 0x00);  // RC 00, then the fields
+  std::copy(text.begin(), text.end(), a.begin() + 1);
   return a;
 }
 
