@@ -57,8 +57,8 @@ std::string FormatReturnCode(std::uint8_t byte) {
 }
 
 std::string FormatCommandFailed(std::uint8_t rc) {
-  return "Command failed:  Device RC=" + BytesToHex(std::span<const std::uint8_t>(&rc, 1)) +
-         " - " + ReturnCodeText(rc);
+  return "Command failed:  Device RC=" + BytesToHex(std::span<const std::uint8_t>(&rc, 1)) + " - " +
+         ReturnCodeText(rc);
 }
 
 std::uint8_t HexPairToByte(char first, char second) {

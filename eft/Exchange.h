@@ -23,9 +23,9 @@ struct PortSelection {
 };
 
 enum ExchangeResult : int {
-  kExchangeDone = 0,     // the RC in byte 0 of the response buffer tells the terminal's verdict
-  kExchangeNoOpen = 1,   // opening the terminal failed
-  kExchangeFailed = 2,   // writing, reading or closing failed
+  kExchangeDone = 0,    // the RC in byte 0 of the response buffer tells the terminal's verdict
+  kExchangeNoOpen = 1,  // opening the terminal failed
+  kExchangeFailed = 2,  // writing, reading or closing failed
 };
 
 // Opens the terminal as `ports` says, writes `frame`, reads the answer into `response` with

@@ -12,12 +12,12 @@
 namespace eft {
 
 struct EftCall {
-  std::string function;  // "EftOpen", "EftOpenParms", "EftWrite", ...
-  Handle handle = 0;     // the handle passed (not for the opens)
-  std::uint16_t port = 0;         // EftOpenParms
+  std::string function;            // "EftOpen", "EftOpenParms", "EftWrite", ...
+  Handle handle = 0;               // the handle passed (not for the opens)
+  std::uint16_t port = 0;          // EftOpenParms
   std::vector<std::uint8_t> data;  // EftWrite: the frame
-  std::uint16_t count = 0;        // EftWrite: length; EftRead: capacity
-  std::string path;               // EftDload
+  std::uint16_t count = 0;         // EftWrite: length; EftRead: capacity
+  std::string path;                // EftDload
 };
 
 class FakeEftApi : public EftApi {

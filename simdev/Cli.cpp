@@ -119,7 +119,9 @@ int Attach(Context& c, std::span<const std::string> a) {
     return c.Fail(PortName(*port) + " already has a device: " + other->fileName);
   std::error_code ec;
   std::filesystem::create_directories(c.dir, ec);
-  Device d{{*port, kModel8343, DeviceFileName(*port, kModel8343)}, "", NewTerminalState(*port, processors)};
+  Device d{{*port, kModel8343, DeviceFileName(*port, kModel8343)},
+           "",
+           NewTerminalState(*port, processors)};
   d.path = JoinPath(c.dir, d.where.fileName);
   d.state["serial"] = serial;
   return SaveDevice(c, d,
@@ -162,8 +164,9 @@ void ShowOne(Context& c, const AttachedDevice& where) {
     std::size_t total = 0;
     if (t.image) {
       for (auto [first, last] : t.image->Ranges()) {
-        std::uint8_t w[4] = {static_cast<std::uint8_t>(first >> 8), static_cast<std::uint8_t>(first),
-                             static_cast<std::uint8_t>(last >> 8), static_cast<std::uint8_t>(last)};
+        std::uint8_t w[4] = {static_cast<std::uint8_t>(first >> 8),
+                             static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(last >> 8),
+                             static_cast<std::uint8_t>(last)};
         line.append(" ").append(ToHex(w, 2)).append("-").append(ToHex(w + 2, 2));
         total += last - first + 1;
       }
@@ -208,7 +211,8 @@ int Set(Context& c, std::span<const std::string> a) {
   } else if (name == "processors") {
     if (value != "1" && value != "2") return c.Usage("processors is 1 or 2");
   } else if (value.size() > field->width || !IsValidValue(value)) {
-    return c.Usage(name + " holds at most " + std::to_string(field->width) + " printable characters");
+    return c.Usage(name + " holds at most " + std::to_string(field->width) +
+                   " printable characters");
   }
   d->state[name] = value;
   return SaveDevice(c, *d, d->where.fileName + ": " + name + "=" + value);
@@ -297,7 +301,8 @@ int Trace(Context& c, std::span<const std::string> a) {
   std::filesystem::create_directories(c.dir, ec);
   for (const std::string& driver : drivers) {
     if (what == "on" || what == "off") {
-      if (!trace::SetTracing(c.dir, driver, what == "on")) return c.Fail("cannot write the settings");
+      if (!trace::SetTracing(c.dir, driver, what == "on"))
+        return c.Fail("cannot write the settings");
       *c.out += driver + ": tracing " + what + "\n";
     } else if (what == "clear") {
       trace::Clear(c.dir, driver);

@@ -14,19 +14,19 @@ namespace simdev {
 // Win32 error codes of the same meaning.
 namespace eftstatus {
 inline constexpr std::uint16_t kOk = 0;
-inline constexpr std::uint16_t kNoDevice = 2;          // no terminal attached on that port
-inline constexpr std::uint16_t kPortInUse = 5;         // scripted open failure (default code)
-inline constexpr std::uint16_t kInvalidHandle = 6;     // handle not open (or closed)
-inline constexpr std::uint16_t kDamagedState = 13;     // the terminal's state file is damaged
-inline constexpr std::uint16_t kWriteFault = 29;       // scripted write failure (default code)
-inline constexpr std::uint16_t kReadFault = 30;        // scripted read failure (default code)
-inline constexpr std::uint16_t kInvalidParameter = 87; // null pointer, empty or oversized frame
-inline constexpr std::uint16_t kDeviceGone = 1167;     // terminal detached after the open
-inline constexpr std::uint16_t kNoAnswer = 1460;       // read without a command to answer
+inline constexpr std::uint16_t kNoDevice = 2;           // no terminal attached on that port
+inline constexpr std::uint16_t kPortInUse = 5;          // scripted open failure (default code)
+inline constexpr std::uint16_t kInvalidHandle = 6;      // handle not open (or closed)
+inline constexpr std::uint16_t kDamagedState = 13;      // the terminal's state file is damaged
+inline constexpr std::uint16_t kWriteFault = 29;        // scripted write failure (default code)
+inline constexpr std::uint16_t kReadFault = 30;         // scripted read failure (default code)
+inline constexpr std::uint16_t kInvalidParameter = 87;  // null pointer, empty or oversized frame
+inline constexpr std::uint16_t kDeviceGone = 1167;      // terminal detached after the open
+inline constexpr std::uint16_t kNoAnswer = 1460;        // read without a command to answer
 // EftDload.
-inline constexpr std::uint16_t kFileNotOpened = 1808;  // HEX file cannot be opened
+inline constexpr std::uint16_t kFileNotOpened = 1808;    // HEX file cannot be opened
 inline constexpr std::uint16_t kNoCommunication = 1809;  // terminal does not answer
-inline constexpr std::uint16_t kBadHexFile = 1810;     // not a valid Intel HEX file for the terminal
+inline constexpr std::uint16_t kBadHexFile = 1810;  // not a valid Intel HEX file for the terminal
 }  // namespace eftstatus
 
 inline constexpr std::size_t kMaxWriteLength = 512;

@@ -98,8 +98,8 @@ std::optional<AttachedDevice> DeviceOnPort(const std::string& dir, std::uint16_t
 bool IsValidKey(const std::string& key) {
   if (key.empty()) return false;
   return std::all_of(key.begin(), key.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '_' || c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
   });
 }
 

@@ -158,7 +158,8 @@ std::vector<std::uint8_t> Execute(Terminal8343& t, std::span<const std::uint8_t>
     }
     case 0x01: {  // Read Device Status
       if (!length(1)) return {kDataLength};
-      std::vector<std::uint8_t> a{kOk, static_cast<std::uint8_t>(t.statusBits | (t.card ? 0x40 : 0))};
+      std::vector<std::uint8_t> a{kOk,
+                                  static_cast<std::uint8_t>(t.statusBits | (t.card ? 0x40 : 0))};
       for (std::size_t i = 0; i < Terminal8343::kMaxResetData; ++i)
         a.push_back(t.card && i < t.card->size() ? (*t.card)[i] : 0);
       return a;
@@ -171,7 +172,8 @@ std::vector<std::uint8_t> Execute(Terminal8343& t, std::span<const std::uint8_t>
     case 0x0E:  // Read Device Type
       if (!length(2)) return {kDataLength};
       if (frame[1] != 0x02) return {kInvalidValue};
-      return {kOk, 0x00, 0x02, 0x00, 0x01, static_cast<std::uint8_t>(t.processors == 2 ? 0x02 : 0x00)};
+      return {kOk,  0x00, 0x02,
+              0x00, 0x01, static_cast<std::uint8_t>(t.processors == 2 ? 0x02 : 0x00)};
     case 0x82:  // Load Clear RSA Private Key
       if (!length(131)) return {kDataLength};
       if (frame[1] != 0x20 || frame[2] != 0x20) return {kInvalidValue};
@@ -195,7 +197,8 @@ std::vector<std::uint8_t> Execute(Terminal8343& t, std::span<const std::uint8_t>
       std::uint32_t address = static_cast<std::uint32_t>(frame[1]) << 8 | frame[2];
       std::uint32_t count = static_cast<std::uint32_t>(frame[3]) << 8 | frame[4];
       if (!t.image || !t.image->Covers(address, count)) return {kInvalidValue};
-      std::uint16_t crc = Crc16Arc(std::span<const std::uint8_t>(t.image->bytes.data() + address, count));
+      std::uint16_t crc =
+          Crc16Arc(std::span<const std::uint8_t>(t.image->bytes.data() + address, count));
       return {kOk, 0x00, 0x00, static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
     }
     default:
@@ -220,7 +223,8 @@ void StoreDownload(Terminal8343& t, const MemoryImage& image, const std::string&
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) c = '_';
   }
-  if (name.size() > Terminal8343::kMainApplicationWidth) name.resize(Terminal8343::kMainApplicationWidth);
+  if (name.size() > Terminal8343::kMainApplicationWidth)
+    name.resize(Terminal8343::kMainApplicationWidth);
   t.mainApplication = name;
   if (!t.image) t.image = std::make_unique<MemoryImage>();
   *t.image = image;

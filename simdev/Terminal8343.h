@@ -37,8 +37,8 @@ struct Terminal8343 {
   std::string securityMicrocode;
   std::string securityApplication;
   std::uint8_t statusBits = 0;  // Device Status Byte 1 apart from bit 6 (card present)
-  std::optional<std::vector<std::uint8_t>> card;  // response-to-reset data of the inserted card
-  std::string rsaKey;                             // digest, empty when none was loaded
+  std::optional<std::vector<std::uint8_t>> card;   // response-to-reset data of the inserted card
+  std::string rsaKey;                              // digest, empty when none was loaded
   std::map<std::string, std::string> desKeyParts;  // "key.part" -> digest
   std::unique_ptr<MemoryImage> image;              // the downloaded application, if any
 

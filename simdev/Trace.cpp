@@ -34,7 +34,8 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) return false;
   }
@@ -156,7 +157,8 @@ std::string Describe(const Record& r) {
   char head[96];
   std::snprintf(head, sizeof head, "#%u COM%u %u %s status=%u%s%s:", r.sequence, r.port, r.model,
                 r.kind < 5 ? kinds[r.kind] : "?", r.status,
-                (r.flags & kKeyMasked) ? " (key masked)" : "", (r.flags & kDataCut) ? " (cut)" : "");
+                (r.flags & kKeyMasked) ? " (key masked)" : "",
+                (r.flags & kDataCut) ? " (cut)" : "");
   std::string line = head;
   if (r.kind == kDownload) {
     line += " ";

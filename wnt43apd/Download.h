@@ -31,11 +31,11 @@ class StringOutput : public Output {
 // Results, which are also the exit status.
 enum Result : std::uint16_t {
   kSuccess = 0,
-  kCannotOpen = 1,           // open before the download failed, or EftDload said so
-  kDeviceTypeError = 2,      // unexpected Read Device Type answer
-  kProcessorMismatch = 3,    // the file's processor tag does not suit the terminal
+  kCannotOpen = 1,         // open before the download failed, or EftDload said so
+  kDeviceTypeError = 2,    // unexpected Read Device Type answer
+  kProcessorMismatch = 3,  // the file's processor tag does not suit the terminal
   kFileNotOpened = 1808,
-  kNoCommunication = 1809,   // the Read Device Type exchange failed
+  kNoCommunication = 1809,  // the Read Device Type exchange failed
 };
 inline constexpr int kUsageExitStatus = 1;
 inline constexpr unsigned kPauseAfterDownloadMs = 2000;

@@ -11,9 +11,7 @@ namespace {
 
 class StdoutOutput : public wnt43apd::Output {
  public:
-  void Write(std::string_view text) override {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-  }
+  void Write(std::string_view text) override { std::fwrite(text.data(), 1, text.size(), stdout); }
 };
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The stand-in WNT43EFT.DLL: exports the six EFT functions and drives the emulated 8343
 // terminals of the state directory.
+#include "eft/WNT43EFT.H"
+
 #include "devconfig/DeviceConfig.h"
 #include "devconfig/win32/Win32Registry.h"
-#include "eft/WNT43EFT.H"
 #include "simdev/ConfiguredPort.h"
 #include "simdev/EftLibrary.h"
 #include "simdev/State.h"

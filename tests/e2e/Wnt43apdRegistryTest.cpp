@@ -1,7 +1,6 @@
 // WNT43APD without a port argument: the stand-in library's EftOpen takes the 8343's ComPort
 // from the device configuration key, else port 1.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <fstream>

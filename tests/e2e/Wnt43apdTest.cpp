@@ -1,7 +1,6 @@
 // WNT43APD under Wine against the emulated 8343 terminal of the stand-in WNT43EFT.dll, set up
 // with the simdev command; exit codes read in full by this Windows parent.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <filesystem>
@@ -144,7 +143,8 @@ TEST_F(Wnt43apd, NoTerminalAttachedAtTheTypeCheckIs1809) {
   std::string out;
   EXPECT_EQ(Apd("dual.hex 7", &out), 1809u);
   EXPECT_EQ(out, Crlf(std::string("\n8343 Application Download Program ended:  Cannot "
-                                  "communicate with 8343 device.\n") + kVerify));
+                                  "communicate with 8343 device.\n") +
+                      kVerify));
 }
 
 TEST_F(Wnt43apd, ProcessorMismatchBothWaysIs3) {
@@ -186,7 +186,8 @@ TEST_F(Wnt43apd, OpenFailingBeforeTheDownloadIs1) {
   std::string out;
   EXPECT_EQ(Apd("dual.hex 11", &out), 1u);
   EXPECT_EQ(out, Crlf(std::string("\n8343 Application Download Program ended:  Cannot open 8343 "
-                                  "device.\n") + kVerify));
+                                  "device.\n") +
+                      kVerify));
 }
 
 TEST_F(Wnt43apd, DownloadCodesOfTheLibraryPassThroughTheTable) {

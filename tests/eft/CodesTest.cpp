@@ -35,7 +35,8 @@ TEST(ReturnCodeText, EveryCodeOfTheTableAndAboveIt) {
 }
 
 TEST(FormatCommandFailed, TwoBlanksAfterTheColonAndTheTextLast) {
-  EXPECT_EQ(eft::FormatCommandFailed(0x0A), "Command failed:  Device RC=0A - Security Processor Error");
+  EXPECT_EQ(eft::FormatCommandFailed(0x0A),
+            "Command failed:  Device RC=0A - Security Processor Error");
   EXPECT_EQ(eft::FormatCommandFailed(0x3F), "Command failed:  Device RC=3F - Unknown Error");
   EXPECT_EQ(eft::FormatCommandFailed(0x07), "Command failed:  Device RC=07 - Card Error");
   EXPECT_EQ(eft::FormatCommandFailed(0xFF), "Command failed:  Device RC=FF - Unknown Error");

@@ -37,7 +37,8 @@ TEST_F(Exchange, OpenWriteReadCloseOnOneHandle) {
 TEST_F(Exchange, FlagOffOpensWithEftOpenFlagOnWithEftOpenParmsAndThePort) {
   Run(eft::EjectCardFrame());
   EXPECT_EQ(api.calls[0].function, "EftOpen");
-  for (std::uint16_t port : {std::uint16_t{3}, std::uint16_t{0}, std::uint16_t{256}, std::uint16_t{65535}}) {
+  for (std::uint16_t port :
+       {std::uint16_t{3}, std::uint16_t{0}, std::uint16_t{256}, std::uint16_t{65535}}) {
     api.calls.clear();
     ports = {true, port};
     Run(eft::EjectCardFrame());

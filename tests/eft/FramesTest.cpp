@@ -8,7 +8,9 @@
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const eft::Frame& f) { return {f.Bytes().begin(), f.Bytes().end()}; }
+std::vector<std::uint8_t> Bytes(const eft::Frame& f) {
+  return {f.Bytes().begin(), f.Bytes().end()};
+}
 
 TEST(Frames, OneAndTwoByteCommands) {
   EXPECT_EQ(Bytes(eft::ReadDeviceInformationFrame()), (std::vector<std::uint8_t>{0x00}));

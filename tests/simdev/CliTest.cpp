@@ -50,7 +50,8 @@ TEST_F(Cli, BadArgumentsAreUsageErrors) {
       {"trace", "WNT99PDD", "on"},
       {"trace", "sideways"},
   };
-  for (const auto& args : bad) EXPECT_EQ(Run(args), simdev::kCliUsage) << (args.empty() ? "" : args[0]);
+  for (const auto& args : bad)
+    EXPECT_EQ(Run(args), simdev::kCliUsage) << (args.empty() ? "" : args[0]);
   EXPECT_TRUE(simdev::ListDevices(dir.Str()).empty());
 }
 

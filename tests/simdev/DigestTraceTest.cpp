@@ -57,7 +57,8 @@ TEST(TraceRecord, DecodeStopsAtADamagedTail) {
   simdev::trace::Record r;
   r.data = {1, 2, 3};
   std::vector<std::uint8_t> bytes = simdev::trace::Encode(r);
-  bytes.insert(bytes.end(), {4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0});  // claims 65535 bytes
+  bytes.insert(bytes.end(),
+               {4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0});  // claims 65535 bytes
   EXPECT_EQ(simdev::trace::Decode(bytes).size(), 1u);
   EXPECT_TRUE(simdev::trace::Decode(std::vector<std::uint8_t>(15, 0)).empty());
 }

@@ -22,9 +22,12 @@ class Library : public ::testing::Test {
  protected:
   void SetUp() override { Attach(3, 2); }
   void Attach(std::uint16_t port, int processors) {
-    ASSERT_TRUE(simdev::SaveKeyValues(StatePath(port), simdev::NewTerminalState(port, processors), "t"));
+    ASSERT_TRUE(
+        simdev::SaveKeyValues(StatePath(port), simdev::NewTerminalState(port, processors), "t"));
   }
-  std::string StatePath(std::uint16_t port) { return dir.File(simdev::DeviceFileName(port, "8343")); }
+  std::string StatePath(std::uint16_t port) {
+    return dir.File(simdev::DeviceFileName(port, "8343"));
+  }
   simdev::KeyValues State(std::uint16_t port = 3) {
     simdev::KeyValues s;
     simdev::LoadKeyValues(StatePath(port), &s);
@@ -108,7 +111,11 @@ TEST_F(Library, ADetachedTerminalNoLongerAnswers) {
   const std::uint8_t frame[1] = {0x00};
   std::uint16_t count = 0;
   EXPECT_EQ(lib.Write(h, frame, 1, &count), st::kDeviceGone);
-  EXPECT_EQ(lib.Dload(h, HexFile("a.hex", ":0170000001" "8E\n:00000001FF\n").c_str()), st::kNoCommunication);
+  EXPECT_EQ(lib.Dload(h, HexFile("a.hex",
+                                 ":0170000001"
+                                 "8E\n:00000001FF\n")
+                             .c_str()),
+            st::kNoCommunication);
 }
 
 TEST_F(Library, ScriptedFaultsHitTheNextFittingCallOnce) {
@@ -158,8 +165,12 @@ TEST_F(Library, AScriptedRcCarriesNothingOut) {
 TEST_F(Library, DownloadCodes) {
   std::uint32_t h = 0;
   ASSERT_EQ(lib.Open(3, &h), st::kOk);
-  std::string good = HexFile("good.hex", ":0470000001020304" "82\n:00000001FF\n");
-  std::string corrupt = HexFile("bad.hex", ":0470000001020304" "83\n:00000001FF\n");
+  std::string good = HexFile("good.hex",
+                             ":0470000001020304"
+                             "82\n:00000001FF\n");
+  std::string corrupt = HexFile("bad.hex",
+                                ":0470000001020304"
+                                "83\n:00000001FF\n");
   EXPECT_EQ(lib.Dload(h, dir.File("missing.hex").c_str()), st::kFileNotOpened);
   EXPECT_EQ(lib.Dload(h, nullptr), st::kFileNotOpened);
   EXPECT_EQ(lib.Dload(h, good.c_str()), st::kOk);
@@ -214,7 +225,9 @@ TEST_F(Library, QueryMemoryCrcAfterADownloadMatchesTheFileData) {
   std::uint32_t h = 0;
   lib.Open(3, &h);
   // "123456789" at 7000: CRC-16/ARC BB3D.
-  std::string text = ":09700000313233343536373839" "AA\n:00000001FF\n";
+  std::string text =
+      ":09700000313233343536373839"
+      "AA\n:00000001FF\n";
   ASSERT_EQ(lib.Dload(h, HexFile("check.hex", text).c_str()), st::kOk);
   lib.Close(h);
   EXPECT_EQ(Exchange({0xF5, 0x70, 0x00, 0x00, 0x09}), (Bytes{0x00, 0x00, 0x00, 0xBB, 0x3D}));

@@ -35,7 +35,8 @@ TEST(StateFile, MissingAndMalformedFilesAreToldApart) {
                        "k=\x01\n"};
   for (const char* text : bad) {
     std::ofstream(dir.File("bad"), std::ios::binary) << text;
-    EXPECT_EQ(simdev::LoadKeyValues(dir.File("bad"), &values), simdev::LoadResult::kMalformed) << text;
+    EXPECT_EQ(simdev::LoadKeyValues(dir.File("bad"), &values), simdev::LoadResult::kMalformed)
+        << text;
   }
   std::ofstream(dir.File("ok"), std::ios::binary) << "# comment\r\n\r\nk=v=w\r\n";
   ASSERT_EQ(simdev::LoadKeyValues(dir.File("ok"), &values), simdev::LoadResult::kOk);

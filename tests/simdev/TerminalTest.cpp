@@ -27,7 +27,8 @@ const std::string kEnd = ":00000001FF\n";
 
 TEST(IntelHex, ReadsDataRecordsIntoTheImage) {
   std::string text = Record(0, 0x0000, Bytes(32, 0xAA)) + Record(0, 0x4000, {1, 2, 3}) +
-                     Record(0, 0x4003, {4}) + Record(5, 0, {0, 0, 0, 0}) + kEnd + "junk after the end";
+                     Record(0, 0x4003, {4}) + Record(5, 0, {0, 0, 0, 0}) + kEnd +
+                     "junk after the end";
   simdev::MemoryImage image;
   std::string error;
   ASSERT_TRUE(simdev::ParseIntelHex(text, &image, &error)) << error;
@@ -202,8 +203,8 @@ TEST_F(Terminal, UnknownCommandsAndWrongLengthsAreRefused) {
   EXPECT_EQ(Send({}), Bytes{0x02});
   EXPECT_EQ(Send({0x02}), Bytes{0x01});
   EXPECT_EQ(Send({0xFF, 0x00}), Bytes{0x01});
-  const Bytes wrong[] = {{0x00, 0x00}, {0x01, 0x00}, {0x05, 0x05}, {0x0E}, Bytes(130, 0x82),
-                         Bytes(18, 0x83), Bytes(16, 0x8F), {0xF5, 0, 0, 0}};
+  const Bytes wrong[] = {{0x00, 0x00},     {0x01, 0x00},    {0x05, 0x05},    {0x0E},
+                         Bytes(130, 0x82), Bytes(18, 0x83), Bytes(16, 0x8F), {0xF5, 0, 0, 0}};
   for (Bytes frame : wrong) {
     EXPECT_EQ(Send(frame), Bytes{0x02}) << simdev::ToHex(frame.data(), frame.size());
   }
@@ -267,7 +268,7 @@ TEST_F(Terminal, StateFileRoundTripKeepsKeysOnlyAsDigests) {
 
 TEST_F(Terminal, DamagedStateIsRefused) {
   const std::pair<std::string, std::string> damage[] = {
-      {"model", "8342"}, {"processors", "3"}, {"status", "ABC"}, {"card", "XYZ"},
+      {"model", "8342"},   {"processors", "3"},    {"status", "ABC"},   {"card", "XYZ"},
       {"image.4000", "0"}, {"image.FFFF", "0102"}, {"image.ZZZZ", "01"}};
   for (const auto& [key, value] : damage) {
     simdev::KeyValues state = simdev::NewTerminalState(3, 2);

@@ -41,7 +41,8 @@ const std::string kFileNotOpened =
     "\n8343 Application Download Program ended:  Cannot open the file specified by parameter 1.\n"
     "Verify the file to be downloaded is in the specified directory.  Then, retry.\n";
 const std::string kNoCommunication =
-    std::string("\n8343 Application Download Program ended:  Cannot communicate with 8343 device.\n") +
+    std::string(
+        "\n8343 Application Download Program ended:  Cannot communicate with 8343 device.\n") +
     kVerify;
 const std::string kInternal =
     std::string("\n8343 Application Download Program ended:  Internal error.\n") + kVerify;
@@ -62,7 +63,9 @@ class WatchingPause : public ui::Pause {
   const wnt43apd::StringOutput& out_;
 };
 
-std::vector<std::uint8_t> TypeAnswer(bool dual) { return {0x00, 0x00, 0x02, 0x00, 0x01, std::uint8_t(dual ? 0x02 : 0x00)}; }
+std::vector<std::uint8_t> TypeAnswer(bool dual) {
+  return {0x00, 0x00, 0x02, 0x00, 0x01, std::uint8_t(dual ? 0x02 : 0x00)};
+}
 
 std::vector<std::uint8_t> InfoAnswer() {
   std::string text = "41-12345";
@@ -87,7 +90,8 @@ class Download : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("wnt43apd-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("wnt43apd-test-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::create_directories(dir_);
     dual_ = File("dual.hex", ":20000000AAAAAAAA\n:2040000000112233\n:00000001FF\n");
     single_ = File("single.hex", ":20000000AAAAAAAA\n:2070000000112233\n:00000001FF\n");
@@ -109,9 +113,9 @@ class Download : public ::testing::Test {
 };
 
 TEST_F(Download, NoArgumentOrThreeShowTheUsageWithStatusOneAndNoLibraryCall) {
-  for (std::vector<std::string> args : {std::vector<std::string>{},
-                                        std::vector<std::string>{"a.hex", "3", "x"},
-                                        std::vector<std::string>{"a", "b", "c", "d"}}) {
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{}, std::vector<std::string>{"a.hex", "3", "x"},
+        std::vector<std::string>{"a", "b", "c", "d"}}) {
     wnt43apd::StringOutput text;
     EXPECT_EQ(wnt43apd::Run(args, api, pause, text), 1) << args.size();
     EXPECT_EQ(text.Text(), kUsage) << args.size();
@@ -127,8 +131,8 @@ TEST_F(Download, SuccessPausesThenReportsAndPrintsTheIdentification) {
   ASSERT_EQ(pause.waits, std::vector<unsigned>{2000});
   EXPECT_EQ(pause.printedBefore[0], "");  // the pause comes before the success message
   EXPECT_EQ(api.Functions(),
-            (Names{"EftOpen", "EftWrite", "EftRead", "EftClose",   // Read Device Type
-                   "EftOpen", "EftDload", "EftClose",              // download
+            (Names{"EftOpen", "EftWrite", "EftRead", "EftClose",     // Read Device Type
+                   "EftOpen", "EftDload", "EftClose",                // download
                    "EftOpen", "EftWrite", "EftRead", "EftClose"}));  // Read Device Information
   EXPECT_EQ(api.calls[1].data, (std::vector<std::uint8_t>{0x0E, 0x02}));
   EXPECT_EQ(api.calls[5].path, dual_);
@@ -162,8 +166,8 @@ TEST_F(Download, OnlyTheTwoAddressCharactersOfTheTagMatterByteForByte) {
       {":X\n:FF4000ZZ", 0},
       {"::004000", 0},  // the first character is passed over, even a ':'
       {":20000000\r\n:1040001", 0},
-      {":20000000\n:20400", 3},   // ends inside the tag
-      {":20000000\n:20", 3},      // ends before the tag
+      {":20000000\n:20400", 3},  // ends inside the tag
+      {":20000000\n:20", 3},     // ends before the tag
       {":20000000\n:", 3},
       {":20000000 no second record", 3},  // never finds the second ':'
       {"", 3},
@@ -230,8 +234,8 @@ TEST_F(Download, OpenFailingBeforeTheDownloadGivesOne) {
 
 TEST_F(Download, EveryDownloadResultSelectsItsRowAndBecomesTheExitStatus) {
   const std::pair<eft::Status, std::string> rows[] = {
-      {1, kCannotOpen},       {2, kDeviceType}, {3, kMismatch},      {1808, kFileNotOpened},
-      {1809, kNoCommunication}, {4, kInternal},  {1810, kInternal},   {65535, kInternal},
+      {1, kCannotOpen},         {2, kDeviceType}, {3, kMismatch},    {1808, kFileNotOpened},
+      {1809, kNoCommunication}, {4, kInternal},   {1810, kInternal}, {65535, kInternal},
   };
   for (const auto& [code, text] : rows) {
     eft::FakeEftApi fresh;
@@ -241,7 +245,7 @@ TEST_F(Download, EveryDownloadResultSelectsItsRowAndBecomesTheExitStatus) {
     EXPECT_EQ(wnt43apd::Run(std::vector<std::string>{dual_}, fresh, pause, printed), code);
     EXPECT_EQ(printed.Text(), text) << code;
     EXPECT_EQ(fresh.Functions().back(), "EftClose") << code;  // the handle is closed anyway
-    EXPECT_EQ(fresh.calls.size(), 7u) << code;                 // and nothing is read after
+    EXPECT_EQ(fresh.calls.size(), 7u) << code;                // and nothing is read after
   }
   EXPECT_TRUE(pause.waits.empty());
 }
@@ -311,13 +315,29 @@ TEST_F(Download, PortArgumentZeroOrOutOfRangeStillUsesEftOpenParmsWithZero) {
 
 TEST(ParsePort, ReadLikeAtoiWithOutOfRangeValuesGivingZero) {
   const std::pair<const char*, int> cases[] = {
-      {"3", 3},         {"abc", 0},    {"12ab", 12},  {"  +7", 7},     {"\t 9", 9},
-      {"", 0},          {"+", 0},      {"-", 0},      {"-0", 0},       {"+-3", 0},
-      {"3 4", 3},       {"0012", 12},  {"256", 256},  {"65535", 65535}, {"65536", 0},
-      {"65539", 0},     {"-1", 0},     {"-65535", 0}, {"99999999999999999999", 0},
+      {"3", 3},
+      {"abc", 0},
+      {"12ab", 12},
+      {"  +7", 7},
+      {"\t 9", 9},
+      {"", 0},
+      {"+", 0},
+      {"-", 0},
+      {"-0", 0},
+      {"+-3", 0},
+      {"3 4", 3},
+      {"0012", 12},
+      {"256", 256},
+      {"65535", 65535},
+      {"65536", 0},
+      {"65539", 0},
+      {"-1", 0},
+      {"-65535", 0},
+      {"99999999999999999999", 0},
       {"4294967299", 0},
   };
-  for (const auto& [text, port] : cases) EXPECT_EQ(wnt43apd::ParsePort(text), port) << '"' << text << '"';
+  for (const auto& [text, port] : cases)
+    EXPECT_EQ(wnt43apd::ParsePort(text), port) << '"' << text << '"';
 }
 
 }  // namespace
