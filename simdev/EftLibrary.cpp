@@ -1,0 +1,187 @@
+// The stand-in WNT43EFT library's functions over the emulated terminals.
+#include "simdev/EftLibrary.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "simdev/Digest.h"
+#include "simdev/IntelHex.h"
+#include "simdev/State.h"
+#include "simdev/Terminal8343.h"
+#include "simdev/Trace.h"
+
+namespace simdev {
+
+namespace {
+
+constexpr char kTitle[] = "simdev: emulated 8343 EFT terminal";
+
+// A scripted code, or `fallback` when the fault names none (or an unusable one).
+std::uint16_t FaultCode(const std::string& value, std::uint16_t fallback) {
+  char* end = nullptr;
+  unsigned long code = std::strtoul(value.c_str(), &end, 10);
+  if (value.empty() || *end != '\0' || code == 0 || code > 0xFFFF) return fallback;
+  return static_cast<std::uint16_t>(code);
+}
+
+}  // namespace
+
+std::string EftLibrary::StatePath(std::uint16_t port) const {
+  return JoinPath(dir_, DeviceFileName(port, kModel8343));
+}
+
+void EftLibrary::TraceRecord(std::uint8_t kind, std::uint16_t port, std::uint16_t status,
+                             std::vector<std::uint8_t> data, std::uint8_t flags) {
+  trace::Record r;
+  r.kind = kind;
+  r.flags = flags;
+  r.model = 8343;
+  r.port = port;
+  r.status = status;
+  r.data = std::move(data);
+  trace::Append(dir_, trace::kDriver43, std::move(r));
+}
+
+std::uint16_t EftLibrary::Open(std::uint16_t port, std::uint32_t* handle) {
+  if (!handle) return eftstatus::kInvalidParameter;
+  KeyValues state;
+  switch (LoadKeyValues(StatePath(port), &state)) {
+    case LoadResult::kMissing:
+      return eftstatus::kNoDevice;
+    case LoadResult::kMalformed:
+      return eftstatus::kDamagedState;
+    case LoadResult::kOk:
+      break;
+  }
+  KeyValues before = state;
+  auto fault = TakeFault(state, "open");
+  if (state != before) SaveKeyValues(StatePath(port), state, kTitle);
+  if (fault) return FaultCode(*fault, eftstatus::kPortInUse);
+  std::uint32_t h = next_++;
+  sessions_[h] = Session{port, false, {}};
+  *handle = h;
+  return eftstatus::kOk;
+}
+
+std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
+                                std::uint16_t length, std::uint16_t* written) {
+  auto session = sessions_.find(handle);
+  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  if (!frame || length == 0 || length > kMaxWriteLength) return eftstatus::kInvalidParameter;
+  std::uint16_t port = session->second.port;
+  std::vector<std::uint8_t> sent(frame, frame + length);
+  auto [keyFirst, keyEnd] = KeyMaterialRange(sent);
+  // What the trace keeps: the frame with any key material replaced by zeros.
+  std::vector<std::uint8_t> traced = sent;
+  std::fill(traced.begin() + static_cast<std::ptrdiff_t>(keyFirst),
+            traced.begin() + static_cast<std::ptrdiff_t>(keyEnd), 0);
+  std::uint8_t flags = keyEnd > keyFirst ? trace::kKeyMasked : 0;
+
+  KeyValues state;
+  LoadResult loaded = LoadKeyValues(StatePath(port), &state);
+  std::uint16_t status = eftstatus::kOk;
+  Terminal8343 terminal;
+  std::string error;
+  if (loaded == LoadResult::kMissing) {
+    status = eftstatus::kDeviceGone;
+  } else if (loaded == LoadResult::kMalformed || !LoadTerminal(state, &terminal, &error)) {
+    status = eftstatus::kDamagedState;
+  } else if (auto fault = TakeFault(state, "write")) {
+    status = FaultCode(*fault, eftstatus::kWriteFault);
+  } else {
+    std::vector<std::uint8_t> answer;
+    if (auto rc = TakeFault(state, "rc")) {
+      // The terminal refuses the command with the scripted RC and carries nothing out.
+      auto code = FromHex(*rc);
+      answer = {code && code->size() == 1 ? (*code)[0] : std::uint8_t{0x0F}};
+    } else {
+      answer = Execute(terminal, sent);
+      StoreTerminal(terminal, &state);
+    }
+    if (auto cut = TakeFault(state, "short")) {
+      std::size_t keep = static_cast<std::size_t>(std::strtoul(cut->c_str(), nullptr, 10));
+      if (keep < answer.size()) answer.resize(keep);
+    }
+    session->second.answer = std::move(answer);
+    session->second.answered = true;
+    if (written) *written = length;
+  }
+  if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
+  Wipe(sent.data(), sent.size());
+  TraceRecord(trace::kFrameSent, port, status, std::move(traced), flags);
+  return status;
+}
+
+std::uint16_t EftLibrary::Read(std::uint32_t handle, std::uint8_t* buffer, std::uint16_t capacity,
+                               std::uint16_t* read) {
+  auto session = sessions_.find(handle);
+  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  if (!buffer) return eftstatus::kInvalidParameter;
+  Session& s = session->second;
+  KeyValues state;
+  LoadResult loaded = LoadKeyValues(StatePath(s.port), &state);
+  std::uint16_t status = eftstatus::kOk;
+  std::vector<std::uint8_t> placed;
+  KeyValues before = state;
+  if (loaded == LoadResult::kMissing) {
+    status = eftstatus::kDeviceGone;
+  } else if (loaded == LoadResult::kMalformed) {
+    status = eftstatus::kDamagedState;
+  } else if (auto fault = TakeFault(state, "read")) {
+    status = FaultCode(*fault, eftstatus::kReadFault);
+  } else if (!s.answered) {
+    status = eftstatus::kNoAnswer;
+  } else {
+    std::size_t n = std::min<std::size_t>(s.answer.size(), capacity);
+    std::copy_n(s.answer.begin(), n, buffer);
+    if (read) *read = static_cast<std::uint16_t>(n);
+    placed.assign(s.answer.begin(), s.answer.begin() + static_cast<std::ptrdiff_t>(n));
+  }
+  if (loaded == LoadResult::kOk && state != before) SaveKeyValues(StatePath(s.port), state, kTitle);
+  s.answered = false;
+  s.answer.clear();
+  TraceRecord(trace::kAnswerReturned, s.port, status, std::move(placed));
+  return status;
+}
+
+std::uint16_t EftLibrary::Close(std::uint32_t handle) {
+  return sessions_.erase(handle) ? eftstatus::kOk : eftstatus::kInvalidHandle;
+}
+
+std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
+  auto session = sessions_.find(handle);
+  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  std::uint16_t port = session->second.port;
+  std::string name = path ? path : "";
+  std::uint16_t status = eftstatus::kOk;
+  KeyValues state;
+  LoadResult loaded = LoadKeyValues(StatePath(port), &state);
+  std::string text;
+  ReadResult file = path ? ReadWholeFile(name, kMaxHexFileSize, &text) : ReadResult::kCannotOpen;
+  auto image = std::make_unique<MemoryImage>();
+  std::string error;
+  Terminal8343 terminal;
+  if (loaded == LoadResult::kMalformed) {
+    status = eftstatus::kDamagedState;
+  } else if (auto code = loaded == LoadResult::kOk ? TakeFault(state, "dload") : std::nullopt) {
+    status = FaultCode(*code, eftstatus::kNoCommunication);
+  } else if (file == ReadResult::kCannotOpen) {
+    status = eftstatus::kFileNotOpened;
+  } else if (file == ReadResult::kTooLarge || !ParseIntelHex(text, image.get(), &error)) {
+    status = eftstatus::kBadHexFile;
+  } else if (loaded == LoadResult::kMissing) {
+    status = eftstatus::kNoCommunication;
+  } else if (TakeFault(state, "write") || TakeFault(state, "read")) {
+    status = eftstatus::kNoCommunication;  // the transfer is a run of writes and reads
+  } else if (!LoadTerminal(state, &terminal, &error)) {
+    status = eftstatus::kDamagedState;
+  } else {
+    StoreDownload(terminal, *image, name);
+    StoreTerminal(terminal, &state);
+  }
+  if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
+  TraceRecord(trace::kDownload, port, status, std::vector<std::uint8_t>(name.begin(), name.end()));
+  return status;
+}
+
+}  // namespace simdev

@@ -1,0 +1,236 @@
+// State directory, state files and scripted faults.
+#include "simdev/State.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace simdev {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+bool ParsePortDigits(const std::string& text, std::uint16_t* port) {
+  if (text.empty() || text.size() > 5) return false;
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value == 0 || value > 0xFFFF || text[0] == '0') return false;
+  *port = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+}  // namespace
+
+std::string DefaultStateDirectory() {
+#ifdef _WIN32
+  std::string base = Env("ProgramData");
+  if (base.empty()) base = "C:\\ProgramData";
+  return JoinPath(base, "simdev");
+#else
+  std::string base = Env("XDG_STATE_HOME");
+  if (base.empty()) {
+    std::string home = Env("HOME");
+    base = home.empty() ? "/tmp" : home + "/.local/state";
+  }
+  return JoinPath(base, "simdev");
+#endif
+}
+
+std::string StateDirectory() {
+  std::string dir = Env(kStateDirVariable);
+  return dir.empty() ? DefaultStateDirectory() : dir;
+}
+
+std::string DeviceFileName(std::uint16_t port, const std::string& model) {
+  return "COM" + std::to_string(port) + "-" + model;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  char last = dir.back();
+  if (last == '/' || last == '\\') return dir + name;
+#ifdef _WIN32
+  return dir + "\\" + name;
+#else
+  return dir + "/" + name;
+#endif
+}
+
+std::vector<AttachedDevice> ListDevices(const std::string& dir) {
+  std::vector<AttachedDevice> devices;
+  std::error_code ec;
+  for (fs::directory_iterator it(fs::path(dir), ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.size() < 5 || name.compare(0, 3, "COM") != 0) continue;
+    std::size_t dash = name.find('-');
+    if (dash == std::string::npos) continue;
+    std::uint16_t port = 0;
+    std::string model = name.substr(dash + 1);
+    if (!ParsePortDigits(name.substr(3, dash - 3), &port) || model.empty() ||
+        !std::all_of(model.begin(), model.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    devices.push_back({port, model, name});
+  }
+  std::sort(devices.begin(), devices.end(), [](const AttachedDevice& a, const AttachedDevice& b) {
+    return a.port != b.port ? a.port < b.port : a.model < b.model;
+  });
+  return devices;
+}
+
+std::optional<AttachedDevice> DeviceOnPort(const std::string& dir, std::uint16_t port) {
+  for (const AttachedDevice& d : ListDevices(dir))
+    if (d.port == port) return d;
+  return std::nullopt;
+}
+
+bool IsValidKey(const std::string& key) {
+  if (key.empty()) return false;
+  return std::all_of(key.begin(), key.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
+  });
+}
+
+bool IsValidValue(const std::string& value) {
+  return std::all_of(value.begin(), value.end(), [](char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u >= 0x20 && u < 0x7F;
+  });
+}
+
+ReadResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return ReadResult::kCannotOpen;
+  contents->clear();
+  char chunk[4096];
+  while (in) {
+    in.read(chunk, sizeof chunk);
+    std::size_t n = static_cast<std::size_t>(in.gcount());
+    if (contents->size() + n > limit) return ReadResult::kTooLarge;
+    contents->append(chunk, n);
+  }
+  return ReadResult::kOk;
+}
+
+LoadResult LoadKeyValues(const std::string& path, KeyValues* values) {
+  std::string text;
+  switch (ReadWholeFile(path, kMaxStateFileSize, &text)) {
+    case ReadResult::kCannotOpen:
+      return LoadResult::kMissing;
+    case ReadResult::kTooLarge:
+      return LoadResult::kMalformed;
+    case ReadResult::kOk:
+      break;
+  }
+  values->clear();
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    std::size_t eq = line.find('=');
+    if (eq == std::string::npos) return LoadResult::kMalformed;
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (!IsValidKey(key) || !IsValidValue(value)) return LoadResult::kMalformed;
+    (*values)[key] = value;
+  }
+  return LoadResult::kOk;
+}
+
+bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::string& title) {
+  std::string text = "# " + title + "\n";
+  for (const auto& [key, value] : values) {
+    if (!IsValidKey(key) || !IsValidValue(value)) return false;
+    text += key + "=" + value + "\n";
+  }
+  std::string temp = path + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) return false;
+  }
+  std::error_code ec;
+  fs::rename(temp, path, ec);
+  if (ec) {  // some platforms refuse to rename onto an existing file
+    fs::remove(path, ec);
+    fs::rename(temp, path, ec);
+  }
+  if (ec) fs::remove(temp, ec);
+  return !ec;
+}
+
+std::optional<std::string> TakeFault(KeyValues& state, const std::string& name) {
+  auto it = state.find("fault." + name);
+  if (it == state.end()) return std::nullopt;
+  auto skip = state.find("fault." + name + ".skip");
+  if (skip != state.end()) {
+    unsigned long left = std::strtoul(skip->second.c_str(), nullptr, 10);
+    if (left > 0) {
+      skip->second = std::to_string(left - 1);
+      return std::nullopt;
+    }
+    state.erase(skip);
+  }
+  std::string value = it->second;
+  state.erase(it);
+  return value;
+}
+
+void SetFault(KeyValues& state, const std::string& name, const std::string& value, unsigned skip) {
+  state["fault." + name] = value;
+  if (skip > 0)
+    state["fault." + name + ".skip"] = std::to_string(skip);
+  else
+    state.erase("fault." + name + ".skip");
+}
+
+void ClearFaults(KeyValues& state) {
+  for (auto it = state.begin(); it != state.end();)
+    it = it->first.rfind("fault.", 0) == 0 ? state.erase(it) : std::next(it);
+}
+
+std::string ToHex(const std::uint8_t* data, std::size_t size) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::size_t i = 0; i < size; ++i) {
+    text.push_back(digits[data[i] >> 4]);
+    text.push_back(digits[data[i] & 15]);
+  }
+  return text;
+}
+
+std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text) {
+  auto value = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  if (text.size() % 2) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    int hi = value(text[i]), lo = value(text[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+  }
+  return bytes;
+}
+
+}  // namespace simdev

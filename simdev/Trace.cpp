@@ -1,0 +1,176 @@
+// Driver traces of the emulated devices.
+#include "simdev/Trace.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "simdev/State.h"
+
+namespace simdev::trace {
+
+namespace {
+
+constexpr char kSettingsFile[] = "simdev.cfg";
+
+void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+  out.push_back(static_cast<std::uint8_t>(v));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t Get32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+  std::string text;
+  if (ReadWholeFile(path, 4 * kCapacity, &text) != ReadResult::kOk) return {};
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::string temp = path + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) return false;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    std::filesystem::remove(path, ec);
+    std::filesystem::rename(temp, path, ec);
+  }
+  return !ec;
+}
+
+}  // namespace
+
+const char* DriverForModel(const std::string& model) {
+  return model == "8343" ? kDriver43 : kDriver4X;
+}
+
+std::string TraceFileName(const std::string& driver) { return driver + ".TRC"; }
+
+std::vector<std::uint8_t> Encode(const Record& r) {
+  std::vector<std::uint8_t> out;
+  out.push_back(r.kind);
+  out.push_back(r.flags);
+  Put16(out, r.model);
+  Put16(out, r.port);
+  Put16(out, r.status);
+  Put16(out, static_cast<std::uint16_t>(r.sequence));
+  Put16(out, static_cast<std::uint16_t>(r.sequence >> 16));
+  Put16(out, static_cast<std::uint16_t>(r.data.size()));
+  Put16(out, 0);
+  out.insert(out.end(), r.data.begin(), r.data.end());
+  return out;
+}
+
+std::vector<Record> Decode(std::span<const std::uint8_t> bytes) {
+  std::vector<Record> records;
+  std::size_t at = 0;
+  while (bytes.size() - at >= kHeaderSize) {
+    const std::uint8_t* p = bytes.data() + at;
+    std::size_t n = Get16(p + 12);
+    if (bytes.size() - at - kHeaderSize < n) break;
+    Record r;
+    r.kind = p[0];
+    r.flags = p[1];
+    r.model = Get16(p + 2);
+    r.port = Get16(p + 4);
+    r.status = Get16(p + 6);
+    r.sequence = Get32(p + 8);
+    r.data.assign(p + kHeaderSize, p + kHeaderSize + n);
+    records.push_back(std::move(r));
+    at += kHeaderSize + n;
+  }
+  return records;
+}
+
+bool IsTracing(const std::string& dir, const std::string& driver) {
+  KeyValues settings;
+  if (LoadKeyValues(JoinPath(dir, kSettingsFile), &settings) != LoadResult::kOk) return true;
+  auto it = settings.find("trace." + driver);
+  return it == settings.end() || it->second != "off";
+}
+
+bool SetTracing(const std::string& dir, const std::string& driver, bool on) {
+  std::string path = JoinPath(dir, kSettingsFile);
+  KeyValues settings;
+  if (LoadKeyValues(path, &settings) == LoadResult::kMalformed) settings.clear();
+  settings["trace." + driver] = on ? "on" : "off";
+  return SaveKeyValues(path, settings, "simdev settings");
+}
+
+bool Append(const std::string& dir, const std::string& driver, Record record) {
+  if (!IsTracing(dir, driver)) return true;
+  std::string path = JoinPath(dir, TraceFileName(driver));
+  std::vector<Record> records = Decode(ReadFile(path));
+  if (record.data.size() > kMaxRecordData) {
+    record.data.resize(kMaxRecordData);
+    record.flags |= kDataCut;
+  }
+  record.sequence = records.empty() ? 1 : records.back().sequence + 1;
+  records.push_back(std::move(record));
+  std::size_t total = 0;
+  for (const Record& r : records) total += kHeaderSize + r.data.size();
+  std::size_t drop = 0;
+  while (total > kCapacity) total -= kHeaderSize + records[drop++].data.size();
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = drop; i < records.size(); ++i) {
+    std::vector<std::uint8_t> one = Encode(records[i]);
+    bytes.insert(bytes.end(), one.begin(), one.end());
+  }
+  return WriteFile(path, bytes);
+}
+
+std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver) {
+  std::vector<std::uint8_t> bytes = ReadFile(JoinPath(dir, TraceFileName(driver)));
+  // Keep what decodes, newest records last, within the capacity.
+  std::vector<Record> records = Decode(bytes);
+  std::size_t total = 0, first = records.size();
+  while (first > 0 && total + kHeaderSize + records[first - 1].data.size() <= kCapacity) {
+    --first;
+    total += kHeaderSize + records[first].data.size();
+  }
+  std::vector<std::uint8_t> out;
+  for (std::size_t i = first; i < records.size(); ++i) {
+    std::vector<std::uint8_t> one = Encode(records[i]);
+    out.insert(out.end(), one.begin(), one.end());
+  }
+  return out;
+}
+
+bool Clear(const std::string& dir, const std::string& driver) {
+  std::error_code ec;
+  std::filesystem::remove(JoinPath(dir, TraceFileName(driver)), ec);
+  return !ec;
+}
+
+std::string Describe(const Record& r) {
+  static const char* kinds[] = {"?", "sent", "answer", "download", "call"};
+  char head[96];
+  std::snprintf(head, sizeof head, "#%u COM%u %u %s status=%u%s%s:", r.sequence, r.port, r.model,
+                r.kind < 5 ? kinds[r.kind] : "?", r.status,
+                (r.flags & kKeyMasked) ? " (key masked)" : "",
+                (r.flags & kDataCut) ? " (cut)" : "");
+  std::string line = head;
+  if (r.kind == kDownload) {
+    line += " ";
+    line.append(r.data.begin(), r.data.end());
+  } else {
+    for (std::uint8_t b : r.data) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, " %02X", b);
+      line += hex;
+    }
+  }
+  return line;
+}
+
+}  // namespace simdev::trace

@@ -1,0 +1,71 @@
+// The port drivers' traces of the emulated devices' exchanges, kept in the state directory
+// (one file per driver, <DRIVER>.TRC) and read back by the drivers' PddTrace.
+//
+// A trace is a sequence of records, oldest first, each a 16-byte header and its data, all
+// numbers little-endian:
+//   offset 0  u8   kind: 1 frame sent to the device, 2 answer returned by the device,
+//                  3 application download, 4 library call (devices without frames);
+//                  other values are reserved
+//          1  u8   flags: bit 0 key material in the data replaced by zero bytes,
+//                  bit 1 data cut to kMaxRecordData bytes
+//          2  u16  device model as a decimal number (8343, 8342, ...)
+//          4  u16  COM port number
+//          6  u16  library status of the call (0 success)
+//          8  u32  sequence number, counting up by one per record of this driver
+//         12  u16  data length n
+//         14  u16  zero
+//         16  n bytes of data: the frame, the answer, the HEX file name, or the call's bytes
+// A driver keeps only its most recent records, at most kCapacity bytes in all, so a trace
+// always fits the 32768-byte buffer of PddTrace.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace simdev::trace {
+
+inline constexpr std::size_t kHeaderSize = 16;
+inline constexpr std::size_t kCapacity = 32768;
+inline constexpr std::size_t kMaxRecordData = 1024;
+
+enum Kind : std::uint8_t { kFrameSent = 1, kAnswerReturned = 2, kDownload = 3, kCall = 4 };
+enum Flags : std::uint8_t { kKeyMasked = 0x01, kDataCut = 0x02 };
+
+struct Record {
+  std::uint8_t kind = 0;
+  std::uint8_t flags = 0;
+  std::uint16_t model = 0;
+  std::uint16_t port = 0;
+  std::uint16_t status = 0;
+  std::uint32_t sequence = 0;
+  std::vector<std::uint8_t> data;
+};
+
+// The drivers: WNT43PDD carries the 8343's exchanges, WNT4XPDD those of the 8341/8342 family.
+inline constexpr char kDriver43[] = "WNT43PDD";
+inline constexpr char kDriver4X[] = "WNT4XPDD";
+const char* DriverForModel(const std::string& model);
+
+std::vector<std::uint8_t> Encode(const Record& record);
+// Decodes whole records; stops at the first record that does not fit (a damaged tail).
+std::vector<Record> Decode(std::span<const std::uint8_t> bytes);
+
+// The switch, kept in the state directory's simdev.cfg as trace.<DRIVER>=on|off; on unless
+// switched off.
+bool IsTracing(const std::string& dir, const std::string& driver);
+bool SetTracing(const std::string& dir, const std::string& driver, bool on);
+
+// Adds a record when the driver's tracing is on (data longer than kMaxRecordData is cut and
+// flagged); numbers it after the last record and drops the oldest records beyond kCapacity.
+bool Append(const std::string& dir, const std::string& driver, Record record);
+// The driver's trace as stored: whole records, oldest first, at most kCapacity bytes.
+std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver);
+bool Clear(const std::string& dir, const std::string& driver);
+
+std::string TraceFileName(const std::string& driver);  // "WNT43PDD.TRC"
+// One line per record, for the simdev command.
+std::string Describe(const Record& record);
+
+}  // namespace simdev::trace

@@ -1,0 +1,63 @@
+// The stand-in WNT43EFT.DLL: exports the six EFT functions and drives the emulated 8343
+// terminals of the state directory.
+#include "eft/WNT43EFT.H"
+
+#include "devconfig/DeviceConfig.h"
+#include "devconfig/win32/Win32Registry.h"
+#include "simdev/ConfiguredPort.h"
+#include "simdev/EftLibrary.h"
+#include "simdev/State.h"
+
+namespace {
+
+// Nothing may escape into the caller as an exception: anything unexpected is a failure.
+constexpr EFTSTATUS kGeneralFailure = 31;
+
+simdev::EftLibrary& Library() {
+  static simdev::EftLibrary library(simdev::StateDirectory());
+  return library;
+}
+
+template <typename Call>
+EFTSTATUS Guarded(Call call) {
+  try {
+    return call();
+  } catch (...) {
+    return kGeneralFailure;
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+EFTSTATUS EFTAPI EftOpen(EFTHANDLE* handle) {
+  return Guarded([&] {
+    devconfig::Win32Registry registry;
+    return Library().Open(simdev::ConfiguredPort(registry, {devconfig::kSubkey8343}), handle);
+  });
+}
+
+EFTSTATUS EFTAPI EftOpenParms(EFTHANDLE* handle, unsigned short port) {
+  return Guarded([&] { return Library().Open(port, handle); });
+}
+
+EFTSTATUS EFTAPI EftWrite(EFTHANDLE handle, const unsigned char* frame, EFTCOUNT length,
+                          EFTCOUNT* written) {
+  return Guarded([&] { return Library().Write(handle, frame, length, written); });
+}
+
+EFTSTATUS EFTAPI EftRead(EFTHANDLE handle, unsigned char* buffer, EFTCOUNT capacity,
+                         EFTCOUNT* read) {
+  return Guarded([&] { return Library().Read(handle, buffer, capacity, read); });
+}
+
+EFTSTATUS EFTAPI EftClose(EFTHANDLE handle) {
+  return Guarded([&] { return Library().Close(handle); });
+}
+
+EFTSTATUS EFTAPI EftDload(EFTHANDLE handle, const char* path) {
+  return Guarded([&] { return Library().Dload(handle, path); });
+}
+
+}  // extern "C"

@@ -1,0 +1,58 @@
+// The application download program WNT43APD as one portable run: argument check, device-type
+// check against the HEX file, download, report, identification print-out.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "eft/EftApi.h"
+#include "ui/Pause.h"
+
+namespace wnt43apd {
+
+// Where the program's text goes (standard output in the program).
+class Output {
+ public:
+  virtual ~Output() = default;
+  virtual void Write(std::string_view text) = 0;
+};
+
+class StringOutput : public Output {
+ public:
+  void Write(std::string_view text) override { text_.append(text); }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// Results, which are also the exit status.
+enum Result : std::uint16_t {
+  kSuccess = 0,
+  kCannotOpen = 1,         // open before the download failed, or EftDload said so
+  kDeviceTypeError = 2,    // unexpected Read Device Type answer
+  kProcessorMismatch = 3,  // the file's processor tag does not suit the terminal
+  kFileNotOpened = 1808,
+  kNoCommunication = 1809,  // the Read Device Type exchange failed
+};
+inline constexpr int kUsageExitStatus = 1;
+inline constexpr unsigned kPauseAfterDownloadMs = 2000;
+
+// The port argument read as C's atoi would (leading white space, one sign, digits up to the
+// first other character, none = 0). A value outside 0-65535 gives 0, which names no port,
+// instead of wrapping onto another port's number.
+std::uint16_t ParsePort(std::string_view text);
+
+// The four characters after the second record's ':' and its count (the load-address field
+// of the second record) of the HEX file at `path`, checked against the terminal's kind:
+// kSuccess, kProcessorMismatch (also for a file that ends before the characters are read),
+// or kFileNotOpened.
+Result CheckHexTag(const std::string& path, bool dualProcessor);
+
+// One run. `args` are the command-line arguments after the program name. Returns the exit
+// status.
+int Run(std::span<const std::string> args, eft::EftApi& api, ui::Pause& pause, Output& out);
+
+}  // namespace wnt43apd
