@@ -157,6 +157,12 @@ std::vector<AppCase> ApplicationCases() {
   for (const Layout& layout : layouts) {
     for (const auto& [order, orderName] : orders) {
       for (const auto& [size, sizeName] : sizes) {
+        // The rescanning reader needs seconds for 16-byte records out of order over more
+        // than 36 KB; the one-processor layout has them, the others the longer records.
+        if (order != Order::kAscending && size.size() == 1 && size[0] == 16 &&
+            layout.end - layout.beginning > 0x9000) {
+          continue;
+        }
         cases.push_back({std::string(layout.what) + ", " + orderName + ", " + sizeName,
                          AppText(layout.beginning, layout.end, order, size), layout.values});
       }
@@ -451,18 +457,32 @@ TEST(BadInput, EveryTruncationAndOneCharacterChangeAgreesWithTheRescanningReader
 }
 
 // ---------------------------------------------------------------------------------------------
-// Linear time: a rescanning reader needs minutes for this file (one search over half a
-// megabyte for each of its 36864 records); one reading with an index needs milliseconds.
+// Linear time: with 4096 one-byte records in descending order a rescanning reader searches
+// the file 4096 times (about 1000 times the work of the file in order); one reading with an
+// index costs about the same in either order. The fastest of three runs of each is compared.
 
-TEST(LinearTime, ReversedOneByteRecords) {
-  const std::string text = AppText(0x7000, 0x10000, Order::kDescending, {1});
-  const auto start = std::chrono::steady_clock::now();
-  const Result result = ComputeHexCrc(text);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - start)
-                      .count();
-  EXPECT_EQ(result, (HexCrcValues{0x7000, 0x9000, ImageCrc(TestImage(), 0x7000, 0x10000)}));
-  EXPECT_LT(ms, 5000) << text.size() << " characters took " << ms << " ms";
+long long FastestOfThreeMicroseconds(const std::string& text, const Result& expected) {
+  long long best = -1;
+  for (int run = 0; run < 3; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    const Result result = ComputeHexCrc(text);
+    const long long us = std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::steady_clock::now() - start)
+                             .count();
+    EXPECT_EQ(result, expected);
+    if (best < 0 || us < best) best = us;
+  }
+  return best;
+}
+
+TEST(LinearTime, DescendingCostsAboutWhatAscendingCosts) {
+  const Result expected = HexCrcValues{0x7000, 0x1000, ImageCrc(TestImage(), 0x7000, 0x8000)};
+  const long long ascending =
+      FastestOfThreeMicroseconds(AppText(0x7000, 0x8000, Order::kAscending, {1}), expected);
+  const long long descending =
+      FastestOfThreeMicroseconds(AppText(0x7000, 0x8000, Order::kDescending, {1}), expected);
+  EXPECT_LT(descending, 4 * ascending + 20000)
+      << "ascending " << ascending << " us, descending " << descending << " us";
 }
 
 // ---------------------------------------------------------------------------------------------
