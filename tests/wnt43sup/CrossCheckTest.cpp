@@ -46,7 +46,8 @@ class CrossCheck : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("hexcrc-cross-" + std::string(info->name()));
+    dir_ = fs::temp_directory_path() / ("hexcrc-cross-" + std::string(info->name()) + "-" +
+                                        std::to_string(std::random_device{}()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     previous_ = fs::current_path();

@@ -177,14 +177,14 @@ std::vector<AppCase> ApplicationCases() {
   return cases;
 }
 
-class Applications : public ::testing::TestWithParam<AppCase> {};
+class ApplicationFiles : public ::testing::TestWithParam<AppCase> {};
 
-TEST_P(Applications, GiveTheCrcOfTheImage) {
+TEST_P(ApplicationFiles, GiveTheCrcOfTheImage) {
   const AppCase& c = GetParam();
   ExpectBoth(c.what, c.text, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, Applications, ::testing::ValuesIn(ApplicationCases()),
+INSTANTIATE_TEST_SUITE_P(Layouts, ApplicationFiles, ::testing::ValuesIn(ApplicationCases()),
                          [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(Applications, AnyRecordTypeOrChecksumValue) {
@@ -217,8 +217,10 @@ TEST(Applications, SmallCrcsShowWithOneLeadingZero) {
       }
     }
     ASSERT_TRUE(found);
-    const Result result = ComputeHexCrc(HexText(Application(image, 0x7000, 0x10000)));
+    const std::string file = HexText(Application(image, 0x7000, 0x10000));
+    const Result result = ComputeHexCrc(file);
     ASSERT_TRUE(result);
+    EXPECT_EQ(RescanHexCrc(file), result);
     EXPECT_EQ(FormatHexCrc("APP", *result), (HexCrcTexts{"APP", "7000", "9000", text}));
   }
 }
@@ -423,12 +425,14 @@ TEST(BadInput, EachFaultEndsAsInvalidAndNothingElseDoes) {
   for (const Mutation& m : Mutations()) ExpectBoth(m.what, m.text, m.expected);
 }
 
-// Every truncation and every one-character change of two small files, one in address
-// order and one reversed: the indexed computation must agree with the rescanning reader.
+// Every truncation and every one-character change of two small files, one in address order
+// and one with the records after record 2 reversed: the indexed computation must agree with
+// the rescanning reader.
 TEST(BadInput, EveryTruncationAndOneCharacterChangeAgreesWithTheRescanningReader) {
   Small ordered, reversed;
   for (std::uint16_t a = 0x7000; a < 0x7040; a += 0x10) ordered.Add(a, 0x10, 0);
-  for (std::uint16_t a = 0x7030; a >= 0x7000; a -= 0x10) reversed.Add(a, 0x10, 0);
+  reversed.Add(0x7000);
+  for (std::uint16_t a = 0x7030; a > 0x7000; a -= 0x10) reversed.Add(a, 0x10, 0);
   const char replacements[] = {':', '0', '1', '7', 'F', 'a', 'G', ' ', '\r', '\n', '\x1A', '\0'};
   int valid = 0, invalid = 0;
   for (const std::string& base : {ordered.WithEnd(), reversed.WithEnd()}) {
@@ -492,7 +496,8 @@ class HexCrcFile : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("hexcrc-" + std::string(info->name()));
+    dir_ = fs::temp_directory_path() /
+           ("hexcrc-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     previous_ = fs::current_path();
