@@ -38,7 +38,11 @@ records() {
       $((m0 + 256 * m1)) $((s0 + 256 * s1)) "$flags" "$n" "$data"
     at=$((at + 16 + n))
   done
-  echo "  then zeros up to byte $size"
+  if cmp -s -i "$at:0" -n $((size - at)) "$file" /dev/zero; then
+    echo "  then zeros from byte $at up to byte $size"
+  else
+    echo "  then bytes that are no records, from byte $at"
+  fi
 }
 
 # The emulated terminal of the EFT demo, copied so that its own state stays as it was; when
