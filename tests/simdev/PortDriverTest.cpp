@@ -1,0 +1,92 @@
+// PddTrace of the stand-in port drivers: what it copies into the caller's buffer, what it
+// leaves alone, and its result with tracing on and off.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "simdev/PortDriver.h"
+#include "simdev/Trace.h"
+#include "tests/simdev/TempDir.h"
+
+namespace {
+
+constexpr unsigned char kUntouched = 0xCC;
+constexpr std::size_t kGuard = 64;  // bytes past the 32768 that no driver may reach
+
+// The trace programs' buffer with guard bytes behind it, all marked untouched.
+std::vector<unsigned char> Buffer() {
+  return std::vector<unsigned char>(simdev::trace::kCapacity + kGuard, kUntouched);
+}
+
+void AddRecords(const std::string& dir, const char* driver, int count, std::size_t size) {
+  simdev::trace::Record r;
+  r.kind = simdev::trace::kFrameSent;
+  r.model = 8343;
+  r.port = 3;
+  r.data.assign(size, 0x5A);
+  for (int i = 0; i < count; ++i) ASSERT_TRUE(simdev::trace::Append(dir, driver, r));
+}
+
+TEST(PddTrace, CopiesTheDriversTraceAndNothingBeyondIt) {
+  TempDir dir;
+  AddRecords(dir.Str(), "WNT43PDD", 3, 10);
+  std::vector<std::uint8_t> kept = simdev::trace::Read(dir.Str(), "WNT43PDD");
+  ASSERT_EQ(kept.size(), 3 * 26u);
+  std::vector<unsigned char> buffer = Buffer();
+  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()) & 0xFFFF, 1u);
+  EXPECT_TRUE(std::equal(kept.begin(), kept.end(), buffer.begin()));
+  EXPECT_EQ(std::count(buffer.begin() + kept.size(), buffer.end(), kUntouched),
+            static_cast<std::ptrdiff_t>(buffer.size() - kept.size()));
+}
+
+TEST(PddTrace, AFullTraceStaysWithin32768Bytes) {
+  TempDir dir;
+  AddRecords(dir.Str(), "WNT4XPDD", 40, 1000);  // 40640 bytes offered, the oldest dropped
+  std::vector<unsigned char> buffer = Buffer();
+  EXPECT_NE(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()) & 0xFFFF, 0u);
+  EXPECT_EQ(std::count(buffer.end() - kGuard, buffer.end(), kUntouched),
+            static_cast<std::ptrdiff_t>(kGuard));
+  auto records =
+      simdev::trace::Decode(std::span<const std::uint8_t>(buffer.data(), simdev::trace::kCapacity));
+  ASSERT_EQ(records.size(), 32u);  // 32 records of 1016 bytes fit
+  EXPECT_EQ(records.back().sequence, 40u);
+}
+
+TEST(PddTrace, AnActiveTraceWithoutRecordsIsActiveAndCopiesNothing) {
+  TempDir dir;
+  std::vector<unsigned char> buffer = Buffer();
+  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()), simdev::kPddTraceActive);
+  EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
+            static_cast<std::ptrdiff_t>(buffer.size()));
+}
+
+TEST(PddTrace, SwitchedOffItIsNotActiveAndTouchesNothing) {
+  TempDir dir;
+  AddRecords(dir.Str(), "WNT43PDD", 2, 4);
+  AddRecords(dir.Str(), "WNT4XPDD", 2, 4);
+  ASSERT_TRUE(simdev::trace::SetTracing(dir.Str(), "WNT43PDD", false));
+  std::vector<unsigned char> buffer = Buffer();
+  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()), 0u);
+  EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
+            static_cast<std::ptrdiff_t>(buffer.size()));
+  // The other driver's switch is its own.
+  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);
+  EXPECT_NE(buffer[0], kUntouched);
+}
+
+TEST(PddTrace, ANullBufferIsNotActive) {
+  TempDir dir;
+  AddRecords(dir.Str(), "WNT43PDD", 1, 4);
+  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", nullptr), 0u);
+}
+
+TEST(PddTrace, EachDriverHandsOutOnlyItsOwnRecords) {
+  TempDir dir;
+  AddRecords(dir.Str(), "WNT43PDD", 1, 4);
+  std::vector<unsigned char> buffer = Buffer();
+  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);
+  EXPECT_EQ(buffer[0], kUntouched);
+}
+
+}  // namespace

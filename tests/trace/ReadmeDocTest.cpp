@@ -1,0 +1,81 @@
+// README.DOC as shipped: a plain Windows text file whose names and messages match the suite.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "devconfig/DeviceConfig.h"
+#include "trace/Capture.h"
+
+namespace {
+
+std::string Shipped() {
+  std::ifstream in(README_DOC, std::ios::binary);
+  EXPECT_TRUE(in) << README_DOC;
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The message without its leading and trailing line feeds.
+std::string Line(std::string_view message) {
+  return std::string(message.substr(1, message.size() - 2));
+}
+
+TEST(ReadmeDoc, PlainAsciiLinesEndingInCrLf) {
+  std::string text = Shipped();
+  ASSERT_GT(text.size(), 1000u);
+  ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
+  std::size_t line = 1, column = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r') {
+      ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR on line " << line;
+      ++i;
+      ++line;
+      column = 0;
+      continue;
+    }
+    ASSERT_NE(c, '\n') << "LF without CR on line " << line;
+    ASSERT_TRUE(c >= 0x20 && c < 0x7F) << "character " << int{c} << " on line " << line;
+    ASSERT_LT(++column, 78u) << "line " << line << " is too long";
+  }
+}
+
+TEST(ReadmeDoc, NamesWhatTheSuiteNames) {
+  std::string text = Shipped();
+  std::vector<std::string> names = {
+      std::string("HKEY_CLASSES_ROOT\\") + devconfig::kRootKey,
+      devconfig::kSubkey8341,
+      devconfig::kSubkey8342M,
+      devconfig::kSubkey8342P,
+      devconfig::kSubkey8343,
+      devconfig::kValueComPort,
+      devconfig::kValueMode,
+      devconfig::kValueOptionS,
+      "FIOSETUP.EXE",
+      "FIOSETUP.CFG",
+      "FIOSETUP.BAK",
+      "WNTDLD42.EXE",
+      "WNT43SUP.EXE",
+      "WNT43APD.EXE",
+      "W4XTRACE.EXE",
+      "W43TRACE.EXE",
+      "C:\\W8300FIO",
+      std::string(trace::kW4xTrace.driver),
+      std::string(trace::kW43Trace.driver),
+      std::string(trace::kW4xTrace.fileName),
+      std::string(trace::kW43Trace.fileName),
+      Line(trace::kW4xTrace.notActive),
+      Line(trace::CannotWriteMessage(trace::kW4xTrace)),
+      "WNT43APD [drive:path\\]filename.hex [port]",
+      // The exit statuses beside their messages.
+      "exit code " + std::to_string(trace::kWritten) + "   the trace file was written",
+      "exit code " + std::to_string(trace::kCannotWrite) + "   \"" +
+          Line(trace::CannotWriteMessage(trace::kW4xTrace)),
+      "exit code " + std::to_string(trace::kNotActive) + "   \"" + Line(trace::kW4xTrace.notActive),
+  };
+  for (const std::string& name : names) EXPECT_NE(text.find(name), std::string::npos) << name;
+}
+
+}  // namespace
