@@ -84,11 +84,17 @@ bool Available(const Availability& availability, int commandId) {
   return !submenu || availability.SubmenuEnabled(*submenu);
 }
 
-After CloseRequested(Session& s) {
+namespace {
+
+After AskToClose(Session& s) {
   if (!s.table.changed) return After::Close;
   return Ask(s, kAskThrowAway, ui::Buttons::YesNo) == ui::Answer::Yes ? After::Close
                                                                       : After::Nothing;
 }
+
+}  // namespace
+
+After CloseRequested(Session& s) { return s.busy ? After::Nothing : AskToClose(s); }
 
 After Install(Session& s) {
   if (Ask(s, kAskCompleteInstallation, ui::Buttons::OkCancel) != ui::Answer::Ok) {
@@ -152,11 +158,12 @@ After UpdateDeviceSupport(Session& s) {
   return After::Repaint;
 }
 
-After RunCommand(int commandId, Session& s) {
-  if (!Available(s.table.availability, commandId)) return After::Nothing;
+namespace {
+
+After Dispatch(int commandId, Session& s) {
   switch (commandId) {
     case IDM_EXIT:
-      return CloseRequested(s);
+      return AskToClose(s);
     case IDM_INSTALL:
       return Install(s);
     case IDM_SAVETODISK:
@@ -185,6 +192,16 @@ After RunCommand(int commandId, Session& s) {
     return After::Repaint;
   }
   return After::Nothing;
+}
+
+}  // namespace
+
+After RunCommand(int commandId, Session& s) {
+  if (s.busy || !Available(s.table.availability, commandId)) return After::Nothing;
+  s.busy = true;
+  After after = Dispatch(commandId, s);
+  s.busy = false;
+  return after;
 }
 
 }  // namespace fiosetup

@@ -37,6 +37,9 @@ struct Session {
   const Platform& platform;
   ComPortDialog& comPort;
   MainWindow& window;
+  // A command is running. Its dialogs and message boxes dispatch the window's messages, so
+  // a command or close request posted meanwhile would otherwise start a flow inside a flow.
+  bool busy = false;
 };
 
 // What the window does when a command has run.
@@ -59,11 +62,11 @@ bool Available(const Availability& availability, int commandId);
 
 // Runs the flow of a menu command. A command that is greyed, or in a greyed submenu, does
 // nothing: posted by another program it would break the table (a Delete of a kind that is
-// not configured would count it twice).
+// not configured would count it twice). So does any command while another one runs.
 After RunCommand(int commandId, Session& session);
 
 // Exit (F3), and the close box or the system menu's Close: with unsaved edits, asks whether
-// to throw them away. Close, or Nothing when the user keeps the window.
+// to throw them away. Close, or Nothing when the user keeps the window or a command runs.
 After CloseRequested(Session& session);
 
 // The flows with something to decide, one per command.
