@@ -148,7 +148,16 @@ TEST_F(Window, StartsFromTheRegistry) {
   EXPECT_EQ(Menu(), "grey 104 106 200 201 203 302 303 402 403 | S checked | UDC");
   ExpectScreen(
       {kHeading, "", DeviceLine(2, " : 8341    "), DeviceLine(12, " : 8342 MSR (/S)"), "", ""});
-  Exit(false);
+  // A change of a registered device enables Update > Configuration and greys SaveToDisk
+  // and Update > DeviceSupport until it is written.
+  ChoosePort(IDM_CHANGE_8341, 4);
+  EXPECT_EQ(Menu(), "grey 104 105 107 200 201 203 302 303 402 403 | S checked | UDC");
+  Command(main_, IDM_OPTION_S);
+  EXPECT_EQ(Menu(), "grey 105 107 200 201 203 302 303 402 403 | S unchecked | UDC");
+  ChoosePort(IDM_CHANGE_8342MSR, 0);
+  ExpectScreen(
+      {kHeading, "", DeviceLine(5, " : 8341    "), DeviceLine(1, " : 8342 MSR     "), "", ""});
+  Exit(true);
 }
 
 TEST_F(Window, EveryEditAppliedToTheMenuAndTheWindow) {
