@@ -8,7 +8,15 @@ mkdir -p "$work"
 target="$work/target"  # the directory dialog creates it
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 reg_show() {
-  wine reg query "$@" 2>/dev/null | tr -d '\r' | sed '/^$/d; s/^/    /' || echo "    (not there)"
+  local listing
+  if listing=$(wine reg query "$@" 2>/dev/null); then
+    printf '%s\n' "$listing" | tr -d '\r' | sed '/^$/d; s/^/    /'
+  else
+    echo "    (not there)"
+  fi
+}
+files_show() {
+  if [ -d "$1" ] && [ -n "$(ls -A "$1")" ]; then ls -1 "$1" | sed 's/^/    /'; else echo "    (none)"; fi
 }
 
 # The groups of an 8341 and an 8342 PIN pad, as the installer copies them.
@@ -82,7 +90,7 @@ echo "pad on COM2; File > Install from $SUITE_DIST into $target:"
 result=$(install "$SUITE_DIST" 1)
 printf '%s\n' "$result"
 echo "Files in the target folder:"
-ls -1 "$target" 2>/dev/null | sed 's/^/    /' || true
+files_show "$target"
 missing=""
 for f in $needed; do [ -f "$SUITE_DIST/$f" ] || missing="$missing $f"; done
 if [ -n "$missing" ]; then
@@ -103,7 +111,7 @@ if ! grep -q '"Installation complete!"' <<<"$result"; then
   rm -rf "$target"
   install "$standin" 0
   echo "Files in the target folder:"
-  ls -1 "$target" | sed 's/^/    /'
+  files_show "$target"
   echo "Device key:"
   reg_show 'HKCR\QRT_8300_FIO_DEVICES' /s
   echo "User's PATH:"

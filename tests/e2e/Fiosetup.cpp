@@ -212,6 +212,11 @@ std::vector<std::uint32_t> Pixels(HDC source, int x, int y, int width, int heigh
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap || !bits) {
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return {};
+  }
   HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
   GdiFlush();
@@ -265,6 +270,12 @@ std::string ScreenDiffers(HWND window, const std::vector<std::string>& lines) {
   std::string report;
   for (int attempt = 0; attempt < 40; ++attempt) {
     std::vector<std::uint32_t> seen = Pixels(screen, origin.x, origin.y, width, height);
+    if (width <= 0 || height <= 0 || seen.size() != expected.size() ||
+        seen.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+      report = "cannot read the window's client area from the screen";
+      Sleep(50);
+      continue;
+    }
     report.clear();
     const int bands = lineHeight > 0 ? height / lineHeight + 1 : 1;
     for (int band = 0; band < bands; ++band) {
@@ -275,9 +286,9 @@ std::string ScreenDiffers(HWND window, const std::vector<std::string>& lines) {
         }
       }
       if (differing == 0) continue;
-      std::string what = band == 0                   ? "above line 1"
-                         : band <= (int)lines.size() ? "\"" + lines[band - 1] + "\""
-                                                     : "a blank line";
+      std::string what = band == 0                                ? "above line 1"
+                         : band <= static_cast<int>(lines.size()) ? "\"" + lines[band - 1] + "\""
+                                                                  : "a blank line";
       report += "line " + std::to_string(band) + " (" + what + ") differs in " +
                 std::to_string(differing) + " pixels; ";
     }

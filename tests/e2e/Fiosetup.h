@@ -77,7 +77,7 @@ HWND WaitDialog(const uiauto::Process& process, const std::string& title,
 // which Wine answers across processes with the item's UTF-16 text; the wide form is exact.
 std::string ListItem(HWND dialog, int id, int index);
 
-// Fails unless no message box of the program shows up within `ms`.
+// Whether a message box of the program shows up within `ms`.
 bool MessageBoxWithin(const uiauto::Process& process, DWORD ms);
 
 // Compares the main window's client area on the screen with `lines` drawn as the window
