@@ -1,0 +1,207 @@
+// The flows of the installer's menu commands.
+#include "fiosetup/Commands.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "fiosetup/ConfigFile.h"
+#include "fiosetup/CopyFiles.h"
+#include "fiosetup/Dialogs.h"
+#include "fiosetup/FIOSETUP.h"
+#include "fiosetup/RegistryWriter.h"
+#include "fiosetup/Texts.h"
+
+namespace fiosetup {
+namespace {
+
+ui::Answer Ask(Session& s, const char* text, ui::Buttons buttons) {
+  return s.platform.ui.ShowMessage({kTitle, text, ui::Icon::Question, buttons});
+}
+
+void Tell(Session& s, const char* text, ui::Icon icon) {
+  s.platform.ui.ShowMessage({kTitle, text, icon, ui::Buttons::Ok});
+}
+
+// The submenu that holds a command, if any.
+std::optional<Submenu> SubmenuOf(int commandId) {
+  if (commandId == IDM_UPDATE_CONFIGURATION || commandId == IDM_UPDATE_DEVICESUPPORT) {
+    return Submenu::FileUpdate;
+  }
+  if (commandId >= IDM_DELETE_8341 && commandId <= IDM_DELETE_8343) return Submenu::DeviceDelete;
+  if (commandId >= IDM_CHANGE_8341 && commandId <= IDM_CHANGE_8343) return Submenu::DeviceChange;
+  return std::nullopt;
+}
+
+After AddOrChange(Session& s, DeviceKind kind, bool add) {
+  std::uint32_t port = s.comPort.Choose();
+  if (port == 0) return After::Nothing;
+  if (add) {
+    AddDevice(s.table, kind, port);
+  } else {
+    ChangeDevice(s.table, kind, port);
+  }
+  return After::Repaint;
+}
+
+}  // namespace
+
+std::string ComPortItem(std::uint32_t port) {
+  char text[16];
+  std::snprintf(text, sizeof text, "COM%-3u", static_cast<unsigned>(port));
+  return text;
+}
+
+MenuPosition PositionOf(Submenu submenu) {
+  switch (submenu) {
+    case Submenu::FileUpdate:
+      return {0, 1};
+    case Submenu::DeviceDelete:
+      return {1, 1};
+    case Submenu::DeviceChange:
+      return {1, 2};
+  }
+  return {0, 0};
+}
+
+unsigned HelpContext(int commandId) {
+  switch (commandId) {
+    case IDM_HELP_FILE:
+      return 10;
+    case IDM_HELP_DEVICE:
+      return 20;
+    case IDM_HELP_OPTION:
+      return 30;
+    case IDM_HELP_GENERAL:
+      return 40;
+    default:
+      return 0;
+  }
+}
+
+bool Available(const Availability& availability, int commandId) {
+  if (!availability.Enabled(commandId)) return false;
+  auto submenu = SubmenuOf(commandId);
+  return !submenu || availability.SubmenuEnabled(*submenu);
+}
+
+namespace {
+
+After AskToClose(Session& s) {
+  if (!s.table.changed) return After::Close;
+  return Ask(s, kAskThrowAway, ui::Buttons::YesNo) == ui::Answer::Yes ? After::Close
+                                                                      : After::Nothing;
+}
+
+}  // namespace
+
+After CloseRequested(Session& s) { return s.busy ? After::Nothing : AskToClose(s); }
+
+After Install(Session& s) {
+  if (Ask(s, kAskCompleteInstallation, ui::Buttons::OkCancel) != ui::Answer::Ok) {
+    return After::Repaint;
+  }
+  CopyOutcome copied = CopyDeviceFiles(s.table, CopyMode::Install, s.platform);
+  if (copied.result != 1) {
+    if (!copied.cancelled) Tell(s, kCopyFilesFailed, ui::Icon::Error);
+    return After::Repaint;
+  }
+  if (WriteRegistry(s.table, s.platform) != 1) {
+    Tell(s, kUpdateRegistryFailed, ui::Icon::Error);
+    return After::Repaint;
+  }
+  if (UpdatePath(s.table, copied.target, s.platform) != 1) {
+    Tell(s, kUpdateEnvironmentFailed, ui::Icon::Error);
+    return After::Repaint;
+  }
+  s.window.Repaint();
+  Tell(s, kInstallationComplete, ui::Icon::Information);
+  Availability& a = s.table.availability;
+  a.Grey(IDM_INSTALL);
+  a.Enable(IDM_SAVETODISK);
+  a.SetSubmenu(Submenu::FileUpdate, true);
+  a.Grey(IDM_UPDATE_CONFIGURATION);
+  s.table.changed = false;
+  return After::Repaint;
+}
+
+After SaveToDisk(Session& s) {
+  auto directory = AskSaveDirectory(s.platform);
+  // A cancelled dialog saved nothing, and says so like a failed save.
+  int result = directory ? SaveConfiguration(s.table, *directory, s.platform.files) : 0;
+  Tell(s, result == 1 ? kConfigurationSaved : kSaveConfigurationFailed, ui::Icon::Information);
+  return After::Nothing;
+}
+
+After UpdateConfiguration(Session& s) {
+  if (Ask(s, kAskUpdateConfiguration, ui::Buttons::OkCancel) == ui::Answer::Ok) {
+    if (WriteRegistry(s.table, s.platform) == 1) {
+      Tell(s, kUpdateConfigurationComplete, ui::Icon::Information);
+      s.table.changed = false;
+    } else {
+      Tell(s, kUpdateConfigurationFailed, ui::Icon::Error);
+    }
+  }
+  s.table.availability.Grey(IDM_UPDATE_CONFIGURATION);
+  return After::Repaint;
+}
+
+After UpdateDeviceSupport(Session& s) {
+  if (Ask(s, kAskUpdateDeviceSupport, ui::Buttons::OkCancel) != ui::Answer::Ok) {
+    return After::Repaint;
+  }
+  CopyOutcome copied = CopyDeviceFiles(s.table, CopyMode::Update, s.platform);
+  if (copied.result == 1) {
+    Tell(s, kUpdateDeviceSupportComplete, ui::Icon::Information);
+  } else if (!copied.cancelled) {
+    Tell(s, kUpdateDeviceSupportFailed, ui::Icon::Error);
+  }
+  return After::Repaint;
+}
+
+namespace {
+
+After Dispatch(int commandId, Session& s) {
+  switch (commandId) {
+    case IDM_EXIT:
+      return AskToClose(s);
+    case IDM_INSTALL:
+      return Install(s);
+    case IDM_SAVETODISK:
+      return SaveToDisk(s);
+    case IDM_UPDATE_CONFIGURATION:
+      return UpdateConfiguration(s);
+    case IDM_UPDATE_DEVICESUPPORT:
+      return UpdateDeviceSupport(s);
+    case IDM_OPTION_S:
+      ToggleOptionS(s.table);
+      return After::Repaint;
+    case IDM_ABOUT:
+      s.platform.ui.ShowResult({"About", {}, IDC_ABOUT_OK});
+      return After::Nothing;
+    default:
+      break;
+  }
+  if (unsigned context = HelpContext(commandId)) {
+    s.platform.ui.ShowHelp({kHelpFile, context});
+    return After::Nothing;
+  }
+  if (auto kind = KindOfCommand(commandId)) {
+    if (commandId == AddCommand(*kind)) return AddOrChange(s, *kind, true);
+    if (commandId == ChangeCommand(*kind)) return AddOrChange(s, *kind, false);
+    DeleteDevice(s.table, *kind);
+    return After::Repaint;
+  }
+  return After::Nothing;
+}
+
+}  // namespace
+
+After RunCommand(int commandId, Session& s) {
+  if (s.busy || !Available(s.table.availability, commandId)) return After::Nothing;
+  s.busy = true;
+  After after = Dispatch(commandId, s);
+  s.busy = false;
+  return after;
+}
+
+}  // namespace fiosetup

@@ -1,0 +1,98 @@
+// Helpers of the FIOSETUP window tests: the device key and PATH read back with reg.exe,
+// the menu state read inside the program through the menu hook, dialogs found by title and
+// class, and the window's lines compared with the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/UiAuto.h"
+#include "tools/menuhook/MenuHook.h"
+
+namespace fio {
+
+inline constexpr char kTitle[] = "QRT 8300 FIO Devices Installation Program";
+inline constexpr char kRootKey[] = "HKCR\\QRT_8300_FIO_DEVICES";
+
+struct RegResult {
+  DWORD exit;
+  std::string output;
+};
+
+// Runs Wine's reg.exe with `args`.
+RegResult Reg(const std::string& args);
+// `reg query` of the device key or one of its subkeys, with its values.
+RegResult Query(const std::string& subkey = "");
+// The REG_DWORD value `name` in reg.exe's listing of one key.
+std::optional<std::uint32_t> Dword(const RegResult& listing, const std::string& name);
+// Adds a REG_DWORD value to a subkey of the device key (created when missing).
+void AddDword(const std::string& subkey, const std::string& value, std::uint32_t data);
+// The user's PATH as `reg query HKCU\Environment /v PATH` shows it; nothing when absent.
+std::optional<std::string> UserPath();
+
+// Sets the user's PATH to a known text for a test and restores what was there afterwards.
+class PathGuard {
+ public:
+  explicit PathGuard(const std::string& path);
+  ~PathGuard();
+
+ private:
+  std::optional<std::string> saved_;
+  DWORD savedType_ = REG_SZ;
+};
+
+// A fresh folder under the temporary folder, removed with its files (one level deep and the
+// folders right below it).
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& name);
+  ~TempFolder();
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+void WriteFile(const std::string& path, const std::string& content);
+std::optional<std::string> ReadFile(const std::string& path);
+// The names of the files in a folder, sorted.
+std::vector<std::string> FileNames(const std::string& folder);
+bool IsFolder(const std::string& path);
+
+// The availability on the running program's menu, in the form the core's tests use:
+// the greyed commands in menu order, the S check mark, and the submenus File > Update,
+// Device > Delete and Device > Change as U, D and C (a dash when greyed). A command missing
+// from the menu shows as "missing <id>".
+std::string DescribeMenu(menuhook::MenuProbe& probe);
+
+// A visible dialog (class #32770) of the program with this title; the About dialog has the
+// main window's title, so the class tells them apart.
+HWND WaitDialog(const uiauto::Process& process, const std::string& title,
+                DWORD timeoutMs = uiauto::kDefaultTimeout);
+// The text of a list box item. UiAuto's ListText asks with LB_GETTEXT in its ANSI form,
+// which Wine answers across processes with the item's UTF-16 text; the wide form is exact.
+std::string ListItem(HWND dialog, int id, int index);
+
+// Whether a message box of the program shows up within `ms`.
+bool MessageBoxWithin(const uiauto::Process& process, DWORD ms);
+
+// Compares the main window's client area on the screen with `lines` drawn as the window
+// must draw them: the system fixed-pitch font, one average character width (of the default
+// font) from the left, line k at k line heights. Empty when they agree, otherwise which
+// lines differ. Retries for a while: the window may still be drawing.
+std::string ScreenDiffers(HWND window, const std::vector<std::string>& lines);
+
+// The heading and a device line as the window shows them.
+inline constexpr char kHeading[] = "               Current QRT 8300 FIO Devices Configuration";
+std::string DeviceLine(int port, const std::string& suffix);
+
+// The help viewer's box for a missing help file ("ERROR", in the viewer's own process),
+// answered No; or, once a real help file is in place, the viewer's window, closed. Returns
+// the box's text, or "viewer: <title>" for a viewer window.
+std::string AnswerHelp(DWORD programPid, DWORD timeoutMs = 20000);
+
+}  // namespace fio

@@ -1,0 +1,297 @@
+// FIOSETUP.exe's resources read from the built program (loaded as a data file): the menu
+// with every text, id and initial state, the accelerator table, the icon and the four
+// dialog templates with their positions, sizes, styles and texts; and the availability of
+// the core applied to that menu by the program's own function.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "fiosetup/DeviceTable.h"
+#include "fiosetup/FIOSETUP.h"
+#include "fiosetup/win32/Win32Menu.h"
+#include "tests/e2e/E2e.h"
+
+namespace {
+
+class Resources : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    module_ = LoadLibraryExA((e2e::BinDir() + "\\FIOSETUP.exe").c_str(), nullptr,
+                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  }
+  static void TearDownTestSuite() { FreeLibrary(module_); }
+  void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot load FIOSETUP.exe"; }
+  static HMODULE module_;
+};
+HMODULE Resources::module_ = nullptr;
+
+// One line per item: indentation by depth, the text, then "-> id" or "popup", then flags.
+void DumpMenu(HMENU menu, int depth, std::ostringstream& out) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    char text[128] = {};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
+    info.dwTypeData = text;
+    info.cch = sizeof text;
+    ASSERT_TRUE(GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info));
+    out << std::string(2 * depth, ' ') << '"' << text << '"';
+    if (info.hSubMenu) {
+      out << " popup";
+    } else {
+      out << " -> " << info.wID;
+    }
+    if (info.fState & MFS_GRAYED) out << " grey";
+    if (info.fState & MFS_CHECKED) out << " checked";
+    if (info.fType & MFT_RIGHTJUSTIFY) out << " right";
+    out << '\n';
+    if (info.hSubMenu) DumpMenu(info.hSubMenu, depth + 1, out);
+  }
+}
+
+TEST_F(Resources, MenuTextsIdsAndInitialStates) {
+  HMENU menu = LoadMenuA(module_, "FIOSETUP");
+  ASSERT_NE(menu, nullptr);
+  std::ostringstream out;
+  DumpMenu(menu, 0, out);
+  EXPECT_EQ(out.str(),
+            "\"&File\" popup\n"
+            "  \"&Install\" -> 104 grey\n"
+            "  \"&Update\" popup\n"
+            "    \"&Configuration\" -> 106\n"
+            "    \"&DeviceSupport\" -> 107\n"
+            "  \"&SaveToDisk\" -> 105 grey\n"
+            "  \"E&xit\" -> 100\n"
+            "\"&Device\" popup\n"
+            "  \"&Add\" popup\n"
+            "    \"834&1\" -> 200\n"
+            "    \"8342&MSR\" -> 201\n"
+            "    \"8342&PIN\" -> 202\n"
+            "    \"834&3\" -> 203\n"
+            "  \"&Delete\" popup\n"
+            "    \"834&1\" -> 300 grey\n"
+            "    \"8342&MSR\" -> 301 grey\n"
+            "    \"8342&PIN\" -> 302 grey\n"
+            "    \"834&3\" -> 303 grey\n"
+            "  \"&Change\" popup\n"
+            "    \"834&1\" -> 400 grey\n"
+            "    \"8342&MSR\" -> 401 grey\n"
+            "    \"8342&PIN\" -> 402 grey\n"
+            "    \"834&3\" -> 403 grey\n"
+            "\"&Options\" popup\n"
+            "  \"834&2\" popup\n"
+            "    \"&S\" -> 500 grey\n"
+            "\"&Help\" popup right\n"
+            "  \"&General\" -> 604\n"
+            "  \"&File\" -> 601\n"
+            "  \"&Device\" -> 602\n"
+            "  \"&Option\" -> 603\n"
+            "  \"&About\" -> 600\n");
+
+  // The states the menu starts with are those of the core before the start-up read.
+  const fiosetup::Availability initial;
+  for (int id : fiosetup::Availability::kCommands) {
+    bool greyed = GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED;
+    EXPECT_EQ(!greyed, initial.Enabled(id)) << id;
+  }
+  DestroyMenu(menu);
+}
+
+// The program's ApplyAvailability on its own menu, read back item by item.
+std::string Applied(HMENU menu, const fiosetup::Availability& availability) {
+  fiosetup::ApplyAvailability(menu, availability);
+  std::ostringstream out;
+  out << "grey";
+  for (int id : fiosetup::Availability::kCommands) {
+    if (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & MF_GRAYED) out << ' ' << id;
+  }
+  out << " | S "
+      << ((GetMenuState(menu, IDM_OPTION_S, MF_BYCOMMAND) & MF_CHECKED) ? "checked" : "unchecked")
+      << " | ";
+  out << ((GetMenuState(GetSubMenu(menu, 0), 1, MF_BYPOSITION) & MF_GRAYED) ? '-' : 'U');
+  out << ((GetMenuState(GetSubMenu(menu, 1), 1, MF_BYPOSITION) & MF_GRAYED) ? '-' : 'D');
+  out << ((GetMenuState(GetSubMenu(menu, 1), 2, MF_BYPOSITION) & MF_GRAYED) ? '-' : 'C');
+  return out.str();
+}
+
+TEST_F(Resources, AvailabilityAppliedToTheMenuBothWays) {
+  HMENU menu = LoadMenuA(module_, "FIOSETUP");
+  ASSERT_NE(menu, nullptr);
+  fiosetup::DeviceTable table;
+  table.availability.SetSubmenu(fiosetup::Submenu::FileUpdate, false);
+  table.availability.SetSubmenu(fiosetup::Submenu::DeviceDelete, false);
+  table.availability.SetSubmenu(fiosetup::Submenu::DeviceChange, false);
+  table.availability.Grey(IDM_UPDATE_DEVICESUPPORT);
+  EXPECT_EQ(Applied(menu, table.availability),
+            "grey 104 105 107 300 301 302 303 400 401 402 403 500 | S unchecked | ---");
+  fiosetup::AddDevice(table, devconfig::DeviceKind::k8342Msr, 2);
+  fiosetup::ToggleOptionS(table);
+  EXPECT_EQ(Applied(menu, table.availability),
+            "grey 105 107 201 203 300 302 303 400 402 403 | S checked | -DC");
+  // And back: every greyed item is enabled again, the check mark goes.
+  fiosetup::Availability all;
+  for (int id : fiosetup::Availability::kCommands) all.Enable(id);
+  EXPECT_EQ(Applied(menu, all), "grey | S unchecked | UDC");
+  DestroyMenu(menu);
+}
+
+TEST_F(Resources, F3WithoutModifiersIsExit) {
+  HACCEL table = LoadAcceleratorsA(module_, "FIOSETUP");
+  ASSERT_NE(table, nullptr);
+  ACCEL entries[8];
+  int count = CopyAcceleratorTableA(table, entries, 8);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(entries[0].key, VK_F3);
+  EXPECT_EQ(entries[0].cmd, IDM_EXIT);
+  EXPECT_TRUE(entries[0].fVirt & FVIRTKEY);
+  EXPECT_EQ(entries[0].fVirt & (FSHIFT | FCONTROL | FALT), 0);
+  DestroyAcceleratorTable(table);
+}
+
+TEST_F(Resources, IconNamedFiosetupWithA32By32Image) {
+  HRSRC group = FindResourceA(module_, "FIOSETUP", RT_GROUP_ICON);
+  ASSERT_NE(group, nullptr);
+  auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module_, group)));
+  ASSERT_NE(bytes, nullptr);
+  int count = bytes[4] | bytes[5] << 8;
+  bool has32 = false;
+  for (int i = 0; i < count; ++i) has32 |= bytes[6 + 14 * i] == 32 && bytes[7 + 14 * i] == 32;
+  EXPECT_TRUE(has32);
+}
+
+// A DLGTEMPLATE (not the extended form) as text: the dialog's line, then one per control.
+class TemplateReader {
+ public:
+  explicit TemplateReader(const std::uint8_t* p) : p_(p) {}
+  std::uint16_t Word() {
+    std::uint16_t w = static_cast<std::uint16_t>(p_[0] | p_[1] << 8);
+    p_ += 2;
+    return w;
+  }
+  std::uint32_t Dword() {
+    std::uint32_t lo = Word();
+    return lo | static_cast<std::uint32_t>(Word()) << 16;
+  }
+  std::int16_t Short() { return static_cast<std::int16_t>(Word()); }
+  std::string String() {
+    std::string s;
+    while (std::uint16_t c = Word()) s += static_cast<char>(c);
+    return s;
+  }
+  // A string, or 0xFFFF and an ordinal (written "#n").
+  std::string StringOrOrdinal() {
+    if (p_[0] == 0xFF && p_[1] == 0xFF) {
+      Word();
+      std::string ordinal = "#";
+      ordinal.append(std::to_string(Word()));
+      return ordinal;
+    }
+    return String();
+  }
+  void AlignDword(const std::uint8_t* base) {
+    while ((p_ - base) % 4) ++p_;
+  }
+  const std::uint8_t* At() const { return p_; }
+  void Skip(std::size_t n) { p_ += n; }
+
+ private:
+  const std::uint8_t* p_;
+};
+
+std::string Describe(const std::uint8_t* base) {
+  TemplateReader r(base);
+  std::ostringstream out;
+  std::uint32_t style = r.Dword();
+  r.Dword();  // extended style
+  int items = r.Word();
+  int x = r.Short(), y = r.Short(), cx = r.Short(), cy = r.Short();
+  std::string menu = r.StringOrOrdinal(), windowClass = r.StringOrOrdinal();
+  std::string caption = r.String();
+  out << x << ',' << y << ',' << cx << ',' << cy << " \"" << caption << '"';
+  if (style & DS_MODALFRAME) out << " modal";
+  if ((style & WS_CAPTION) == WS_CAPTION) out << " caption";
+  if (style & WS_SYSMENU) out << " closebox";
+  if (!menu.empty() || !windowClass.empty()) out << " menu/class!";
+  out << '\n';
+  if (style & DS_SETFONT) {
+    r.Word();
+    r.String();
+  }
+  for (int i = 0; i < items; ++i) {
+    r.AlignDword(base);
+    std::uint32_t s = r.Dword();
+    r.Dword();
+    int ix = r.Short(), iy = r.Short(), icx = r.Short(), icy = r.Short();
+    int id = r.Short();
+    std::string kind = r.StringOrOrdinal();
+    std::string text = r.StringOrOrdinal();
+    r.Skip(r.Word());
+    out << "  " << id << ' ' << ix << ',' << iy << ',' << icx << ',' << icy << ' ';
+    if (kind == "#128") {
+      out << ((s & 0xF) == BS_DEFPUSHBUTTON ? "default button" : "button");
+    } else if (kind == "#129") {
+      out << "edit";
+      if (s & ES_AUTOHSCROLL) out << " hscroll";
+      if (s & ES_READONLY) out << " readonly";
+    } else if (kind == "#130") {
+      out << ((s & 0xF) == SS_CENTER ? "centred text" : (s & 0xF) == SS_LEFT ? "text" : "static?");
+    } else if ((kind == "#131") || kind == "LISTBOX" || kind == "ListBox") {
+      out << "list";
+      if (s & LBS_SORT) out << " sorted";
+      if (s & LBS_NOTIFY) out << " notify";
+      if (s & WS_VSCROLL) out << " vscroll";
+    } else {
+      out << kind;
+    }
+    if (!text.empty()) out << " \"" << text << '"';
+    if (!(s & WS_VISIBLE)) out << " hidden";
+    out << '\n';
+  }
+  return out.str();
+}
+
+std::string Dialog(HMODULE module, const char* name) {
+  HRSRC resource = FindResourceA(module, name, RT_DIALOG);
+  if (!resource) return std::string("no dialog ") + name;
+  auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, resource)));
+  return Describe(bytes);
+}
+
+TEST_F(Resources, Dialogs) {
+  EXPECT_EQ(Dialog(module_, "ComPort"),
+            "50,90,200,100 \"ComPort Selection\" modal caption\n"
+            "  -1 30,4,200,10 text \"Select the desired COM port from the list below\"\n"
+            "  700 30,24,70,58 list notify vscroll\n"
+            "  701 120,32,50,14 default button \"OK\"\n"
+            "  702 120,56,50,14 button \"CANCEL\"\n");
+  EXPECT_EQ(Dialog(module_, "SubDir"),
+            "50,90,200,120 \"SubDirectory Selection\" modal caption\n"
+            "  -1 0,14,200,10 centred text \"Enter the source subDirectory for installation or "
+            "update\"\n"
+            "  800 30,34,130,14 edit\n"
+            "  -1 0,54,200,10 centred text \"Enter the target subDirectory for installation or "
+            "update\"\n"
+            "  801 30,74,130,14 edit\n"
+            "  803 40,100,50,14 default button \"OK\"\n"
+            "  804 110,100,50,14 button \"CANCEL\"\n");
+  EXPECT_EQ(Dialog(module_, "SaveSubDir"),
+            "50,90,200,80 \"SubDirectory Selection\" modal caption\n"
+            "  -1 0,14,200,10 centred text \"Enter the save configuration subdirectory\"\n"
+            "  802 30,34,130,14 edit\n"
+            "  803 40,60,50,14 default button \"OK\"\n"
+            "  804 110,60,50,14 button \"CANCEL\"\n");
+  EXPECT_EQ(Dialog(module_, "About"),
+            "50,90,200,80 \"QRT 8300 FIO Devices Installation Program\" modal caption\n"
+            "  -1 0,10,200,10 centred text \"Version 1.00\"\n"
+            "  -1 0,20,200,10 centred text \"Installs the support files of the QRT 8300 FIO "
+            "devices\"\n"
+            "  -1 0,30,200,10 centred text \"and records their COM ports in the registry.\"\n"
+            "  -1 0,40,200,10 centred text \"Configuration file: FIOSETUP.CFG\"\n"
+            "  900 75,60,50,14 default button \"OK\"\n");
+}
+
+}  // namespace
