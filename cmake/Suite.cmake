@@ -93,7 +93,9 @@ function(suite_dist_file name)
   endif()
   set_property(GLOBAL APPEND PROPERTY SUITE_DIST_NAMES "${name}")
   set_property(GLOBAL APPEND PROPERTY SUITE_DIST_SOURCES "${source}")
-  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_DEPENDS ${depends})
+  # Each file's own dependencies, kept as one list element ("|" between them).
+  string(REPLACE ";" "|" depends "${depends}")
+  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_DEPENDS "${depends}")
 endfunction()
 
 # Called once at the end of the top-level CMakeLists: lays out the folder and adds its check.
@@ -112,11 +114,13 @@ function(suite_finish_dist)
     foreach(i RANGE ${last})
       list(GET names ${i} name)
       list(GET sources ${i} source)
+      list(GET depends ${i} file_depends)
+      string(REPLACE "|" ";" file_depends "${file_depends}")
       list(APPEND outputs "${SUITE_DIST_DIR}/${name}")
       add_custom_command(OUTPUT "${SUITE_DIST_DIR}/${name}"
         COMMAND ${CMAKE_COMMAND} -E make_directory "${SUITE_DIST_DIR}"
         COMMAND ${CMAKE_COMMAND} -E copy "${source}" "${SUITE_DIST_DIR}/${name}"
-        DEPENDS ${depends}
+        DEPENDS ${file_depends}
         COMMENT "Distribution folder: ${name}"
         VERBATIM)
     endforeach()

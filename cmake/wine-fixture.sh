@@ -5,7 +5,8 @@
 #        persistent, warmed wineserver; stop: ends both.
 set -u
 action=$1
-bindir=$2
+mkdir -p "$2"
+bindir=$(cd "$2" && pwd)  # Wine needs an absolute prefix path
 export WINEPREFIX="$bindir/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="

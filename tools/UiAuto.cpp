@@ -258,21 +258,37 @@ bool HasWindow(const Process& process, const std::string& title) {
   return FindWindowOf(process, title) != nullptr;
 }
 
-HWND WaitWindow(const Process& process, const std::string& title, DWORD timeoutMs) {
+// Polls `find` until it yields a window, the program ends, or the time is up.
+template <typename Find>
+static HWND WaitFor(const Process& process, const std::string& what, DWORD timeoutMs, Find find) {
   DWORD start = GetTickCount();
   for (;;) {
-    if (HWND hwnd = FindWindowOf(process, title)) return hwnd;
-    if (!const_cast<Process&>(process).Running()) {
-      throw Error("the program ended while waiting for window \"" + title + "\"; windows: " +
-                  DescribeWindows());
+    if (HWND hwnd = find()) return hwnd;
+    if (!process.Running()) {
+      throw Error("the program ended while waiting for " + what + "; windows: " + DescribeWindows());
     }
     if (GetTickCount() - start > timeoutMs) {
-      throw Error("timed out after " + std::to_string(timeoutMs) + " ms waiting for window \"" +
-                  title + "\" of pid " + std::to_string(process.Id()) + "; windows: " +
-                  DescribeWindows());
+      throw Error("timed out after " + std::to_string(timeoutMs) + " ms waiting for " + what +
+                  " of pid " + std::to_string(process.Id()) + "; windows: " + DescribeWindows());
     }
     Sleep(20);
   }
+}
+
+HWND WaitWindow(const Process& process, const std::string& title, DWORD timeoutMs) {
+  return WaitFor(process, "window \"" + title + "\"", timeoutMs,
+                 [&] { return FindWindowOf(process, title); });
+}
+
+HWND WaitDialog(const Process& process, const std::string& title, DWORD timeoutMs) {
+  return WaitFor(process, "dialog \"" + title + "\"", timeoutMs, [&]() -> HWND {
+    for (const WindowInfo& w : TopLevelWindows()) {
+      if (w.visible && w.pid == process.Id() && w.title == title && w.className == "#32770") {
+        return w.hwnd;
+      }
+    }
+    return nullptr;
+  });
 }
 
 void WaitGone(HWND window, const std::string& what, DWORD timeoutMs) {
@@ -322,7 +338,12 @@ void Clear(HWND dialog, int id) {
   SendMessageA(control, WM_CHAR, VK_BACK, 1);
 }
 
-void Click(HWND dialog, int id) { PostMessageA(Control(dialog, id), BM_CLICK, 0, 0); }
+void Click(HWND dialog, int id) {
+  // Sent, not posted, so that a click that only closes its dialog has been handled when this
+  // returns; a click that opens a modal dialog keeps the button busy, hence the time-out.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(Control(dialog, id), BM_CLICK, 0, 0, SMTO_NORMAL, 100, &ignored);
+}
 
 void Command(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
@@ -344,12 +365,17 @@ int ListCount(HWND dialog, int id) {
 }
 
 std::string ListText(HWND dialog, int id, int index) {
+  // The wide form: Wine answers the ANSI LB_GETTEXT of another process with UTF-16 bytes.
   HWND list = Control(dialog, id);
-  int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, index, 0));
+  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length < 0) throw Error("list " + std::to_string(id) + " has no item " + std::to_string(index));
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(length));
+  std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()));
+  wide.resize(static_cast<std::size_t>(length));
+  std::string text(wide.size() * 2 + 1, '\0');
+  int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(),
+                              static_cast<int>(text.size()), nullptr, nullptr);
+  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return text;
 }
 
@@ -360,7 +386,10 @@ int ListSelection(HWND dialog, int id) {
 void ListSelect(HWND dialog, int id, int index) {
   HWND list = Control(dialog, id);
   SendMessageA(list, LB_SETCURSEL, index, 0);
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  // Sent like a click, so a later click cannot overtake the selection change.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
+                      reinterpret_cast<LPARAM>(list), SMTO_NORMAL, 100, &ignored);
 }
 
 // ---------------------------------------------------------------- message boxes
@@ -388,25 +417,14 @@ MessageBoxInfo ReadMessageBox(HWND box) {
 }
 
 MessageBoxInfo WaitMessageBox(const Process& process, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
+  HWND box = WaitFor(process, "a message box", timeoutMs, [&]() -> HWND {
     for (const WindowInfo& w : TopLevelWindows()) {
-      if (w.visible && w.pid == process.Id() && IsMessageBox(w.hwnd)) {
-        Sleep(50);  // let it finish painting before its icon is looked at
-        return ReadMessageBox(w.hwnd);
-      }
+      if (w.visible && w.pid == process.Id() && IsMessageBox(w.hwnd)) return w.hwnd;
     }
-    if (!const_cast<Process&>(process).Running()) {
-      throw Error("the program ended while waiting for a message box; windows: " +
-                  DescribeWindows());
-    }
-    if (GetTickCount() - start > timeoutMs) {
-      throw Error("timed out after " + std::to_string(timeoutMs) +
-                  " ms waiting for a message box of pid " + std::to_string(process.Id()) +
-                  "; windows: " + DescribeWindows());
-    }
-    Sleep(20);
-  }
+    return nullptr;
+  });
+  Sleep(50);  // let it finish painting before its icon is looked at
+  return ReadMessageBox(box);
 }
 
 void Answer(const MessageBoxInfo& box, int buttonId) {

@@ -60,6 +60,9 @@ std::string DescribeWindows();
 
 // A visible top-level window (main window or dialog) of the process with exactly this title.
 HWND WaitWindow(const Process& process, const std::string& title, DWORD timeoutMs = kDefaultTimeout);
+// A visible dialog (class #32770) of the process with exactly this title: tells a dialog from
+// a main window of the same title (an About box is often titled like its program).
+HWND WaitDialog(const Process& process, const std::string& title, DWORD timeoutMs = kDefaultTimeout);
 // Waits until the window is gone (closed or destroyed).
 void WaitGone(HWND window, const std::string& what, DWORD timeoutMs = kDefaultTimeout);
 // Fails when a visible top-level window of the process has this title (checked now).
@@ -70,7 +73,7 @@ std::string Text(HWND dialog, int id);
 void SetText(HWND dialog, int id, const std::string& text);  // replaces the text (WM_SETTEXT)
 void Type(HWND dialog, int id, const std::string& text);     // types key by key (WM_CHAR)
 void Clear(HWND dialog, int id);                              // selects all and deletes, by key
-void Click(HWND dialog, int id);                              // a mouse click on a button
+void Click(HWND dialog, int id);  // a click on a button, handled unless it opens a modal dialog
 void Command(HWND window, int id);                            // a menu command
 void PressKey(HWND window, int virtualKey);                   // key down and up
 HWND Control(HWND dialog, int id);                            // fails when there is none

@@ -159,35 +159,6 @@ std::string DescribeMenu(menuhook::MenuProbe& probe) {
   return out.str();
 }
 
-HWND WaitDialog(const Process& process, const std::string& title, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    for (const WindowInfo& w : TopLevelWindows()) {
-      if (w.visible && w.pid == process.Id() && w.title == title && w.className == "#32770") {
-        return w.hwnd;
-      }
-    }
-    if (!process.Running()) throw Error("the program ended while waiting for dialog " + title);
-    if (GetTickCount() - start > timeoutMs) {
-      throw Error("timed out waiting for dialog \"" + title + "\"; windows: " + DescribeWindows());
-    }
-    Sleep(20);
-  }
-}
-
-std::string ListItem(HWND dialog, int id, int index) {
-  HWND list = Control(dialog, id);
-  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length < 0)
-    throw Error("list " + std::to_string(id) + " has no item " + std::to_string(index));
-  std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
-  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()));
-  wide.resize(static_cast<std::size_t>(length));
-  std::string text;
-  for (wchar_t c : wide) text += c < 0x80 ? static_cast<char>(c) : '?';
-  return text;
-}
-
 bool MessageBoxWithin(const Process& process, DWORD ms) {
   try {
     WaitMessageBox(process, ms);

@@ -69,13 +69,6 @@ bool IsFolder(const std::string& path);
 // from the menu shows as "missing <id>".
 std::string DescribeMenu(menuhook::MenuProbe& probe);
 
-// A visible dialog (class #32770) of the program with this title; the About dialog has the
-// main window's title, so the class tells them apart.
-HWND WaitDialog(const uiauto::Process& process, const std::string& title,
-                DWORD timeoutMs = uiauto::kDefaultTimeout);
-// The text of a list box item. UiAuto's ListText asks with LB_GETTEXT in its ANSI form,
-// which Wine answers across processes with the item's UTF-16 text; the wide form is exact.
-std::string ListItem(HWND dialog, int id, int index);
 
 // Whether a message box of the program shows up within `ms`.
 bool MessageBoxWithin(const uiauto::Process& process, DWORD ms);

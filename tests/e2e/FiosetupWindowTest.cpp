@@ -205,10 +205,10 @@ TEST_F(Window, ComPortDialogOkCancelDoubleClickEscapeEnter) {
   Start();
   HWND dialog = PortDialog(IDM_ADD_8341);
   ASSERT_EQ(ListCount(dialog, IDC_COMPORT_LIST), 256);
-  EXPECT_EQ(ListItem(dialog, IDC_COMPORT_LIST, 0), "COM1  ");
-  EXPECT_EQ(ListItem(dialog, IDC_COMPORT_LIST, 9), "COM10 ");
-  EXPECT_EQ(ListItem(dialog, IDC_COMPORT_LIST, 99), "COM100");
-  EXPECT_EQ(ListItem(dialog, IDC_COMPORT_LIST, 255), "COM256");
+  EXPECT_EQ(ListText(dialog, IDC_COMPORT_LIST, 0), "COM1  ");
+  EXPECT_EQ(ListText(dialog, IDC_COMPORT_LIST, 9), "COM10 ");
+  EXPECT_EQ(ListText(dialog, IDC_COMPORT_LIST, 99), "COM100");
+  EXPECT_EQ(ListText(dialog, IDC_COMPORT_LIST, 255), "COM256");
   EXPECT_EQ(ListSelection(dialog, IDC_COMPORT_LIST), 0);
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
