@@ -15,10 +15,14 @@ mkdir -p "$SUITE_DOCS"
 cmake/wine-fixture.sh start "$SUITE_WIN" >/dev/null
 trap 'cmake/wine-fixture.sh stop "$SUITE_WIN"' EXIT
 # wine PROGRAM ARGS...: runs a Windows program of the build under Wine.
-wine() { cmake/wine-run.sh "$SUITE_WIN" "$@"; }
-# drive SCRIPT: runs a uidrive script (see tools/uidrive.cpp) from standard input.
+wine() { "$SUITE_ROOT/cmake/wine-run.sh" "$SUITE_WIN" "$@"; }
+# drive: runs a uidrive script (see tools/uidrive.cpp) from standard input.
 drive() { wine "$SUITE_BIN/uidrive.exe" -; }
-export -f wine drive
+# indent: a program's output as the demo shows it (CR LF made LF, indented).
+indent() { tr -d '\r' | sed 's/^/  /'; }
+# simdev ARGS...: the emulated devices' command, on $SIMDEV_STATE_DIR.
+simdev() { wine "$SUITE_BIN/simdev.exe" "$@" | indent; }
+export -f wine drive indent simdev
 
 for part in scripts/demo.d/*.sh; do
   echo

@@ -10,11 +10,6 @@ cd "$work"
 # through this variable (a Windows path: they run under Wine).
 export SIMDEV_STATE_DIR="Z:$work/state"
 
-# Like the demo's `wine`, but from this folder, so WNT43APD takes file names as typed here.
-win() { "$SUITE_ROOT/cmake/wine-run.sh" "$SUITE_WIN" "$@"; }
-show() { tr -d '\r' | sed 's/^/  /'; }
-simdev() { win "$SUITE_BIN/simdev.exe" "$@" | show; }
-
 echo "Sample applications made by srec_cat: a 32-byte record at 0000, then 16-bit data records."
 srec_cat -generate 0x0000 0x0020 -constant 0x00 \
          -generate 0x4000 0x8000 -repeat-string "DEMO DUAL-PROCESSOR APPLICATION " \
@@ -31,7 +26,7 @@ simdev attach COM3 8343 dual serial=41-00017
 
 echo "WNT43APD DEMOAPP.HEX 3 (a two-second pause follows the download):"
 status=0
-win "$SUITE_BIN/WNT43APD.exe" DEMOAPP.HEX 3 | show || status=$?
+wine "$SUITE_BIN/WNT43APD.exe" DEMOAPP.HEX 3 | indent || status=$?
 echo "  exit status $status"
 
 echo "The terminal now holds the application:"
@@ -39,7 +34,7 @@ simdev show COM3 | grep -E 'main_application|image:'
 
 echo "WNT43APD SINGLE.HEX 3 (a single-processor application on the dual-processor terminal):"
 status=0
-win "$SUITE_BIN/WNT43APD.exe" SINGLE.HEX 3 | show || status=$?
+wine "$SUITE_BIN/WNT43APD.exe" SINGLE.HEX 3 | indent || status=$?
 echo "  exit status $status"
 
 echo "What the port driver WNT43PDD recorded (simdev trace show):"

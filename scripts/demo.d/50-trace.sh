@@ -8,13 +8,10 @@ mkdir -p "$work"
 cd "$work"
 export SIMDEV_STATE_DIR="Z:$work/state"
 
-win() { "$SUITE_ROOT/cmake/wine-run.sh" "$SUITE_WIN" "$@"; }
-show() { tr -d '\r' | sed 's/^/  /'; }
-simdev() { win "$SUITE_BIN/simdev.exe" "$@" | show; }
 # run PROGRAM: runs a trace program here and says how it ended.
 run() {
   local status=0
-  win "$SUITE_BIN/$1" | show || status=$?
+  wine "$SUITE_BIN/$1" | indent || status=$?
   echo "  exit status $status"
 }
 # records FILE: the records at the start of a trace file, read with the documented layout
@@ -56,7 +53,7 @@ else
   srec_cat -generate 0x0000 0x0020 -constant 0x00 -generate 0x4000 0x4100 -repeat-string "TRACE " \
            -o DEMOAPP.HEX -intel --address-length=2 --obs=32
   simdev attach COM3 8343 dual serial=41-00017
-  win "$SUITE_BIN/WNT43APD.exe" DEMOAPP.HEX 3 >/dev/null
+  wine "$SUITE_BIN/WNT43APD.exe" DEMOAPP.HEX 3 >/dev/null
 fi
 echo "  WNT43PDD keeps $(stat -c %s state/WNT43PDD.TRC) bytes of records."
 
