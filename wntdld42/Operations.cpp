@@ -57,6 +57,12 @@ void ShowResponse(ui::Ui& ui, const char* form, int field, int ok, const std::ui
   ui.ShowResult({form, {{field, BytesToHexText(bytes, kResponseSize)}}, ok});
 }
 
+// The text typed into the i-th field; a Ui that gave fewer texts gave empty ones.
+const std::string& Text(const std::vector<std::string>& typed, std::size_t i) {
+  static const std::string kEmpty;
+  return i < typed.size() ? typed[i] : kEmpty;
+}
+
 // Converts a field that must be exactly `digits` hexadecimal digits; false (nothing written)
 // otherwise.
 bool TakeHex(const std::string& text, std::size_t digits, std::span<std::uint8_t> out) {
@@ -97,7 +103,7 @@ StartResult OpenPinPad(Program& p, devconfig::Registry& registry,
                            IDC_COMMPORT_HELP, {kHelpFile, 130}};
     ui::EntryResult typed = p.ui.RunEntry(prompt);
     if (!typed) return StartResult::kCancelled;
-    rc = p.api.PinOpenParms(&p.handle, PortFromText(typed->at(0)));
+    rc = p.api.PinOpenParms(&p.handle, PortFromText(Text(*typed, 0)));
   }
   if (rc != 0) {
     ReportError(p.ui, kOpenError, rc);
@@ -112,7 +118,7 @@ void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
   if (!typed) return;
   SecretTexts wipeTyped(*typed);
   SecretBytes<16> key;
-  if (!TakeHex(typed->at(0), v.digits, key.first(v.digits / 2))) {
+  if (!TakeHex(Text(*typed, 0), v.digits, key.first(v.digits / 2))) {
     Say(p.ui,
         "Load master key error: the key must be " + std::to_string(v.digits) +
             " hexadecimal digits.",
@@ -143,11 +149,11 @@ void LoadEncryptionKey(Program& p) {
   SecretBytes<8> key;
   std::uint8_t keyId = 0, variant = 0;
   const char* refused = nullptr;
-  if (!TakeHex(typed->at(0), 16, key.first(8))) {
+  if (!TakeHex(Text(*typed, 0), 16, key.first(8))) {
     refused = "Load encryption key error: the key must be 16 hexadecimal digits.";
-  } else if (!TakeHex(typed->at(1), 2, {&keyId, 1})) {
+  } else if (!TakeHex(Text(*typed, 1), 2, {&keyId, 1})) {
     refused = "Load encryption key error: the key ID must be 2 hexadecimal digits.";
-  } else if (!TakeHex(typed->at(2), 2, {&variant, 1})) {
+  } else if (!TakeHex(Text(*typed, 2), 2, {&variant, 1})) {
     refused = "Load encryption key error: the variant descriptor must be 2 hexadecimal digits.";
   }
   if (refused) return Say(p.ui, refused, ui::Icon::Error);
@@ -165,9 +171,9 @@ void LoadIcv(Program& p) {
   SecretTexts wipeTyped(*typed);
   SecretBytes<8> icv;
   std::uint8_t variant = 0;
-  if (!TakeHex(typed->at(0), 16, icv.first(8)))
+  if (!TakeHex(Text(*typed, 0), 16, icv.first(8)))
     return Say(p.ui, "Load icv error: the ICV must be 16 hexadecimal digits.", ui::Icon::Error);
-  if (!TakeHex(typed->at(1), 2, {&variant, 1})) {
+  if (!TakeHex(Text(*typed, 1), 2, {&variant, 1})) {
     return Say(p.ui, "Load icv error: the variant descriptor must be 2 hexadecimal digits.",
                ui::Icon::Error);
   }
@@ -184,11 +190,11 @@ void LoadVerificationParameters(Program& p) {
   SecretTexts wipeTyped(*typed);
   // The length is the value of its one digit: "0" and the digit make the byte.
   std::uint8_t pinLength = 0;
-  const std::string& length = typed->at(0);
+  const std::string& length = Text(*typed, 0);
   if (!IsHexText(length, 1) || !TakeHex("0" + length, 2, {&pinLength, 1}))
     return Say(p.ui, "Parameters may not contain blanks", ui::Icon::Error);
   SecretBytes<16> table;
-  if (!TakeHex(typed->at(1), 32, table.first(16))) {
+  if (!TakeHex(Text(*typed, 1), 32, table.first(16))) {
     return Say(p.ui,
                "Load verification parameters error: the decimalization table must be 32 "
                "hexadecimal digits.",

@@ -401,11 +401,13 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   ExpectMessage(p, "Set Encrypted Mode completed successfully.", "none");
   EXPECT_EQ(Pad()["mode"], "encrypted");
 
+  // Two commands at once: the second is taken when the first has ended.
   Command(main, 104);
+  Command(main, 105);
   HWND shown = WaitWindow(p, "8342 Serial Number Response");
   EXPECT_EQ(Text(shown, 500), "00 01 02 03 04 05 06 07 ");
+  EXPECT_FALSE(HasWindow(p, "8342 Hardware Version Response"));
   Close(shown, 501);
-  Command(main, 105);
   shown = WaitWindow(p, "8342 Hardware Version Response");
   EXPECT_EQ(Text(shown, 400), "ABCDEFGHIJKLMN");
   Close(shown, 402);
