@@ -500,37 +500,4 @@ TEST_F(Operations, HelpAboutAndExitFromTheMenu) {
   EXPECT_TRUE(api.calls.empty());  // neither closes the pad: the shell does, once
 }
 
-TEST_F(Operations, EveryOptionsCommandMakesExactlyOneLibraryCall) {
-  const std::pair<int, std::vector<std::string>> typed[] = {
-      {200, {"0123456789ABCDEF"}},
-      {201, {"0123456789ABCDEF"}},
-      {202, {"0123456789ABCDEF0123456789ABCDEF"}},
-      {203, {"0123456789ABCDEF0123456789ABCDEF"}},
-      {205, {}},
-      {206, {}},
-      {207, {}},
-      {208, {}},
-      {204, {"0123456789ABCDEF", "01", "02"}},
-      {101, {"0123456789ABCDEF", "03"}},
-      {102, {"4", "0123456789ABCDEF0123456789ABCDEF"}},
-  };
-  const char* forms[] = {"LD8MKN",  "LD8MKE",  "LD16MKN", "LD16MKE", "ED8MKS", "ED8MKD",
-                         "ED16MKS", "ED16MKD", "LDENCK",  "LDICV",   "LDVERP"};
-  std::size_t i = 0;
-  for (const auto& [command, texts] : typed) {
-    std::size_t before = api.calls.size();
-    ui.Enter(forms[i++], texts);
-    Run(command);
-    EXPECT_EQ(api.calls.size(), before + 1) << command;
-  }
-  for (int command : {104, 105}) {
-    std::size_t before = api.calls.size();
-    Run(command);
-    EXPECT_EQ(api.calls.size(), before + 1) << command;
-  }
-  modeForm.clicks.push_back({Mode::kClear});
-  Run(103);
-  EXPECT_EQ(api.calls.size(), 14u);
-}
-
 }  // namespace
