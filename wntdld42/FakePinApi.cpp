@@ -63,6 +63,7 @@ Status FakePinApi::PinLoadMasterKey(Handle handle, std::uint16_t keyType, const 
   PinCall& call = Add("PinLoadMasterKey", handle);
   call.a = keyType;
   call.data = Copy(key, (keyType & 0x10) ? 8 : 16);
+  call.dataAt = key;
   call.outputBefore = Copy(out, kResponseSize);
   Status s = Next("PinLoadMasterKey");
   if (s == 0) Place(response, out, kResponseSize);
@@ -84,6 +85,7 @@ Status FakePinApi::PinLoadKey(Handle handle, std::uint16_t keyId, std::uint16_t 
   call.a = keyId;
   call.b = variant;
   call.data = Copy(key, 8);
+  call.dataAt = key;
   call.outputBefore = Copy(out, kResponseSize);
   Status s = Next("PinLoadKey");
   if (s == 0) Place(response, out, kResponseSize);
@@ -94,6 +96,7 @@ Status FakePinApi::PinLoadICV(Handle handle, std::uint16_t variant, const std::u
   PinCall& call = Add("PinLoadICV", handle);
   call.a = variant;
   call.data = Copy(icv, 8);
+  call.dataAt = icv;
   return Next("PinLoadICV");
 }
 
@@ -102,6 +105,7 @@ Status FakePinApi::PinLoadVerifParms(Handle handle, std::uint16_t pinLength,
   PinCall& call = Add("PinLoadVerifParms", handle);
   call.a = pinLength;
   call.data = Copy(table, 16);
+  call.dataAt = table;
   return Next("PinLoadVerifParms");
 }
 

@@ -18,6 +18,7 @@ struct PinCall {
                          // diagnostic code
   std::uint16_t b = 0;   // second number: the variant descriptor of PinLoadKey
   std::vector<std::uint8_t> data;          // key, ICV or table bytes as passed
+  const std::uint8_t* dataAt = nullptr;    // where the caller kept them
   std::vector<std::uint8_t> outputBefore;  // the output buffer as it was handed in
 };
 

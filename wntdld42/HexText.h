@@ -30,12 +30,14 @@ bool IsHexText(std::string_view text, std::size_t digits);
 void WipeBytes(void* data, std::size_t size);
 void WipeText(std::string& text);
 
-// A fixed-size buffer for key material: zero when made, wiped when it goes.
+// A fixed-size buffer for key material: zero when made, wiped once the call that needed it
+// returned, and again when it goes.
 template <std::size_t N>
 class SecretBytes {
  public:
   SecretBytes() { bytes_.fill(0); }
-  ~SecretBytes() { WipeBytes(bytes_.data(), N); }
+  ~SecretBytes() { Wipe(); }
+  void Wipe() { WipeBytes(bytes_.data(), N); }
   SecretBytes(const SecretBytes&) = delete;
   SecretBytes& operator=(const SecretBytes&) = delete;
   std::uint8_t* data() { return bytes_.data(); }
@@ -47,12 +49,13 @@ class SecretBytes {
   std::array<std::uint8_t, N> bytes_;
 };
 
-// Typed texts that may hold key material: wiped when they go.
+// Typed texts that may hold key material: wiped on request and when they go.
 class SecretTexts {
  public:
   SecretTexts() = default;
   explicit SecretTexts(std::span<std::string> texts) : texts_(texts) {}
-  ~SecretTexts() {
+  ~SecretTexts() { Wipe(); }
+  void Wipe() {
     for (std::string& t : texts_) WipeText(t);
   }
   SecretTexts(const SecretTexts&) = delete;

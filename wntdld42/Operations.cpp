@@ -98,9 +98,9 @@ StartResult OpenPinPad(Program& p, devconfig::Registry& registry,
     rc = p.api.PinOpen(&p.handle);
   } else {
     if (placePointer) placePointer(kPromptPointerX, kPromptPointerY);
-    ui::EntryDialog prompt{"COMMPORT",        {ui::Field{IDC_COMMPORT_PORT, 3, 3, "1"}},
-                           IDC_COMMPORT_OK,   IDC_COMMPORT_CANCEL,
-                           IDC_COMMPORT_HELP, {kHelpFile, 130}};
+    // The port field opens holding 1.
+    ui::EntryDialog prompt = Form("COMMPORT", {ui::Field{IDC_COMMPORT_PORT, 3, 3, "1"}},
+                                  IDC_COMMPORT_OK, IDC_COMMPORT_CANCEL, IDC_COMMPORT_HELP, 130);
     ui::EntryResult typed = p.ui.RunEntry(prompt);
     if (!typed) return StartResult::kCancelled;
     rc = p.api.PinOpenParms(&p.handle, PortFromText(Text(*typed, 0)));
@@ -127,6 +127,8 @@ void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
   }
   std::uint8_t response[kResponseSize] = {};
   Status rc = p.api.PinLoadMasterKey(p.handle, v.keyType, key.data(), response);
+  key.Wipe();
+  wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kMasterKeyLoadError, rc);
   ShowResponse(p.ui, "RETLSNB", IDC_RETLSNB_TEXT, IDC_RETLSNB_OK, response);
 }
@@ -159,6 +161,8 @@ void LoadEncryptionKey(Program& p) {
   if (refused) return Say(p.ui, refused, ui::Icon::Error);
   std::uint8_t response[kResponseSize] = {};
   Status rc = p.api.PinLoadKey(p.handle, keyId, variant, key.data(), response);
+  key.Wipe();
+  wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kEncryptionKeyError, rc);
   ShowResponse(p.ui, "RETKSNB", IDC_RETKSNB_TEXT, IDC_RETKSNB_OK, response);
 }
@@ -178,6 +182,8 @@ void LoadIcv(Program& p) {
                ui::Icon::Error);
   }
   Status rc = p.api.PinLoadICV(p.handle, variant, icv.data());
+  icv.Wipe();
+  wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kIcvError, rc);
   Say(p.ui, "Load icv completed successfully.", ui::Icon::None);
 }
@@ -201,6 +207,8 @@ void LoadVerificationParameters(Program& p) {
                ui::Icon::Error);
   }
   Status rc = p.api.PinLoadVerifParms(p.handle, pinLength, table.data());
+  table.Wipe();
+  wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kVerifError, rc);
   Say(p.ui, "Load verification parameters completed successfully.", ui::Icon::None);
 }

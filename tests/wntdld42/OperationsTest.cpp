@@ -336,6 +336,51 @@ TEST_F(Operations, ShortOrBrokenKeyEntriesAreRefusedWithNothingSent) {
   EXPECT_TRUE(api.calls.empty()) << api.Functions().front();
 }
 
+// A Ui that, when the outcome is shown, looks at the bytes the last library call was given,
+// while the operation that owns them still runs.
+class KeyWatchingUi : public ScriptedUi {
+ public:
+  explicit KeyWatchingUi(wntdld42::FakePinApi& api) : api_(api) {}
+  void ShowResult(const ui::ResultDialog& dialog) override {
+    Look();
+    ScriptedUi::ShowResult(dialog);
+  }
+  ui::Answer ShowMessage(const ui::Message& message) override {
+    Look();
+    return ScriptedUi::ShowMessage(message);
+  }
+  std::vector<Bytes> seen;
+
+ private:
+  void Look() {
+    const wntdld42::PinCall& call = api_.calls.back();
+    seen.emplace_back(call.dataAt, call.dataAt + call.data.size());
+  }
+  wntdld42::FakePinApi& api_;
+};
+
+TEST_F(Operations, KeyMaterialIsWipedAsSoonAsTheCallReturned) {
+  const std::string k16 = "0123456789ABCDEF";
+  const std::pair<int, std::pair<const char*, std::vector<std::string>>> cases[] = {
+      {200, {"LD8MKN", {k16}}},
+      {203, {"LD16MKE", {k16 + k16}}},
+      {204, {"LDENCK", {k16, "01", "02"}}},
+      {101, {"LDICV", {k16, "03"}}},
+      {102, {"LDVERP", {"4", k16 + k16}}},
+  };
+  for (const auto& [command, form] : cases) {
+    SCOPED_TRACE(form.first);
+    KeyWatchingUi watching(api);
+    wntdld42::Program p{api, watching, modeForm};
+    p.handle = kHandle;
+    watching.Enter(form.first, form.second);
+    wntdld42::RunCommand(p, command);
+    ASSERT_EQ(watching.seen.size(), 1u);
+    EXPECT_NE(api.calls.back().data, Bytes(api.calls.back().data.size(), 0));  // it was sent
+    EXPECT_EQ(watching.seen[0], Bytes(api.calls.back().data.size(), 0));       // and is gone
+  }
+}
+
 // ---------------------------------------------------------------- ICV and verification
 
 TEST_F(Operations, IcvGoesWithItsVariantAndSaysSoWithoutAnIcon) {
