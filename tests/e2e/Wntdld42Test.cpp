@@ -175,6 +175,20 @@ TEST_F(Wntdld42, RecordedAsMsrAloneOpensTheConfiguredPortWithoutAPromptAndF3Clos
   EXPECT_EQ(t[1].port, 4);
 }
 
+TEST_F(Wntdld42, BothPersonalitiesRecordedThePinPadsPortIsOpened) {
+  RecordDevice("QRT8342P", 6);
+  RecordDevice("QRT8342M", 4);
+  Simdev("attach COM6 8342");
+  Process p = Start();
+  HWND main = MainWindow(p);
+  Command(main, 100);
+  EXPECT_EQ(p.WaitExit(), 0u);
+  std::vector<simdev::trace::Record> t = Trace();
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_EQ(t[0].port, 6);
+  EXPECT_EQ(t[0].status, 0);
+}
+
 TEST_F(Wntdld42, NotRecordedPromptsAndCancelEndsWithoutADeviceCall) {
   Simdev("attach COM1 8342");
   Process p = Start();
