@@ -11,5 +11,5 @@ set(SUITE_DIST_EXPECTED
   WNT43EFT.DLL WNT43EFT.LIB WNT43EFT.H WNT43PDD.DLL W43TRACE.EXE
   WNTA3EFT.DLL WNTA3EFT.LIB WNTA3EFT.H
 )
-# Until every builder exists, the folder check lists the missing names without failing.
-set(SUITE_DIST_STRICT OFF)
+# Every file has a builder: the folder check fails on any missing name.
+set(SUITE_DIST_STRICT ON)

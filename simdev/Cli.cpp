@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "simdev/Digest.h"
+#include "simdev/PinPad8342.h"
+#include "simdev/PinPadCli.h"
 #include "simdev/State.h"
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
@@ -98,7 +100,19 @@ int Attach(Context& c, std::span<const std::string> a) {
   if (a.size() < 2) return c.Usage("attach needs a port and a model");
   auto port = ParsePort(a[0]);
   if (!port) return c.Usage("not a port: " + a[0] + " (COMn or n, 1 to 65535)");
-  if (a[1] != kModel8343) return c.Usage("unknown model " + a[1] + " (known: 8343)");
+  if (a[1] == kModel8342) {
+    std::string problem;
+    auto state = PinPadAttachState(*port, a.subspan(2), &problem);
+    if (!state) return c.Usage(problem);
+    if (auto other = DeviceOnPort(c.dir, *port))
+      return c.Fail(PortName(*port) + " already has a device: " + other->fileName);
+    std::error_code ec;
+    std::filesystem::create_directories(c.dir, ec);
+    Device d{{*port, kModel8342, DeviceFileName(*port, kModel8342)}, "", std::move(*state)};
+    d.path = JoinPath(c.dir, d.where.fileName);
+    return SaveDevice(c, d, "attached an 8342 PIN pad on " + PortName(*port));
+  }
+  if (a[1] != kModel8343) return c.Usage("unknown model " + a[1] + " (known: 8343, 8342)");
   int processors = 2;
   std::string serial;
   for (std::size_t i = 2; i < a.size(); ++i) {
@@ -201,6 +215,11 @@ int Set(Context& c, std::span<const std::string> a) {
   if (!d) return status;
   const std::string& name = a[1];
   const std::string& value = a[2];
+  if (d->where.model == kModel8342) {
+    std::string problem;
+    if (!SetPinPadField(&d->state, name, value, &problem)) return c.Usage(problem);
+    return SaveDevice(c, *d, d->where.fileName + ": " + name + "=" + d->state[name]);
+  }
   const SettableField* field = nullptr;
   for (const SettableField& f : k8343Fields)
     if (d->where.model == kModel8343 && name == f.name) field = &f;
@@ -262,6 +281,12 @@ int Fault(Context& c, std::span<const std::string> a) {
   if (what == "clear" && a.size() == 2) {
     ClearFaults(d->state);
     said = "no fault scripted";
+  } else if (d->where.model == kModel8342) {
+    std::string name, code, problem;
+    if (!PinPadFault(what, value, &name, &code, &said, &problem)) return c.Usage(problem);
+    SetFault(d->state, name, code, skip);
+    if (skip > 0) said += " after " + std::to_string(skip) + " passed by";
+    return SaveDevice(c, *d, PortName(d->where.port) + ": " + said);
   } else if (what == "open" || what == "write" || what == "read") {
     if (!value.empty() && (!isNumber(value, 0xFFFF) || std::stoul(value) == 0))
       return c.Usage("a status code is 1 to 65535");
@@ -326,11 +351,17 @@ std::string CliUsage(const std::string& dir) {
          "  dir                              show the state directory\n"
          "  attach PORT 8343 [single|dual] [serial=41-NNNNN]\n"
          "                                   attach an emulated EFT terminal (dual by default)\n"
+         "  attach PORT 8342 [serial=HHHHHHHHHHHHHHHH] [version=TEXT]\n"
+         "                                   attach an emulated PIN pad (serial number in\n"
+         "                                   hexadecimal, hardware version text)\n"
          "  detach PORT                      detach the device on PORT\n"
          "  show [PORT]                      show every attached device, or one\n"
          "  set PORT FIELD VALUE             change serial, main_microcode, main_application,\n"
          "                                   security_microcode, security_application,\n"
-         "                                   status (hexadecimal) or processors (1 or 2)\n"
+         "                                   status (hexadecimal) or processors (1 or 2);\n"
+         "                                   on a PIN pad serial (16 hexadecimal digits),\n"
+         "                                   hardware_version (at most 31 characters) or mode\n"
+         "                                   (encrypted or clear)\n"
          "  card PORT insert [ATR] | remove  put a smart card in the slot (its response-to-reset\n"
          "                                   data in hexadecimal) or take it out\n"
          "  fault PORT WHAT                  script a fault, used by the next call it fits:\n"
@@ -341,6 +372,13 @@ std::string CliUsage(const std::string& dir) {
          "      short N                      the next answer is cut to its first N bytes\n"
          "      dload CODE                   the next download returns CODE\n"
          "      clear                        no scripted fault\n"
+         "    on a PIN pad:\n"
+         "      open [CODE]                  the next open fails (default 5)\n"
+         "      call CODE                    the next call on an open handle but PinClose\n"
+         "                                   returns CODE (1 to 65535)\n"
+         "      PinLoadKey CODE              the next call of that function returns CODE; any\n"
+         "                                   of the twelve (PinEnterMasterKey: the entry at\n"
+         "                                   the pad ends with CODE)\n"
          "      ... skip=N                   let N fitting calls pass before the fault hits\n"
          "  trace [DRIVER] on|off|show|clear the port drivers' traces (WNT43PDD, WNT4XPDD;\n"
          "                                   both when no driver is named)\n"

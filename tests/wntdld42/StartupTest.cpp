@@ -1,0 +1,135 @@
+// Start-up of WNTDLD42: the registry test, the port prompt and its port text, the one open
+// and its failure.
+#include <gtest/gtest.h>
+
+#include "devconfig/MemoryRegistry.h"
+#include "ui/ScriptedUi.h"
+#include "wntdld42/FakePinApi.h"
+#include "wntdld42/ModeForm.h"
+#include "wntdld42/Operations.h"
+
+namespace {
+
+using ui::ScriptedUi;
+using wntdld42::StartResult;
+
+TEST(PortFromText, ReadLikeAtoiAndOutsideZeroTo255IsZero) {
+  const std::pair<const char*, std::uint16_t> cases[] = {
+      {"3", 3},    {"1", 1},   {"255", 255}, {"256", 0},    {"300", 0}, {"999", 0},
+      {"12a", 12}, {"abc", 0}, {"", 0},      {" 7", 7},     {"\t9", 9}, {"+5", 5},
+      {"-1", 0},   {"-0", 0},  {"0", 0},     {"1234", 123},  // only 3 characters count
+      {"  ", 0},   {"+", 0},   {"7 8", 7},   {"007", 7},
+  };
+  for (auto [text, port] : cases)
+    EXPECT_EQ(wntdld42::PortFromText(text), port) << '"' << text << '"';
+}
+
+class Startup : public ::testing::Test {
+ protected:
+  StartResult Start() {
+    return wntdld42::OpenPinPad(program, registry, [this](int x, int y) {
+      pointer.emplace_back(x, y);
+      pointerBeforePrompt = ui.Events().empty();
+    });
+  }
+  void TearDown() override {
+    EXPECT_EQ(ui.Problems(), std::vector<std::string>{});
+    EXPECT_EQ(registry.OpenHandles(), 0u);  // every key opened was closed
+  }
+
+  devconfig::MemoryRegistry registry;
+  wntdld42::FakePinApi api;
+  ScriptedUi ui;
+  wntdld42::ScriptedModeForm modeForm;
+  wntdld42::Program program{api, ui, modeForm};
+  std::vector<std::pair<int, int>> pointer;
+  bool pointerBeforePrompt = false;
+};
+
+TEST_F(Startup, EitherSubkeyRecordedOpensWithPinOpenAndNoPrompt) {
+  for (const char* subkey : {"QRT8342M", "QRT8342P"}) {
+    SCOPED_TRACE(subkey);
+    devconfig::MemoryRegistry one;
+    one.AddKey(std::string("HKCR\\QRT_8300_FIO_DEVICES\\") + subkey);
+    api.calls.clear();
+    program.handle = 0;
+    EXPECT_EQ(wntdld42::OpenPinPad(program, one, nullptr), StartResult::kOpened);
+    EXPECT_EQ(api.Functions(), std::vector<std::string>{"PinOpen"});
+    EXPECT_EQ(program.handle, api.handleValue);
+    EXPECT_EQ(one.OpenHandles(), 0u);
+  }
+  EXPECT_TRUE(ui.Events().empty());
+  EXPECT_TRUE(pointer.empty());
+}
+
+TEST_F(Startup, NotRecordedPromptsWithThePointerPlacedAndOpensTheTypedPort) {
+  registry.AddKey("HKCR\\QRT_8300_FIO_DEVICES\\QRT8343");  // another device only
+  ui.Enter("COMMPORT", {"5"});
+  EXPECT_EQ(Start(), StartResult::kOpened);
+  EXPECT_EQ(pointer, (std::vector<std::pair<int, int>>{{130, 18}}));
+  EXPECT_TRUE(pointerBeforePrompt);
+  ASSERT_EQ(ui.Events().size(), 1u);
+  const ui::EntryDialog& prompt = ui.Events()[0].entry;
+  EXPECT_EQ(prompt.name, "COMMPORT");
+  ASSERT_EQ(prompt.fields.size(), 1u);
+  EXPECT_EQ(prompt.fields[0].id, 1200);
+  EXPECT_EQ(prompt.fields[0].take, 3u);
+  EXPECT_EQ(prompt.fields[0].preset, "1");
+  EXPECT_EQ(prompt.okId, 1201);
+  EXPECT_EQ(prompt.cancelId, 1202);
+  EXPECT_EQ(prompt.helpId, 1203);
+  EXPECT_EQ(prompt.help.file, "wntdld42.hlp");
+  EXPECT_EQ(prompt.help.context, 130u);
+  ASSERT_EQ(api.Functions(), std::vector<std::string>{"PinOpenParms"});
+  EXPECT_EQ(api.calls[0].a, 5);
+  EXPECT_EQ(program.handle, api.handleValue);
+}
+
+TEST_F(Startup, ThePresetPortIsOneAndTypedPortsFollowTheTextRules) {
+  ui.Enter("COMMPORT", {});  // OK on the preset
+  EXPECT_EQ(Start(), StartResult::kOpened);
+  ui.Enter("COMMPORT", {"300"});
+  EXPECT_EQ(Start(), StartResult::kOpened);
+  ui.Enter("COMMPORT", {"12a"});
+  EXPECT_EQ(Start(), StartResult::kOpened);
+  ASSERT_EQ(api.calls.size(), 3u);
+  EXPECT_EQ(api.calls[0].a, 1);
+  EXPECT_EQ(api.calls[1].a, 0);  // names no port, rather than COM44
+  EXPECT_EQ(api.calls[2].a, 12);
+}
+
+TEST_F(Startup, NoKeyOrAnUnopenableKeyPrompts) {
+  registry.AddKey("HKCR\\QRT_8300_FIO_DEVICES\\QRT8342P");
+  registry.Fail(devconfig::MemoryRegistry::Op::Open, "HKCR\\QRT_8300_FIO_DEVICES", 5);
+  ui.Enter("COMMPORT", {"2"});
+  EXPECT_EQ(Start(), StartResult::kOpened);
+  EXPECT_EQ(api.Functions(), std::vector<std::string>{"PinOpenParms"});
+}
+
+TEST_F(Startup, CancelEndsWithoutAnyLibraryCall) {
+  ui.Cancel("COMMPORT");
+  EXPECT_EQ(Start(), StartResult::kCancelled);
+  EXPECT_TRUE(api.calls.empty());
+  EXPECT_TRUE(ui.MessageTexts().empty());
+}
+
+TEST_F(Startup, AnOpenFailureShowsItsCodeAfterSixBlanks) {
+  ui.Enter("COMMPORT", {"9"});
+  api.Script("PinOpenParms", 2);
+  EXPECT_EQ(Start(), StartResult::kOpenFailed);
+  EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{"Open 8342 device error: rc      2"});
+  EXPECT_EQ(ui.Events().back().message.icon, ui::Icon::Error);
+  EXPECT_EQ(ui.Events().back().message.caption, "QRT 8342 Download Program");
+  EXPECT_EQ(api.Functions(), std::vector<std::string>{"PinOpenParms"});  // and no PinClose
+
+  devconfig::MemoryRegistry recorded;
+  recorded.AddKey("HKCR\\QRT_8300_FIO_DEVICES\\QRT8342M");
+  ScriptedUi fresh;
+  wntdld42::Program p{api, fresh, modeForm};
+  api.Script("PinOpen", 65535);
+  EXPECT_EQ(wntdld42::OpenPinPad(p, recorded, nullptr), StartResult::kOpenFailed);
+  EXPECT_EQ(fresh.MessageTexts(),
+            std::vector<std::string>{"Open 8342 device error: rc      65535"});
+}
+
+}  // namespace
