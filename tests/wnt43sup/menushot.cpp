@@ -27,11 +27,19 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: menushot \"Window Title\" KEY file.png\n");
     return 2;
   }
-  HWND window = FindWindowA(nullptr, argv[1]);
+  // The window takes keys only once it is shown and no modal dialog has it disabled.
+  HWND window = nullptr;
+  for (int i = 0; i < 750; ++i) {
+    window = FindWindowA(nullptr, argv[1]);
+    if (window && IsWindowVisible(window) && IsWindowEnabled(window)) break;
+    window = nullptr;
+    Sleep(20);
+  }
   if (!window) {
-    std::fprintf(stderr, "menushot: no window \"%s\"\n", argv[1]);
+    std::fprintf(stderr, "menushot: no window \"%s\" to take keys\n", argv[1]);
     return 1;
   }
+  Sleep(300);
   // What Alt and the access key do: the window's own menu loop opens the popup.
   PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU,
                std::tolower(static_cast<unsigned char>(argv[2][0])));
