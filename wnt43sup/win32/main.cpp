@@ -13,17 +13,19 @@ namespace {
 
 const char kClassName[] = "WNT43SUP";
 
-// The program's state for the window procedure; set before the message loop runs.
-const wnt43sup::Program* program = nullptr;
-
+// The window procedure finds the program's state in the window's user data, set once the port
+// is chosen; no command can come earlier, the port dialog being modal.
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
+    case WM_COMMAND: {
+      const auto* program =
+          reinterpret_cast<const wnt43sup::Program*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
       if (program &&
           wnt43sup::RunMenuCommand(LOWORD(wParam), *program) == wnt43sup::MenuResult::kExit) {
         DestroyWindow(hwnd);
       }
       return 0;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -58,8 +60,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const eft::PortSelection ports = wnt43sup::SelectPort(registry, ui);
   eft::ImportedEftApi api;
   eft::ResponseBuffer response{};
-  const wnt43sup::Program state{ui, api, ports, response};
-  program = &state;
+  const wnt43sup::Program program{ui, api, ports, response};
+  SetWindowLongPtrA(main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&program));
 
   HACCEL accelerators = LoadAcceleratorsA(instance, kClassName);
   MSG msg;
@@ -69,6 +71,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
       DispatchMessageA(&msg);
     }
   }
-  program = nullptr;
   return 0;
 }
