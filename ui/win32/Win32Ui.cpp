@@ -4,10 +4,17 @@
 // table's CANCEL button happens to be IDCANCEL.
 #include "ui/win32/Win32Ui.h"
 
+#include <utility>
 #include <vector>
 
 namespace ui {
 namespace {
+
+// Overwrites a copy of typed text in a way the compiler may not drop.
+void Wipe(char* data, std::size_t size) {
+  volatile char* p = data;
+  for (std::size_t i = 0; i < size; ++i) p[i] = 0;
+}
 
 struct DialogState {
   const EntryDialog* entry = nullptr;
@@ -37,7 +44,9 @@ bool OnCommand(HWND dialog, DialogState* state, int id) {
     if (id == entry->okId) {
       state->texts.clear();
       for (const Field& field : entry->fields) {
-        state->texts.push_back(TakeField(DialogItemText(dialog, field.id), field.take));
+        std::string text = DialogItemText(dialog, field.id);
+        state->texts.push_back(TakeField(text, field.take));
+        Wipe(text.data(), text.size());  // typed texts may be key material
       }
       EndDialog(dialog, IDOK);
       return true;
@@ -100,7 +109,9 @@ std::string DialogItemText(HWND dialog, int id) {
   int length = GetWindowTextLengthA(control);
   std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
   int got = GetWindowTextA(control, buffer.data(), length + 1);
-  return std::string(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+  std::string text(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+  Wipe(buffer.data(), buffer.size());
+  return text;
 }
 
 Answer Win32Ui::ShowMessage(const Message& message) {
@@ -114,7 +125,7 @@ EntryResult Win32Ui::RunEntry(const EntryDialog& dialog) {
   state.entry = &dialog;
   state.helpOwner = owner_;
   if (RunDialog(instance_, owner_, dialog.name, &state) != IDOK) return std::nullopt;
-  return state.texts;
+  return std::move(state.texts);  // moved, not copied: no second copy of the texts is left
 }
 
 bool Win32Ui::RunConfirm(const ConfirmDialog& dialog) {

@@ -1,0 +1,466 @@
+// WNT43SUP under Wine against the emulated 8343 terminal, driven like a person would: the port
+// prompt with and without the configuration key, every menu command, the terminal's refusals,
+// the CRC of a downloaded application from both sides, the HELP buttons, and F3.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/E2e.h"
+#include "tests/e2e/HelpViewer.h"
+#include "tools/UiAuto.h"
+
+using namespace uiauto;
+
+namespace {
+
+constexpr char kRoot[] = "QRT_8300_FIO_DEVICES";
+constexpr char kSubkey[] = "QRT_8300_FIO_DEVICES\\QRT8343";
+constexpr char kTitle[] = "QRT 8343 Support Program";
+constexpr char kCommPort[] = "Enter Communication Port Number";
+
+// Menu commands.
+constexpr int kExit = 100, kRsa = 101, kDes = 102, kSerial = 103, kInfo = 104, kStatus = 105,
+              kEject = 106, kGenCrc = 107, kQueryCrc = 108, kAbout = 1000, kGeneral = 1100;
+
+// An Intel HEX record with its checksum.
+std::string Record(unsigned address, const std::vector<std::uint8_t>& data, std::uint8_t type = 0) {
+  std::vector<std::uint8_t> all = {static_cast<std::uint8_t>(data.size()),
+                                   static_cast<std::uint8_t>(address >> 8),
+                                   static_cast<std::uint8_t>(address), type};
+  all.insert(all.end(), data.begin(), data.end());
+  unsigned sum = 0;
+  for (std::uint8_t b : all) sum += b;
+  all.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
+  std::string text = ":";
+  for (std::uint8_t b : all) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", b);
+    text += hex;
+  }
+  return text + "\r\n";
+}
+
+// CRC-16/ARC, computed here on its own to check both programs against.
+std::uint16_t Crc16Arc(const std::vector<std::uint8_t>& bytes) {
+  std::uint16_t crc = 0;
+  for (std::uint8_t b : bytes) {
+    crc ^= b;
+    for (int i = 0; i < 8; ++i) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+  }
+  return crc;
+}
+
+class Wnt43sup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    HKEY key;
+    rootExisted_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, kRoot, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (rootExisted_) RegCloseKey(key);
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kSubkey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      subkeyExisted_ = true;
+      DWORD size = sizeof savedPort_;
+      hadPort_ = RegQueryValueExA(key, "ComPort", nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(&savedPort_), &size) == ERROR_SUCCESS;
+      RegCloseKey(key);
+    }
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);  // each test starts unconfigured
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    dir_ = std::string(temp) + "wnt43sup-e2e-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Clean();
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    state_ = dir_ + "\\state";
+  }
+  void TearDown() override {
+    e2e::CloseHelpViewer();
+    program_.reset();  // ends a program a failed test left running
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);
+    if (subkeyExisted_) {
+      HKEY key;
+      RegCreateKeyExA(HKEY_CLASSES_ROOT, kSubkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr);
+      if (hadPort_) {
+        RegSetValueExA(key, "ComPort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&savedPort_),
+                       sizeof savedPort_);
+      }
+      RegCloseKey(key);
+    } else if (!rootExisted_) {
+      RegDeleteKeyA(HKEY_CLASSES_ROOT, kRoot);
+    }
+    Clean();
+  }
+  void Clean() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  void Configure(DWORD port) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kSubkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "ComPort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port), sizeof port);
+    RegCloseKey(key);
+  }
+  StartOptions Options(const std::string& workDir) {
+    StartOptions o;
+    o.workDir = workDir;
+    o.env = {{"SIMDEV_STATE_DIR", state_}};
+    return o;
+  }
+  std::string Simdev(const std::string& args) {
+    StartOptions o = Options(dir_);
+    o.captureOutput = true;
+    Process p = Process::Start(e2e::Program("simdev.exe") + " " + args, o);
+    EXPECT_EQ(p.WaitExit(), 0u) << "simdev " << args << ": " << p.Output();
+    return p.Output();
+  }
+  // Starts WNT43SUP; help files are found in the bin folder, HEX files in the test's folder.
+  Process& Start(const std::string& workDir = e2e::BinDir()) {
+    program_ =
+        std::make_unique<Process>(Process::Start(e2e::Program("WNT43SUP.exe"), Options(workDir)));
+    return *program_;
+  }
+  // Starts it unconfigured, types the port into the prompt and returns the main window.
+  HWND StartOnPort(const std::string& port, const std::string& workDir = e2e::BinDir()) {
+    Process& p = Start(workDir);
+    HWND prompt = WaitWindow(p, kCommPort);
+    Clear(prompt, 1200);
+    Type(prompt, 1200, port);
+    Click(prompt, 1201);
+    WaitGone(prompt, "the port prompt");
+    return WaitWindow(p, kTitle);
+  }
+  // The next message box: its caption and buttons are the program's; answered with OK.
+  MessageBoxInfo Box() {
+    MessageBoxInfo box = WaitMessageBox(*program_);
+    EXPECT_EQ(box.caption, kTitle);
+    EXPECT_EQ(box.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(GetWindow(box.hwnd, GW_OWNER), FindWindowA("WNT43SUP", kTitle)) << box.text;
+    Answer(box, IDOK);
+    return box;
+  }
+  void ExpectBox(const std::string& text, const std::string& icon) {
+    MessageBoxInfo box = Box();
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.icon, icon) << text;
+  }
+  // Opens a dialog from the menu and checks that it belongs to the main window.
+  HWND Open(HWND main, int command, const std::string& title) {
+    Command(main, command);
+    HWND dialog = WaitWindow(*program_, title);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), main) << title;
+    return dialog;
+  }
+  void Exit(HWND main) {
+    PressKey(main, VK_F3);
+    EXPECT_EQ(program_->WaitExit(), 0u);
+    program_.reset();
+  }
+  // The 16 RSA fields, 16 hexadecimal digits each.
+  void TypeRsaKey(HWND dialog) {
+    for (int id = 210; id <= 225; ++id) Type(dialog, id, "0123456789ABCDEF");
+  }
+
+  std::string dir_, state_;
+  std::unique_ptr<Process> program_;
+  bool rootExisted_ = false, subkeyExisted_ = false, hadPort_ = false;
+  DWORD savedPort_ = 0;
+};
+
+TEST_F(Wnt43sup, WithoutTheConfigurationKeyThePortIsAskedFirst) {
+  Simdev("attach COM5 8343 dual serial=41-00017");
+  Process& p = Start();
+  HWND prompt = WaitWindow(p, kCommPort);
+  EXPECT_EQ(Text(prompt, 1200), "1");  // preset
+  Clear(prompt, 1200);
+  Type(prompt, 1200, "5678");  // the field takes three characters
+  EXPECT_EQ(Text(prompt, 1200), "567");
+  Clear(prompt, 1200);
+  Type(prompt, 1200, "5");
+  Click(prompt, 1201);
+  HWND main = WaitWindow(p, kTitle);
+  char cls[32] = {};
+  GetClassNameA(main, cls, sizeof cls);
+  EXPECT_STREQ(cls, "WNT43SUP");
+  EXPECT_EQ(GetWindowLongA(main, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+  EXPECT_NE(GetMenu(main), nullptr);
+
+  HWND info = Open(main, kInfo, "8343 Device Information Response");
+  EXPECT_EQ(Text(info, 502), "X'00'");
+  EXPECT_EQ(Text(info, 503), "No Error");
+  EXPECT_EQ(Text(info, 504), "41-00017");
+  EXPECT_EQ(Text(info, 505), "MM 03.20");
+  EXPECT_EQ(Text(info, 706), "");
+  EXPECT_EQ(Text(info, 507), "SM 01.10");
+  EXPECT_EQ(Text(info, 508), "SECURITY 01.00");
+  Click(info, 501);
+  WaitGone(info, "DEVINFO");
+  Exit(main);
+}
+
+TEST_F(Wnt43sup, WithTheConfigurationKeyNothingIsAskedAndEftOpenFindsThePort) {
+  Configure(6);
+  Simdev("attach COM6 8343 dual");
+  Simdev("set COM6 status 85");
+  Process& p = Start();
+  HWND main = WaitWindow(p, kTitle);
+  Sleep(500);
+  EXPECT_FALSE(HasWindow(p, kCommPort));
+  HWND status = Open(main, kStatus, "Read Device Status Response");
+  EXPECT_EQ(Text(status, 600), "X'00'");
+  EXPECT_EQ(Text(status, 602), "X'85'");
+  EXPECT_EQ(Text(status, 603), "ON");
+  EXPECT_EQ(Text(status, 604), "OFF");  // no card in the slot
+  EXPECT_EQ(Text(status, 610), "ON");
+  EXPECT_EQ(Text(status, 611), "0000000000000000");
+  Click(status, 616);
+  WaitGone(status, "RDSTAT");
+  Command(main, kExit);  // E&xit, like F3
+  EXPECT_EQ(p.WaitExit(), 0u);
+}
+
+TEST_F(Wnt43sup, CancelAtThePromptStillLeadsToTheMainWindowAndUsesEftOpen) {
+  Simdev("attach COM1 8343 single");  // EftOpen without configuration: port 1
+  Process& p = Start();
+  Click(WaitWindow(p, kCommPort), 1202);
+  HWND main = WaitWindow(p, kTitle);
+  Command(main, kEject);
+  ExpectBox("Command failed:  Device RC=07 - Card Error", "error");
+  Simdev("card COM1 insert 3B6500002063CB6600");
+  HWND status = Open(main, kStatus, "Read Device Status Response");
+  EXPECT_EQ(Text(status, 604), "ON");
+  EXPECT_EQ(Text(status, 611), "3B6500002063CB66");
+  EXPECT_EQ(Text(status, 612), "0000000000000000");
+  Click(status, 616);
+  Command(main, kEject);
+  ExpectBox("Eject Card completed successfully.", "none");
+  Exit(main);
+}
+
+// A typed 256 opens COM256: the port is kept whole, never wrapped onto another terminal's.
+TEST_F(Wnt43sup, APortAbove255IsKeptAsTyped) {
+  Simdev("attach COM256 8343 dual serial=41-00256");
+  Simdev("attach COM1 8343 dual serial=41-00001");
+  HWND main = StartOnPort("256");
+  HWND info = Open(main, kInfo, "8343 Device Information Response");
+  EXPECT_EQ(Text(info, 504), "41-00256");
+  Click(info, 501);
+  Exit(main);
+}
+
+TEST_F(Wnt43sup, NoTerminalOnTheTypedPortIsCannotOpenDevice) {
+  HWND main = StartOnPort("9");
+  Command(main, kInfo);
+  ExpectBox("Read Device Information failed:  Cannot open device.", "error");
+  Command(main, kEject);
+  ExpectBox("Eject Card failed:  Cannot open device.", "error");
+  Exit(main);
+}
+
+TEST_F(Wnt43sup, KeysAndSerialNumberOnceEachThenTheTerminalRefuses) {
+  Simdev("attach COM3 8343 dual");
+  HWND main = StartOnPort("3");
+
+  HWND rsa = Open(main, kRsa, "Load Cleartext RSA Private Key");
+  TypeRsaKey(rsa);
+  Click(rsa, 226);
+  HWND warning = WaitWindow(*program_, "Load Cleartext RSA Private Key Warning");
+  Click(warning, 227);
+  ExpectBox("Load Clear RSA Private Key completed successfully.", "none");
+  EXPECT_NE(Simdev("show COM3").find("rsa_key=sha256:"), std::string::npos);
+
+  rsa = Open(main, kRsa, "Load Cleartext RSA Private Key");
+  TypeRsaKey(rsa);
+  Click(rsa, 226);
+  Click(WaitWindow(*program_, "Load Cleartext RSA Private Key Warning"), 227);
+  ExpectBox("Command failed:  Device RC=06 - Sequence Error", "error");
+
+  HWND des = Open(main, kDes, "Load Cleartext Double Length DES Key Part");
+  Type(des, 310, "2");
+  Type(des, 311, "2");
+  Type(des, 312, "0123456789ABCDEF");
+  Type(des, 313, "FEDCBA9876543210");
+  Click(des, 314);
+  ExpectBox("Load Clear DES Key Part completed successfully.", "none");
+  EXPECT_NE(Simdev("show COM3").find("des_key.2.middle=sha256:"), std::string::npos);
+
+  des = Open(main, kDes, "Load Cleartext Double Length DES Key Part");
+  Type(des, 310, "8");
+  Click(des, 314);
+  ExpectBox("Load Clear DES Key Part failed:  Invalid Key Number.", "error");
+
+  HWND serial = Open(main, kSerial, "Load Device Serial Number");
+  Type(serial, 410, "12A45");
+  Click(serial, 411);
+  ExpectBox("Load Device Serial Number failed:  Invalid Serial Number.", "error");
+  serial = WaitWindow(*program_, "Load Device Serial Number");  // again, empty
+  EXPECT_EQ(Text(serial, 410), "");
+  Type(serial, 410, "00017");
+  Click(serial, 411);
+  warning = WaitWindow(*program_, "Load Serial Number Warning");
+  Click(warning, 413);  // CANCEL: back to the entry dialog, nothing sent
+  serial = WaitWindow(*program_, "Load Device Serial Number");
+  EXPECT_EQ(Text(serial, 410), "");
+  EXPECT_EQ(Simdev("show COM3").find("serial=41-"), std::string::npos);
+  Type(serial, 410, "00017");
+  Click(serial, 411);
+  Click(WaitWindow(*program_, "Load Serial Number Warning"), 412);
+  ExpectBox("Load Device Serial Number completed successfully.", "none");
+  EXPECT_NE(Simdev("show COM3").find("serial=41-00017"), std::string::npos);
+
+  HWND info = Open(main, kInfo, "8343 Device Information Response");
+  EXPECT_EQ(Text(info, 504), "41-00017");
+  Click(info, 501);
+  Exit(main);
+}
+
+// The CRC of the application file, computed by the program, equals the CRC the terminal
+// computes over the same range after WNT43APD downloaded that file.
+TEST_F(Wnt43sup, GenerateCrcOfTheDownloadedApplicationEqualsQueryMemoryCrc) {
+  std::string hex = Record(0x0000, std::vector<std::uint8_t>(32, 0x00));
+  std::vector<std::uint8_t> image;
+  for (unsigned address = 0x7000; address < 0x10000; address += 32) {
+    std::vector<std::uint8_t> data(32);
+    for (unsigned i = 0; i < 32; ++i) data[i] = static_cast<std::uint8_t>((address + i) * 7 >> 3);
+    image.insert(image.end(), data.begin(), data.end());
+    hex += Record(address, data);
+  }
+  hex += ":00000001FF\r\n";
+  std::ofstream(dir_ + "\\APP.HEX", std::ios::binary) << hex;
+  char expected[8];
+  std::snprintf(expected, sizeof expected, "%X", Crc16Arc(image));
+
+  Simdev("attach COM4 8343 single");
+  StartOptions o = Options(dir_);
+  o.captureOutput = true;
+  Process apd = Process::Start(e2e::Program("WNT43APD.exe") + " APP.HEX 4", o);
+  ASSERT_EQ(apd.WaitExit(30000), 0u) << apd.Output();
+
+  HWND main = StartOnPort("4", dir_);
+  HWND gencrc = Open(main, kGenCrc, "Generate a CRC from an Input HEX File");
+  Type(gencrc, 700, "APP");
+  Click(gencrc, 701);
+  HWND result = WaitWindow(*program_, "Generate CRC Information Respose");
+  EXPECT_EQ(Text(result, 702), "APP");
+  EXPECT_EQ(Text(result, 703), "7000");
+  EXPECT_EQ(Text(result, 704), "9000");
+  std::string fileCrc = Text(result, 705);
+  EXPECT_EQ(std::strtoul(fileCrc.c_str(), nullptr, 16), std::strtoul(expected, nullptr, 16))
+      << fileCrc << " against " << expected;
+  Click(result, 706);
+
+  HWND query = Open(main, kQueryCrc, "Query the CRC of the Device Memory");
+  Type(query, 800, "7000");
+  Type(query, 801, "9000");
+  Click(query, 802);
+  result = WaitWindow(*program_, "Query CRC Information Response");
+  EXPECT_EQ(Text(result, 803), "7000");
+  EXPECT_EQ(Text(result, 804), "9000");
+  std::string memoryCrc = Text(result, 805);
+  EXPECT_EQ(memoryCrc.size(), 8u);
+  EXPECT_EQ(std::strtoul(memoryCrc.c_str(), nullptr, 16),
+            std::strtoul(fileCrc.c_str(), nullptr, 16))
+      << "memory " << memoryCrc << ", file " << fileCrc;
+  Click(result, 806);
+
+  // A range the terminal does not hold, and the one refused length.
+  query = Open(main, kQueryCrc, "Query the CRC of the Device Memory");
+  Type(query, 800, "4000");
+  Type(query, 801, "0100");
+  Click(query, 802);
+  ExpectBox("Query Memory CRC Error: invalid input parameter.", "error");
+  query = Open(main, kQueryCrc, "Query the CRC of the Device Memory");
+  Type(query, 800, "7000");
+  Type(query, 801, "0000");
+  Click(query, 802);
+  ExpectBox("Query Memory CRC Error: invalid memory length.", "error");
+
+  gencrc = Open(main, kGenCrc, "Generate a CRC from an Input HEX File");
+  Type(gencrc, 700, "MISSING");
+  Click(gencrc, 701);
+  ExpectBox("Generate CRC Program Error:  File can not be opened.", "error");
+  Exit(main);
+}
+
+// HELP opens the dialog's topic for the main window and leaves the dialog open with what was
+// typed; Help > General and Help > About.
+TEST_F(Wnt43sup, HelpLeavesEachDialogOpenWithItsTexts) {
+  Process& p = Start();
+  HWND prompt = WaitWindow(p, kCommPort);
+  Clear(prompt, 1200);
+  Type(prompt, 1200, "7");
+  Click(prompt, 1203);
+  e2e::WaitHelpTopic(kCommPort);
+  EXPECT_TRUE(IsWindowVisible(prompt));
+  EXPECT_EQ(Text(prompt, 1200), "7");
+  e2e::CloseHelpViewer();
+  Click(prompt, 1202);
+  HWND main = WaitWindow(p, kTitle);
+
+  struct Case {
+    int command;
+    const char* title;
+    int field, help, cancel;
+  };
+  const Case cases[] = {
+      {kRsa, "Load Cleartext RSA Private Key", 218, 230, 229},
+      {kDes, "Load Cleartext Double Length DES Key Part", 312, 316, 315},
+      {kSerial, "Load Device Serial Number", 410, 415, 414},
+      {kGenCrc, "Generate a CRC from an Input HEX File", 700, 708, 707},
+      {kQueryCrc, "Query the CRC of the Device Memory", 801, 808, 807},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    HWND dialog = Open(main, c.command, c.title);
+    Type(dialog, c.field, "12A");
+    Click(dialog, c.help);
+    e2e::WaitHelpTopic(c.title);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(Text(dialog, c.field), "12A");
+    e2e::CloseHelpViewer();
+    Click(dialog, c.cancel);
+    WaitGone(dialog, c.title);
+  }
+  EXPECT_FALSE(HasWindow(p, "Load Cleartext RSA Private Key"));
+
+  Command(main, kGeneral);
+  e2e::WaitHelpTopic(kTitle);
+  e2e::CloseHelpViewer();
+
+  Command(main, kAbout);
+  HWND about = nullptr;
+  for (int i = 0; i < 250 && !about; ++i) {
+    for (const WindowInfo& w : TopLevelWindows()) {
+      if (w.visible && w.pid == p.Id() && w.title == kTitle && w.className == "#32770")
+        about = w.hwnd;
+    }
+    if (!about) Sleep(20);
+  }
+  ASSERT_NE(about, nullptr) << DescribeWindows();
+  EXPECT_EQ(GetWindow(about, GW_OWNER), main);
+  bool version = false;
+  for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    version = version || Text(c) == "Version 1.00";
+  }
+  EXPECT_TRUE(version);
+  Click(about, 1001);
+  WaitGone(about, "ABOUT");
+  Exit(main);
+}
+
+TEST_F(Wnt43sup, F3EndsTheProgramAtOnceWithExitCode0) {
+  HWND main = StartOnPort("1");
+  PressKey(main, VK_F3);
+  EXPECT_EQ(program_->WaitExit(5000), 0u);
+  program_.reset();
+}
+
+}  // namespace

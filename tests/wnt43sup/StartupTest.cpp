@@ -1,0 +1,186 @@
+// The port selection at start-up and the dialog tables the program runs its dialogs with.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "devconfig/MemoryRegistry.h"
+#include "eft/FakeEftApi.h"
+#include "ui/ScriptedUi.h"
+#include "wnt43sup/Dialogs.h"
+#include "wnt43sup/Operations.h"
+#include "wnt43sup/Startup.h"
+
+using namespace wnt43sup;
+
+namespace {
+
+const char kSubkeyPath[] = "HKCR\\QRT_8300_FIO_DEVICES\\QRT8343";
+
+TEST(ParsePortNumber, ReadLikeAtoiAndKeptWhole) {
+  const std::pair<const char*, std::uint16_t> cases[] = {
+      {"1", 1},     {"3", 3},          {"256", 256}, {"300", 300}, {"999", 999},
+      {"", 0},      {"0", 0},          {"x", 0},     {" 7", 7},    {"\t+5", 5},
+      {"12x", 12},  {"-1", 0},         {"-0", 0},    {"+", 0},     {"65535", 65535},
+      {"65536", 0}, {"4294967299", 0}, {"1 2", 1},   {"007", 7},
+  };
+  for (const auto& [text, port] : cases)
+    EXPECT_EQ(ParsePortNumber(text), port) << '"' << text << '"';
+}
+
+class PortSelectionTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(ui.Problems(), std::vector<std::string>{});
+    EXPECT_EQ(registry.OpenHandles(), 0u);  // every key opened was closed again
+  }
+  devconfig::MemoryRegistry registry;
+  ui::ScriptedUi ui;
+};
+
+TEST_F(PortSelectionTest, ConfiguredTerminalAsksNothingAndUsesEftOpen) {
+  registry.AddKey(kSubkeyPath);
+  registry.PutDword(kSubkeyPath, "ComPort", 7);
+  eft::PortSelection ports = SelectPort(registry, ui);
+  EXPECT_FALSE(ports.portEntered);
+  EXPECT_TRUE(ui.Events().empty());
+  // Only presence counts: no value is read.
+  for (const std::string& line : registry.Log())
+    EXPECT_EQ(line.find("Query"), std::string::npos) << line;
+}
+
+TEST_F(PortSelectionTest, WithoutTheSubkeyTheCommPortDialogAsksPresetTo1) {
+  registry.AddKey("HKCR\\QRT_8300_FIO_DEVICES\\QRT8341");  // another device only
+  ui.Enter(kCommPort, {});
+  eft::PortSelection ports = SelectPort(registry, ui);
+  EXPECT_TRUE(ports.portEntered);
+  EXPECT_EQ(ports.port, 1);
+  ASSERT_EQ(ui.DialogNames(), std::vector<std::string>{"COMMPORT"});
+  const ui::EntryDialog& shown = ui.Events()[0].entry;
+  ASSERT_EQ(shown.fields.size(), 1u);
+  EXPECT_EQ(shown.fields[0].preset, "1");
+}
+
+TEST_F(PortSelectionTest, AnOpenThatFailsCountsAsAbsent) {
+  registry.AddKey(kSubkeyPath);
+  registry.Fail(devconfig::MemoryRegistry::Op::Open, "HKCR\\QRT_8300_FIO_DEVICES",
+                devconfig::kErrorAccessDenied);
+  ui.Enter(kCommPort, {"4"});
+  EXPECT_EQ(SelectPort(registry, ui).port, 4);
+}
+
+TEST_F(PortSelectionTest, TypedPortsAndCancel) {
+  struct Case {
+    std::vector<std::string> typed;  // empty vector: CANCEL
+    bool cancel;
+    bool entered;
+    std::uint16_t port;
+  };
+  const Case cases[] = {
+      {{"3"}, false, true, 3},     {{"256"}, false, true, 256}, {{""}, false, true, 0},
+      {{"300"}, false, true, 300}, {{"-5"}, false, true, 0},    {{"2000"}, false, true, 200},
+      {{}, true, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cancel ? "CANCEL" : "\"" + c.typed[0] + "\"");
+    ui::ScriptedUi scripted;
+    if (c.cancel) {
+      scripted.Cancel(kCommPort);
+    } else {
+      scripted.Enter(kCommPort, c.typed);
+    }
+    eft::PortSelection ports = SelectPort(registry, scripted);
+    EXPECT_EQ(ports.portEntered, c.entered);
+    EXPECT_EQ(ports.port, c.port);
+    EXPECT_EQ(scripted.Problems(), std::vector<std::string>{});
+  }
+}
+
+// The selection decides the open of every exchange of the run.
+TEST_F(PortSelectionTest, EveryExchangeOpensAsTheSelectionSays) {
+  ui.Enter(kCommPort, {"256"});
+  eft::PortSelection typed = SelectPort(registry, ui);
+  registry.AddKey(kSubkeyPath);
+  eft::PortSelection configured = SelectPort(registry, ui);
+  eft::FakeEftApi api;
+  eft::ResponseBuffer response{};
+  api.answers = {{0x00}, {0x00}, {0x00}};
+  EjectCard({ui, api, typed, response});
+  ReadDeviceStatus({ui, api, typed, response});
+  EjectCard({ui, api, configured, response});
+  std::vector<std::pair<std::string, std::uint16_t>> opens;
+  for (const eft::EftCall& call : api.calls) {
+    if (call.function.rfind("EftOpen", 0) == 0) opens.push_back({call.function, call.port});
+  }
+  EXPECT_EQ(opens, (std::vector<std::pair<std::string, std::uint16_t>>{
+                       {"EftOpenParms", 256}, {"EftOpenParms", 256}, {"EftOpen", 0}}));
+}
+
+// ---- Dialog tables --------------------------------------------------------------------------
+
+struct FieldRow {
+  int id;
+  std::size_t take;
+  std::size_t inputLimit;
+};
+
+struct EntryRow {
+  ui::EntryDialog (*make)();
+  const char* name;
+  std::vector<FieldRow> fields;
+  int ok, cancel, help;
+  unsigned context;
+};
+
+TEST(DialogTables, EntryDialogsIdsTakesAndHelpContexts) {
+  std::vector<FieldRow> rsa;
+  for (int id = 210; id <= 225; ++id) rsa.push_back({id, 16, 0});
+  const EntryRow rows[] = {
+      {CommPortDialog, "COMMPORT", {{1200, 3, 3}}, 1201, 1202, 1203, 70},
+      {RsaKeyDialog, "LDRSAPK", rsa, 226, 229, 230, 20},
+      {DesKeyPartDialog,
+       "LDDLKP",
+       {{310, 1, 0}, {311, 1, 0}, {312, 16, 0}, {313, 16, 0}},
+       314,
+       315,
+       316,
+       30},
+      {SerialNumberDialog, "LDSN", {{410, 5, 0}}, 411, 414, 415, 40},
+      {GenerateCrcDialog, "GENCRC", {{700, 8, 0}}, 701, 707, 708, 50},
+      {QueryCrcDialog, "QRYMCRC", {{800, 4, 0}, {801, 4, 0}}, 802, 807, 808, 60},
+  };
+  for (const EntryRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    ui::EntryDialog d = row.make();
+    EXPECT_EQ(d.name, row.name);
+    ASSERT_EQ(d.fields.size(), row.fields.size());
+    for (std::size_t i = 0; i < d.fields.size(); ++i) {
+      EXPECT_EQ(d.fields[i].id, row.fields[i].id);
+      EXPECT_EQ(d.fields[i].take, row.fields[i].take) << d.fields[i].id;
+      EXPECT_EQ(d.fields[i].inputLimit, row.fields[i].inputLimit) << d.fields[i].id;
+      EXPECT_EQ(d.fields[i].preset, row.fields[i].id == 1200 ? "1" : "") << d.fields[i].id;
+    }
+    EXPECT_EQ(d.okId, row.ok);
+    EXPECT_EQ(d.cancelId, row.cancel);
+    EXPECT_EQ(d.helpId, row.help);
+    EXPECT_EQ(d.help.file, "wnt43sup.hlp");
+    EXPECT_EQ(d.help.context, row.context);
+  }
+}
+
+TEST(DialogTables, WarningsAndAbout) {
+  ui::ConfirmDialog rsa = RsaKeyWarning();
+  EXPECT_EQ(rsa.name, "LDRSAPKWN");
+  EXPECT_EQ(rsa.okId, 227);
+  EXPECT_EQ(rsa.cancelId, 228);
+  ui::ConfirmDialog serial = SerialNumberWarning();
+  EXPECT_EQ(serial.name, "LDSNWN");
+  EXPECT_EQ(serial.okId, 412);
+  EXPECT_EQ(serial.cancelId, 413);
+  ui::ResultDialog about = AboutDialog();
+  EXPECT_EQ(about.name, "ABOUT");
+  EXPECT_TRUE(about.fields.empty());
+  EXPECT_EQ(about.okId, 1001);
+}
+
+}  // namespace

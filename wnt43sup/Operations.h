@@ -1,0 +1,55 @@
+// The support program's menu commands, one function each, over the Ui port, the EFT library,
+// the program's response buffer and its port selection.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "eft/EftApi.h"
+#include "eft/Exchange.h"
+#include "ui/Ui.h"
+
+namespace wnt43sup {
+
+// What every command works with. The shell owns the values for the whole run; the port
+// selection is fixed once start-up is over.
+struct Program {
+  ui::Ui& ui;
+  eft::EftApi& api;
+  const eft::PortSelection& ports;
+  eft::ResponseBuffer& response;
+};
+
+void LoadClearRsaPrivateKey(const Program& p);  // 101
+void LoadClearDesKeyPart(const Program& p);     // 102
+void LoadDeviceSerialNumber(const Program& p);  // 103
+void ReadDeviceInformation(const Program& p);   // 104
+void ReadDeviceStatus(const Program& p);        // 105
+void EjectCard(const Program& p);               // 106
+void GenerateCrc(const Program& p);             // 107
+void QueryMemoryCrc(const Program& p);          // 108
+void ShowGeneralHelp(const Program& p);         // 1100
+void ShowAbout(const Program& p);               // 1000
+
+enum class MenuResult {
+  kDone,     // the command ran to its end
+  kExit,     // Exit (or F3): the shell closes the main window
+  kUnknown,  // not a command of the menu
+};
+
+// Runs the command of a menu id (or of the F3 accelerator).
+MenuResult RunMenuCommand(int command, const Program& p);
+
+// Exactly 2 x out.size() hexadecimal digits (0-9, A-F, a-f), converted pair by pair, first
+// pair to first byte. Any other text leaves `out` untouched and gives false, so a mistyped
+// key never reaches the terminal as some arbitrary byte.
+bool ParseHexBytes(std::string_view text, std::span<std::uint8_t> out);
+
+// The eight further bytes of the serial-number frame: the low 8 bits of the first eight values
+// of a fixed-seed linear congruential generator, the same on every load.
+std::array<std::uint8_t, 8> SerialNumberFurtherBytes();
+
+}  // namespace wnt43sup

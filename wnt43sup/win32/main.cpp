@@ -1,0 +1,75 @@
+// WNT43SUP: the support program of the 8343 EFT terminal. An empty main window whose menu
+// runs the commands of wnt43sup/Operations.h; the port is chosen once at start-up.
+#include <windows.h>
+
+#include "devconfig/win32/Win32Registry.h"
+#include "eft/ImportedEftApi.h"
+#include "ui/win32/Win32Ui.h"
+#include "wnt43sup/Operations.h"
+#include "wnt43sup/Startup.h"
+#include "wnt43sup/Texts.h"
+
+namespace {
+
+const char kClassName[] = "WNT43SUP";
+
+// The window procedure finds the program's state in the window's user data, set once the port
+// is chosen; no command can come earlier, the port dialog being modal.
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const auto* program =
+          reinterpret_cast<const wnt43sup::Program*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+      if (program &&
+          wnt43sup::RunMenuCommand(LOWORD(wParam), *program) == wnt43sup::MenuResult::kExit) {
+        DestroyWindow(hwnd);
+      }
+      return 0;
+    }
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  WNDCLASSA wc{};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, kClassName);
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszMenuName = kClassName;
+  wc.lpszClassName = kClassName;
+  if (!RegisterClassA(&wc)) return 0;
+
+  HWND main =
+      CreateWindowA(kClassName, wnt43sup::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  if (!main) return 0;
+  ShowWindow(main, show);
+  UpdateWindow(main);
+
+  ui::Win32Ui ui(instance, main);
+  devconfig::Win32Registry registry;
+  const eft::PortSelection ports = wnt43sup::SelectPort(registry, ui);
+  eft::ImportedEftApi api;
+  eft::ResponseBuffer response{};
+  const wnt43sup::Program program{ui, api, ports, response};
+  SetWindowLongPtrA(main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&program));
+
+  HACCEL accelerators = LoadAcceleratorsA(instance, kClassName);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (!TranslateAcceleratorA(main, accelerators, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  return 0;
+}
