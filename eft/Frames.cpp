@@ -3,11 +3,6 @@
 
 namespace eft {
 
-void SecureWipe(void* data, std::size_t size) {
-  volatile std::uint8_t* p = static_cast<volatile std::uint8_t*>(data);
-  for (std::size_t i = 0; i < size; ++i) p[i] = 0;
-}
-
 Frame::Frame(std::initializer_list<std::uint8_t> bytes) {
   for (std::uint8_t b : bytes) Append(b);
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "ui/Wipe.h"
+
 namespace eft {
 
 enum class Command : std::uint8_t {
@@ -30,8 +32,6 @@ inline constexpr std::size_t kLoadClearDesKeyPartLength = 19;
 inline constexpr std::size_t kLoadDeviceSerialNumberLength = 17;
 inline constexpr std::size_t kQueryMemoryCrcLength = 5;
 
-// Overwrites memory in a way the compiler may not drop, for key material once it was sent.
-void SecureWipe(void* data, std::size_t size);
 
 // One command frame. Frames may carry key material, so a frame wipes its bytes when it goes.
 class Frame {
@@ -40,7 +40,7 @@ class Frame {
   Frame(std::initializer_list<std::uint8_t> bytes);
   Frame(const Frame& other) = default;
   Frame& operator=(const Frame& other) = default;
-  ~Frame() { SecureWipe(bytes_.data(), bytes_.size()); }
+  ~Frame() { ui::WipeBytes(bytes_.data(), bytes_.size()); }
 
   std::span<const std::uint8_t> Bytes() const { return {bytes_.data(), length_}; }
   std::size_t Length() const { return length_; }

@@ -2,6 +2,7 @@
 #include "simdev/Digest.h"
 
 #include "simdev/State.h"
+#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -45,7 +46,7 @@ void Block(std::uint32_t h[8], const std::uint8_t* p) {
     a = t1 + t2;
   }
   h[0] += a, h[1] += b, h[2] += c, h[3] += d, h[4] += e, h[5] += f, h[6] += g, h[7] += k;
-  Wipe(w, sizeof w);
+  ui::WipeBytes(w, sizeof w);
 }
 
 }  // namespace
@@ -63,7 +64,7 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data) {
   std::uint64_t bits = static_cast<std::uint64_t>(data.size()) * 8;
   for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
   for (std::size_t i = 0; i < tailSize; i += 64) Block(h, tail + i);
-  Wipe(tail, sizeof tail);
+  ui::WipeBytes(tail, sizeof tail);
   std::array<std::uint8_t, 32> digest;
   for (int i = 0; i < 32; ++i)
     digest[i] = static_cast<std::uint8_t>(h[i / 4] >> (24 - 8 * (i % 4)));
@@ -73,11 +74,6 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data) {
 std::string KeyDigest(std::span<const std::uint8_t> key) {
   std::array<std::uint8_t, 32> d = Sha256(key);
   return "sha256:" + ToHex(d.data(), d.size());
-}
-
-void Wipe(void* data, std::size_t size) {
-  volatile std::uint8_t* p = static_cast<volatile std::uint8_t*>(data);
-  for (std::size_t i = 0; i < size; ++i) p[i] = 0;
 }
 
 std::uint16_t Crc16Arc(std::span<const std::uint8_t> data, std::uint16_t crc) {

@@ -12,8 +12,6 @@ namespace simdev {
 std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data);
 // "sha256:" and the digest in hexadecimal: what a state file keeps of a key.
 std::string KeyDigest(std::span<const std::uint8_t> key);
-// Overwrites memory in a way the compiler may not drop.
-void Wipe(void* data, std::size_t size);
 
 // CRC-16/ARC (polynomial 8005 reflected as A001, initial value 0, no final exclusive-or).
 std::uint16_t Crc16Arc(std::span<const std::uint8_t> data, std::uint16_t crc = 0);

@@ -9,6 +9,7 @@
 #include "simdev/State.h"
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
+#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -107,7 +108,7 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
     if (written) *written = length;
   }
   if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
-  Wipe(sent.data(), sent.size());
+  ui::WipeBytes(sent.data(), sent.size());
   TraceRecord(trace::kFrameSent, port, status, std::move(traced), flags);
   return status;
 }

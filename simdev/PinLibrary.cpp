@@ -8,6 +8,7 @@
 #include "simdev/PinPad8342.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
+#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -192,7 +193,7 @@ std::uint16_t PinLibrary::EnterMasterKey(std::uint32_t handle, std::uint16_t key
                  slot.digest = KeyDigest(Bytes(entered, n));
                  slot.source = (keyType & 1) ? "entered-dual" : "entered-single";
                  auto check = CheckValue(Bytes(entered, n));
-                 Wipe(entered, sizeof entered);
+                 ui::WipeBytes(entered, sizeof entered);
                  std::copy(check.begin(), check.end(), response);
                  out->assign(check.begin(), check.end());
                  return pinstatus::kOk;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "simdev/Digest.h"
+#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -151,7 +152,7 @@ std::array<std::uint8_t, 8> CheckValue(std::span<const std::uint8_t> key) {
   std::array<std::uint8_t, 32> digest = Sha256(key);
   std::array<std::uint8_t, 8> value{};
   std::copy_n(digest.begin(), value.size(), value.begin());
-  Wipe(digest.data(), digest.size());
+  ui::WipeBytes(digest.data(), digest.size());
   return value;
 }
 
@@ -160,7 +161,7 @@ void EnteredKey(std::uint16_t port, unsigned entry, std::span<std::uint8_t> key)
   std::array<std::uint8_t, 32> digest = Sha256(std::span<const std::uint8_t>(
       reinterpret_cast<const std::uint8_t*>(seed.data()), seed.size()));
   std::copy_n(digest.begin(), std::min(key.size(), digest.size()), key.begin());
-  Wipe(digest.data(), digest.size());
+  ui::WipeBytes(digest.data(), digest.size());
 }
 
 }  // namespace simdev

@@ -11,11 +11,9 @@
 
 #include "eft/Frames.h"
 #include "ui/Ui.h"
+#include "ui/Wipe.h"
 
 namespace wnt43sup {
-
-// Overwrites a text that held key material: its characters become zero bytes.
-inline void WipeText(std::string& text) { eft::SecureWipe(text.data(), text.size()); }
 
 template <std::size_t N>
 struct KeyBytes {
@@ -23,7 +21,7 @@ struct KeyBytes {
   KeyBytes() = default;
   KeyBytes(const KeyBytes&) = delete;
   KeyBytes& operator=(const KeyBytes&) = delete;
-  ~KeyBytes() { eft::SecureWipe(bytes.data(), bytes.size()); }
+  ~KeyBytes() { ui::WipeBytes(bytes.data(), bytes.size()); }
 };
 
 // The texts typed into a key dialog, or nothing after CANCEL.
@@ -42,7 +40,7 @@ class KeyTexts {
   }
   void Wipe() {
     if (!typed_) return;
-    for (std::string& text : *typed_) WipeText(text);
+    for (std::string& text : *typed_) ui::WipeText(text);
   }
 
  private:

@@ -50,17 +50,5 @@ bool IsHexText(std::string_view text, std::size_t digits) {
   return text.size() == digits && std::all_of(text.begin(), text.end(), IsHexDigit);
 }
 
-void WipeBytes(void* data, std::size_t size) {
-  volatile auto* p = static_cast<volatile unsigned char*>(data);
-  for (std::size_t i = 0; i < size; ++i) p[i] = 0;
-}
-
-void WipeText(std::string& text) {
-  // The whole capacity: a text that was cut may have left digits behind its end. Growing it
-  // to its capacity never moves it.
-  text.resize(text.capacity());
-  WipeBytes(text.data(), text.size());
-  text.clear();
-}
 
 }  // namespace wntdld42

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/Wipe.h"
+
 namespace wntdld42 {
 
 bool IsHexDigit(char c);
@@ -26,9 +28,6 @@ std::string BytesToHexText(const std::uint8_t* bytes, std::size_t count);
 // True when `text` is exactly `digits` hexadecimal digits and nothing else.
 bool IsHexText(std::string_view text, std::size_t digits);
 
-// Overwrites memory with zeros in a way the compiler may not drop.
-void WipeBytes(void* data, std::size_t size);
-void WipeText(std::string& text);
 
 // A fixed-size buffer for key material: zero when made, wiped once the call that needed it
 // returned, and again when it goes.
@@ -37,7 +36,7 @@ class SecretBytes {
  public:
   SecretBytes() { bytes_.fill(0); }
   ~SecretBytes() { Wipe(); }
-  void Wipe() { WipeBytes(bytes_.data(), N); }
+  void Wipe() { ui::WipeBytes(bytes_.data(), N); }
   SecretBytes(const SecretBytes&) = delete;
   SecretBytes& operator=(const SecretBytes&) = delete;
   std::uint8_t* data() { return bytes_.data(); }
@@ -56,7 +55,7 @@ class SecretTexts {
   explicit SecretTexts(std::span<std::string> texts) : texts_(texts) {}
   ~SecretTexts() { Wipe(); }
   void Wipe() {
-    for (std::string& t : texts_) WipeText(t);
+    for (std::string& t : texts_) ui::WipeText(t);
   }
   SecretTexts(const SecretTexts&) = delete;
   SecretTexts& operator=(const SecretTexts&) = delete;

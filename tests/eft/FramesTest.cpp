@@ -78,11 +78,4 @@ TEST(Frames, AppendStopsAtTheLongestFrame) {
   EXPECT_EQ(f[130], 130);
 }
 
-TEST(SecureWipe, ZeroesTheBytes) {
-  std::array<std::uint8_t, 16> key;
-  key.fill(0xA5);
-  eft::SecureWipe(key.data(), key.size());
-  for (std::uint8_t b : key) EXPECT_EQ(b, 0);
-}
-
 }  // namespace

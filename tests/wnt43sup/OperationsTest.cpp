@@ -864,9 +864,14 @@ TEST(KeyMaterial, TypedKeyTextsAreWiped) {
   EXPECT_EQ(texts[5], "");  // a field the Ui did not hand over counts as empty
   std::string& first = texts[0];
   std::string& second = texts[1];
+  const char* firstBuffer = first.data();
+  const char* secondBuffer = second.data();
+  std::size_t firstCapacity = first.capacity(), secondCapacity = second.capacity();
   texts.Wipe();
-  EXPECT_EQ(first, std::string(16, '\0'));
-  EXPECT_EQ(second, std::string(4, '\0'));
+  EXPECT_TRUE(first.empty());
+  EXPECT_TRUE(second.empty());
+  for (std::size_t i = 0; i < firstCapacity; ++i) EXPECT_EQ(firstBuffer[i], 0) << i;
+  for (std::size_t i = 0; i < secondCapacity; ++i) EXPECT_EQ(secondBuffer[i], 0) << i;
   KeyTexts cancelled(std::nullopt);
   EXPECT_TRUE(cancelled.Cancelled());
   cancelled.Wipe();

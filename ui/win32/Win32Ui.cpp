@@ -4,17 +4,13 @@
 // table's CANCEL button happens to be IDCANCEL.
 #include "ui/win32/Win32Ui.h"
 
+#include "ui/Wipe.h"
+
 #include <utility>
 #include <vector>
 
 namespace ui {
 namespace {
-
-// Overwrites a copy of typed text in a way the compiler may not drop.
-void Wipe(char* data, std::size_t size) {
-  volatile char* p = data;
-  for (std::size_t i = 0; i < size; ++i) p[i] = 0;
-}
 
 struct DialogState {
   const EntryDialog* entry = nullptr;
@@ -46,7 +42,7 @@ bool OnCommand(HWND dialog, DialogState* state, int id) {
       for (const Field& field : entry->fields) {
         std::string text = DialogItemText(dialog, field.id);
         state->texts.push_back(TakeField(text, field.take));
-        Wipe(text.data(), text.size());  // typed texts may be key material
+        WipeBytes(text.data(), text.size());  // typed texts may be key material
       }
       EndDialog(dialog, IDOK);
       return true;
@@ -110,7 +106,7 @@ std::string DialogItemText(HWND dialog, int id) {
   std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
   int got = GetWindowTextA(control, buffer.data(), length + 1);
   std::string text(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
-  Wipe(buffer.data(), buffer.size());
+  WipeBytes(buffer.data(), buffer.size());
   return text;
 }
 
