@@ -14,6 +14,7 @@
 #include "fiosetup/win32/ComPortDialog.h"
 #include "fiosetup/win32/Win32Menu.h"
 #include "fiosetup/win32/Win32Platform.h"
+#include "ui/win32/Shell.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace {
@@ -143,19 +144,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   fiosetup::Session session{table, platform, comPort, window};
   window.session = &session;
 
-  WNDCLASSA windowClass{};
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;  // redrawn completely on every size change
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(instance, kName);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszMenuName = kName;
-  windowClass.lpszClassName = kName;
-  if (!RegisterClassA(&windowClass)) return 0;
-  HWND hwnd =
-      CreateWindowA(kName, fiosetup::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &window);
+  if (!ui::RegisterProgramClass(instance, kName, WindowProc)) return 0;
+  HWND hwnd = ui::CreateProgramWindow(instance, kName, fiosetup::kTitle, &window);
   if (!hwnd) return 0;
   ui.SetOwner(hwnd);
   comPort.SetOwner(hwnd);
@@ -166,13 +156,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(hwnd, show);
   UpdateWindow(hwnd);
 
-  HACCEL accelerators = LoadAcceleratorsA(instance, kName);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (!TranslateAcceleratorA(hwnd, accelerators, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
+  ui::RunMessageLoop(instance, hwnd, kName);
   return 0;
 }

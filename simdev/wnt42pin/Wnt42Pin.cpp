@@ -6,12 +6,10 @@
 #include "devconfig/win32/Win32Registry.h"
 #include "simdev/ConfiguredPort.h"
 #include "simdev/PinLibrary.h"
+#include "simdev/Guarded.h"
 #include "simdev/State.h"
 
 namespace {
-
-// Nothing may escape into the caller as an exception: anything unexpected is a failure.
-constexpr PINSTATUS kGeneralFailure = 31;
 
 simdev::PinLibrary& Library() {
   static simdev::PinLibrary library(simdev::StateDirectory());
@@ -20,11 +18,7 @@ simdev::PinLibrary& Library() {
 
 template <typename Call>
 PINSTATUS Guarded(Call call) {
-  try {
-    return call();
-  } catch (...) {
-    return kGeneralFailure;
-  }
+  return simdev::Guarded<PINSTATUS>(call);
 }
 
 }  // namespace

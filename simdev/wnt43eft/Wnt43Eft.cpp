@@ -6,12 +6,10 @@
 #include "devconfig/win32/Win32Registry.h"
 #include "simdev/ConfiguredPort.h"
 #include "simdev/EftLibrary.h"
+#include "simdev/Guarded.h"
 #include "simdev/State.h"
 
 namespace {
-
-// Nothing may escape into the caller as an exception: anything unexpected is a failure.
-constexpr EFTSTATUS kGeneralFailure = 31;
 
 simdev::EftLibrary& Library() {
   static simdev::EftLibrary library(simdev::StateDirectory());
@@ -20,11 +18,7 @@ simdev::EftLibrary& Library() {
 
 template <typename Call>
 EFTSTATUS Guarded(Call call) {
-  try {
-    return call();
-  } catch (...) {
-    return kGeneralFailure;
-  }
+  return simdev::Guarded<EFTSTATUS>(call);
 }
 
 }  // namespace

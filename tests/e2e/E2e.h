@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -23,6 +26,25 @@ inline std::string Program(const std::string& exe) {
   line += exe;
   line += '"';
   return line;
+}
+
+// One record of an Intel HEX file, with its checksum and a CR LF line end.
+inline std::string HexRecord(std::uint8_t type, unsigned address,
+                             const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> all = {static_cast<std::uint8_t>(data.size()),
+                                   static_cast<std::uint8_t>(address >> 8),
+                                   static_cast<std::uint8_t>(address), type};
+  all.insert(all.end(), data.begin(), data.end());
+  unsigned sum = 0;
+  for (std::uint8_t b : all) sum += b;
+  all.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
+  std::string text = ":";
+  for (std::uint8_t b : all) {
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", b);
+    text += hex;
+  }
+  return text + "\r\n";
 }
 
 }  // namespace e2e

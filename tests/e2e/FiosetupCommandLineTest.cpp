@@ -9,39 +9,18 @@
 #include <vector>
 
 #include "tests/e2e/E2e.h"
+#include "tests/e2e/Fiosetup.h"
 #include "tools/UiAuto.h"
 
 using namespace uiauto;
+using fio::Dword;
+using fio::Query;
+using fio::Reg;
+using fio::RegResult;
 
 namespace {
 
 constexpr char kRoot[] = "HKCR\\QRT_8300_FIO_DEVICES";
-
-struct RegResult {
-  DWORD exit;
-  std::string output;
-};
-
-RegResult Reg(const std::string& args) {
-  StartOptions options;
-  options.captureOutput = true;
-  Process p = Process::Start("reg.exe " + args, options);
-  DWORD exit = p.WaitExit();
-  return {exit, p.Output()};
-}
-
-RegResult Query(const std::string& subkey = "") {
-  return Reg("query " + std::string(kRoot) + (subkey.empty() ? "" : "\\" + subkey) + " /s");
-}
-
-// The REG_DWORD value `name` in reg.exe's listing of one key ("    ComPort    REG_DWORD    0x3").
-std::optional<std::uint32_t> Dword(const RegResult& listing, const std::string& name) {
-  const std::string marker = "    " + name + "    REG_DWORD    0x";
-  auto at = listing.output.find(marker);
-  if (at == std::string::npos) return std::nullopt;
-  return static_cast<std::uint32_t>(
-      std::stoul(listing.output.substr(at + marker.size()), nullptr, 16));
-}
 
 // The names of the values in reg.exe's listing of one key without subkeys.
 std::vector<std::string> ValueNames(const RegResult& listing) {

@@ -75,23 +75,6 @@ simdev::trace::Record MakeRecord(std::uint8_t kind, std::size_t size, std::uint8
   return r;
 }
 
-// An Intel HEX record with its checksum.
-std::string HexRecord(std::uint8_t type, unsigned address, const Bytes& data) {
-  Bytes all = {static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(address >> 8),
-               static_cast<std::uint8_t>(address), type};
-  all.insert(all.end(), data.begin(), data.end());
-  unsigned sum = 0;
-  for (std::uint8_t b : all) sum += b;
-  all.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-  std::string text = ":";
-  for (std::uint8_t b : all) {
-    char hex[3];
-    snprintf(hex, sizeof hex, "%02X", b);
-    text += hex;
-  }
-  return text + "\r\n";
-}
-
 class Trace : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -326,7 +309,7 @@ TEST_F(Trace, BothBuildsDifferOnlyInDriverFileAndMessage) {
 
 TEST_F(Trace, W43traceStoresTheExchangesOfADownload) {
   std::ofstream(work_ + "\\dual.hex", std::ios::binary)
-      << HexRecord(0, 0x0000, Bytes(32, 0x55)) << HexRecord(0, 0x4000, Bytes(32, 0x11))
+      << e2e::HexRecord(0, 0x0000, Bytes(32, 0x55)) << e2e::HexRecord(0, 0x4000, Bytes(32, 0x11))
       << ":00000001FF\r\n";
   Simdev("attach COM5 8343 dual serial=41-00017");
   Result apd = Start(e2e::Program("WNT43APD.exe") + " dual.hex 5", work_);

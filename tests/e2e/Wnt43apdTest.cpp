@@ -15,32 +15,14 @@ using namespace uiauto;
 
 namespace {
 
-// A record of an Intel HEX file with its checksum.
-std::string Record(std::uint8_t type, unsigned address, const std::vector<std::uint8_t>& data) {
-  std::vector<std::uint8_t> all = {static_cast<std::uint8_t>(data.size()),
-                                   static_cast<std::uint8_t>(address >> 8),
-                                   static_cast<std::uint8_t>(address), type};
-  all.insert(all.end(), data.begin(), data.end());
-  unsigned sum = 0;
-  for (std::uint8_t b : all) sum += b;
-  all.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-  std::string text = ":";
-  for (std::uint8_t b : all) {
-    char hex[3];
-    snprintf(hex, sizeof hex, "%02X", b);
-    text += hex;
-  }
-  return text + "\r\n";
-}
-
 // An application in the layout the programs expect: a 32-byte record at 0000, then data
 // records from `start` upwards, then the end record.
 std::string Application(unsigned start, unsigned records) {
-  std::string text = Record(0, 0x0000, std::vector<std::uint8_t>(32, 0x55));
+  std::string text = e2e::HexRecord(0, 0x0000, std::vector<std::uint8_t>(32, 0x55));
   for (unsigned r = 0; r < records; ++r) {
     std::vector<std::uint8_t> data(32);
     for (unsigned i = 0; i < 32; ++i) data[i] = static_cast<std::uint8_t>(r * 32 + i);
-    text += Record(0, start + r * 32, data);
+    text += e2e::HexRecord(0, start + r * 32, data);
   }
   return text + ":00000001FF\r\n";
 }

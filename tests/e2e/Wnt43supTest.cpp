@@ -29,24 +29,6 @@ constexpr char kCommPort[] = "Enter Communication Port Number";
 constexpr int kExit = 100, kRsa = 101, kDes = 102, kSerial = 103, kInfo = 104, kStatus = 105,
               kEject = 106, kGenCrc = 107, kQueryCrc = 108, kAbout = 1000, kGeneral = 1100;
 
-// An Intel HEX record with its checksum.
-std::string Record(unsigned address, const std::vector<std::uint8_t>& data, std::uint8_t type = 0) {
-  std::vector<std::uint8_t> all = {static_cast<std::uint8_t>(data.size()),
-                                   static_cast<std::uint8_t>(address >> 8),
-                                   static_cast<std::uint8_t>(address), type};
-  all.insert(all.end(), data.begin(), data.end());
-  unsigned sum = 0;
-  for (std::uint8_t b : all) sum += b;
-  all.push_back(static_cast<std::uint8_t>(0x100 - (sum & 0xFF)));
-  std::string text = ":";
-  for (std::uint8_t b : all) {
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", b);
-    text += hex;
-  }
-  return text + "\r\n";
-}
-
 // CRC-16/ARC, computed here on its own to check both programs against.
 std::uint16_t Crc16Arc(const std::vector<std::uint8_t>& bytes) {
   std::uint16_t crc = 0;
@@ -325,13 +307,13 @@ TEST_F(Wnt43sup, KeysAndSerialNumberOnceEachThenTheTerminalRefuses) {
 // The CRC of the application file, computed by the program, equals the CRC the terminal
 // computes over the same range after WNT43APD downloaded that file.
 TEST_F(Wnt43sup, GenerateCrcOfTheDownloadedApplicationEqualsQueryMemoryCrc) {
-  std::string hex = Record(0x0000, std::vector<std::uint8_t>(32, 0x00));
+  std::string hex = e2e::HexRecord(0, 0x0000, std::vector<std::uint8_t>(32, 0x00));
   std::vector<std::uint8_t> image;
   for (unsigned address = 0x7000; address < 0x10000; address += 32) {
     std::vector<std::uint8_t> data(32);
     for (unsigned i = 0; i < 32; ++i) data[i] = static_cast<std::uint8_t>((address + i) * 7 >> 3);
     image.insert(image.end(), data.begin(), data.end());
-    hex += Record(address, data);
+    hex += e2e::HexRecord(0, address, data);
   }
   hex += ":00000001FF\r\n";
   std::ofstream(dir_ + "\\APP.HEX", std::ios::binary) << hex;

@@ -4,6 +4,7 @@
 
 #include "devconfig/win32/Win32Registry.h"
 #include "eft/ImportedEftApi.h"
+#include "ui/win32/Shell.h"
 #include "ui/win32/Win32Ui.h"
 #include "wnt43sup/Operations.h"
 #include "wnt43sup/Startup.h"
@@ -37,20 +38,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA wc{};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainWindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, kClassName);
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszMenuName = kClassName;
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassA(&wc)) return 0;
-
-  HWND main =
-      CreateWindowA(kClassName, wnt43sup::kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  if (!ui::RegisterProgramClass(instance, kClassName, MainWindowProc)) return 0;
+  HWND main = ui::CreateProgramWindow(instance, kClassName, wnt43sup::kTitle);
   if (!main) return 0;
   ShowWindow(main, show);
   UpdateWindow(main);
@@ -63,13 +52,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const wnt43sup::Program program{ui, api, ports, response};
   SetWindowLongPtrA(main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&program));
 
-  HACCEL accelerators = LoadAcceleratorsA(instance, kClassName);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (!TranslateAcceleratorA(main, accelerators, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
+  ui::RunMessageLoop(instance, main, kClassName);
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "devconfig/win32/Win32Registry.h"
+#include "ui/win32/Shell.h"
 #include "ui/win32/Win32Ui.h"
 #include "wntdld42/ImportedPinApi.h"
 #include "wntdld42/Operations.h"
@@ -61,20 +62,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA wc{};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = MainWindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, "WNTDLD42");
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszMenuName = "WNTDLD42";
-  wc.lpszClassName = kClassName;
-  if (!RegisterClassA(&wc)) return 0;
-
-  HWND window = CreateWindowA(kClassName, wntdld42::kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                              instance, nullptr);
+  if (!ui::RegisterProgramClass(instance, kClassName, MainWindowProc)) return 0;
+  HWND window = ui::CreateProgramWindow(instance, kClassName, wntdld42::kCaption);
   if (!window) return 0;
   ShowWindow(window, show);
   UpdateWindow(window);
@@ -91,14 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   WindowState state;
   state.program = &program;
   SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
-  HACCEL keys = LoadAcceleratorsA(instance, "WNTDLD42");
-  MSG msg{};
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (!keys || !TranslateAcceleratorA(window, keys, &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
+  int code = ui::RunMessageLoop(instance, window, kClassName);
   api.PinClose(program.handle);
-  return static_cast<int>(msg.wParam);
+  return code;
 }
