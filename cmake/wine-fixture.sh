@@ -50,7 +50,7 @@ case "$action" in
   start)
     stop
     start_display || exit 1
-    ready="$WINEPREFIX/.suite-ready-2"
+    ready="$WINEPREFIX/.suite-ready-3"
     if [ ! -f "$ready" ]; then
       mkdir -p "$WINEPREFIX"
       $wine wineboot -i </dev/null >/dev/null 2>&1
@@ -58,6 +58,9 @@ case "$action" in
       # There is no window manager on the virtual display: unmanaged windows spare every
       # hidden window Wine's two-second wait for a window manager that never answers.
       $wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+      # Wine's own fonts (Marlett draws the caption buttons, Tahoma the dialogs), so that
+      # screenshots look as on Windows instead of showing letters in the title bars.
+      cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
       $wineserver -w </dev/null >/dev/null 2>&1
       touch "$ready"
     fi

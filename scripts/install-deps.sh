@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   make cmake g++ googletest libbenchmark-dev
-  g++-mingw-w64-x86-64-posix wine64 xvfb xauth
+  g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xauth
   srecord imagemagick x11-apps clang libclang-rt-14-dev
 )
 
