@@ -58,6 +58,18 @@ menu=$!
 win "$SUITE_BIN/menushot.exe" "QRT 8343 Support Program" o "Z:$SUITE_DOCS/wnt43sup-menu.png" | show
 wait "$menu"
 
+# The sixteen fields of a demonstration RSA key (modulus 210-217, exponent 218-225), as uidrive steps.
+rsa_key_fields() {
+  local id=210 field
+  for field in C3A1F00D5EED1234 0123456789ABCDEF FEDCBA9876543210 0F1E2D3C4B5A6978 \
+               8796A5B4C3D2E1F0 1122334455667788 99AABBCCDDEEFF00 DEADBEEF00C0FFEE \
+               0000000000000000 0000000000000000 0000000000000000 0000000000000000 \
+               0000000000000000 0000000000000000 0000000000000000 0000000000010001; do
+    echo "type $id \"$field\""
+    id=$((id + 1))
+  done
+}
+
 echo "Every command of the Options menu, driven like a person would (uidrive):"
 drive <<SCRIPT | sed 's/^/  /'
 env SIMDEV_STATE_DIR "Z:$work/state"
@@ -71,22 +83,7 @@ click 1201
 wait "QRT 8343 Support Program"
 command 101
 wait "Load Cleartext RSA Private Key"
-type 210 "C3A1F00D5EED1234"
-type 211 "0123456789ABCDEF"
-type 212 "FEDCBA9876543210"
-type 213 "0F1E2D3C4B5A6978"
-type 214 "8796A5B4C3D2E1F0"
-type 215 "1122334455667788"
-type 216 "99AABBCCDDEEFF00"
-type 217 "DEADBEEF00C0FFEE"
-type 218 "0000000000000000"
-type 219 "0000000000000000"
-type 220 "0000000000000000"
-type 221 "0000000000000000"
-type 222 "0000000000000000"
-type 223 "0000000000000000"
-type 224 "0000000000000000"
-type 225 "0000000000010001"
+$(rsa_key_fields)
 shot "Z:$SUITE_DOCS/wnt43sup-ldrsapk.png"
 click 226
 wait "Load Cleartext RSA Private Key Warning"
@@ -97,22 +94,7 @@ answer 1
 wait "QRT 8343 Support Program"
 command 101
 wait "Load Cleartext RSA Private Key"
-type 210 "C3A1F00D5EED1234"
-type 211 "0123456789ABCDEF"
-type 212 "FEDCBA9876543210"
-type 213 "0F1E2D3C4B5A6978"
-type 214 "8796A5B4C3D2E1F0"
-type 215 "1122334455667788"
-type 216 "99AABBCCDDEEFF00"
-type 217 "DEADBEEF00C0FFEE"
-type 218 "0000000000000000"
-type 219 "0000000000000000"
-type 220 "0000000000000000"
-type 221 "0000000000000000"
-type 222 "0000000000000000"
-type 223 "0000000000000000"
-type 224 "0000000000000000"
-type 225 "0000000000010001"
+$(rsa_key_fields)
 click 226
 wait "Load Cleartext RSA Private Key Warning"
 click 227

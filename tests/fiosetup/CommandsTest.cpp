@@ -13,6 +13,7 @@
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;
+using fiosetup::testing::DescribeAvailability;
 using fiosetup::testing::Fakes;
 using Texts = std::vector<std::string>;
 
@@ -22,20 +23,6 @@ constexpr char kRoot[] = "HKCR\\QRT_8300_FIO_DEVICES";
 constexpr char kEnv[] = "HKCU\\Environment";
 const Texts k8343 = {"WNT43EFT.DLL", "WNT43EFT.LIB", "WNT43EFT.H", "WNT43PDD.DLL",
                      "W43TRACE.EXE", "FIOSETUP.EXE", "README.DOC", "FIOSETUP.HLP"};
-
-// The same notation as the device table's tests: greyed commands, S, submenus U D C.
-std::string Describe(const Availability& a) {
-  std::ostringstream out;
-  out << "grey";
-  for (int id : Availability::kCommands) {
-    if (!a.Enabled(id)) out << ' ' << id;
-  }
-  out << " | S " << (a.SChecked() ? "checked" : "unchecked") << " | "
-      << (a.SubmenuEnabled(Submenu::FileUpdate) ? 'U' : '-')
-      << (a.SubmenuEnabled(Submenu::DeviceDelete) ? 'D' : '-')
-      << (a.SubmenuEnabled(Submenu::DeviceChange) ? 'C' : '-');
-  return out.str();
-}
 
 class ScriptedPorts : public ComPortDialog {
  public:
@@ -175,7 +162,7 @@ TEST(Install, CopiesWritesTheRegistryAndPathThenReports) {
   ASSERT_FALSE(b.window.repaints.empty());
   EXPECT_EQ(b.window.repaints.front(), 2u);
   EXPECT_FALSE(b.table.changed);
-  EXPECT_EQ(Describe(b.table.availability),
+  EXPECT_EQ(DescribeAvailability(b.table.availability),
             "grey 104 106 201 202 203 300 301 302 400 401 402 500 | S unchecked | UDC");
   EXPECT_EQ(b.f.ui.Problems(), Texts{});
 }
@@ -254,7 +241,7 @@ TEST(Install, EachFailureStopsThereAndKeepsTheEdits) {
     SCOPED_TRACE(c.name);
     Bench b;
     AddDevice(b.table, DeviceKind::k8343, 3);
-    const std::string before = Describe(b.table.availability);
+    const std::string before = DescribeAvailability(b.table.availability);
     c.setUp(b);
     EXPECT_EQ(b.Run(IDM_INSTALL), After::Repaint);
     EXPECT_EQ(b.Shown(), c.shown);
@@ -264,7 +251,7 @@ TEST(Install, EachFailureStopsThereAndKeepsTheEdits) {
     // Install stays available; what the registry writer enabled on success stays enabled.
     EXPECT_TRUE(b.table.availability.Enabled(IDM_INSTALL));
     if (!c.registryWritten) {
-      EXPECT_EQ(Describe(b.table.availability), before);
+      EXPECT_EQ(DescribeAvailability(b.table.availability), before);
     }
     EXPECT_EQ(b.f.ui.Problems(), Texts{});
   }

@@ -6,33 +6,20 @@
 
 #include "devconfig/MemoryRegistry.h"
 #include "fiosetup/DeviceTable.h"
+#include "tests/fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;
+using fiosetup::testing::DescribeAvailability;
 
 namespace {
-
-// The greyed commands in menu order, the S check mark, and the submenus File > Update,
-// Device > Delete and Device > Change as U, D and C (a dash when greyed).
-std::string Describe(const Availability& a) {
-  std::ostringstream out;
-  out << "grey";
-  for (int id : Availability::kCommands) {
-    if (!a.Enabled(id)) out << ' ' << id;
-  }
-  out << " | S " << (a.SChecked() ? "checked" : "unchecked") << " | "
-      << (a.SubmenuEnabled(Submenu::FileUpdate) ? 'U' : '-')
-      << (a.SubmenuEnabled(Submenu::DeviceDelete) ? 'D' : '-')
-      << (a.SubmenuEnabled(Submenu::DeviceChange) ? 'C' : '-');
-  return out.str();
-}
 
 constexpr char kRoot[] = "HKCR\\QRT_8300_FIO_DEVICES";
 std::string Sub(const char* name) { return std::string(kRoot) + "\\" + name; }
 
 TEST(Availability, InitialState) {
   Availability a;
-  EXPECT_EQ(Describe(a), "grey 104 105 300 301 302 303 400 401 402 403 500 | S unchecked | UDC");
+  EXPECT_EQ(DescribeAvailability(a), "grey 104 105 300 301 302 303 400 401 402 403 500 | S unchecked | UDC");
   EXPECT_FALSE(a.Enabled(0));
   EXPECT_FALSE(a.Enabled(108));
 }
@@ -132,7 +119,7 @@ TEST(ReadConfiguration, FillsTheTableAndTheAvailability) {
     EXPECT_EQ(table.mode, c.mode);
     EXPECT_EQ(table.deviceCount, c.count);
     EXPECT_FALSE(table.changed);
-    EXPECT_EQ(Describe(table.availability), c.availability);
+    EXPECT_EQ(DescribeAvailability(table.availability), c.availability);
     EXPECT_EQ(registry.OpenHandles(), 0u);
     for (const std::string& call : registry.Log()) {
       EXPECT_TRUE(call.starts_with("Open ") || call.starts_with("Query ") ||
@@ -160,7 +147,7 @@ void RunSteps(DeviceTable& table, const std::vector<EditStep>& steps) {
     EXPECT_EQ(table.deviceCount, s.count);
     EXPECT_EQ(table.changed, s.changed);
     EXPECT_EQ(table.optionS, s.optionS);
-    EXPECT_EQ(Describe(table.availability), s.availability);
+    EXPECT_EQ(DescribeAvailability(table.availability), s.availability);
   }
 }
 
@@ -223,7 +210,7 @@ TEST(Edits, FromARegisteredConfiguration) {
   registry.PutDword(Sub("QRT8342P"), "ComPort", 3);
   DeviceTable table;
   ReadConfiguration(table, registry);
-  ASSERT_EQ(Describe(table.availability),
+  ASSERT_EQ(DescribeAvailability(table.availability),
             "grey 104 106 200 201 202 203 303 403 | S unchecked | UDC");
   using K = DeviceKind;
   // clang-format off
@@ -286,12 +273,12 @@ TEST(RegistryWritten, GreysUpdateWithoutDevicesAndEnablesItOtherwise) {
   DeviceTable table;
   table.deviceCount = 0;
   ApplyRegistryWritten(table);
-  EXPECT_EQ(Describe(table.availability),
+  EXPECT_EQ(DescribeAvailability(table.availability),
             "grey 104 105 107 300 301 302 303 400 401 402 403 500 | S unchecked | -DC");
   DeviceTable some;
   some.deviceCount = 1;
   ApplyRegistryWritten(some);
-  EXPECT_EQ(Describe(some.availability),
+  EXPECT_EQ(DescribeAvailability(some.availability),
             "grey 104 300 301 302 303 400 401 402 403 500 | S unchecked | UDC");
 }
 

@@ -6,9 +6,23 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <system_error>
 
 namespace fiosetup::testing {
+
+std::string DescribeAvailability(const Availability& a) {
+  std::ostringstream out;
+  out << "grey";
+  for (int id : Availability::kCommands) {
+    if (!a.Enabled(id)) out << ' ' << id;
+  }
+  out << " | S " << (a.SChecked() ? "checked" : "unchecked") << " | "
+      << (a.SubmenuEnabled(Submenu::FileUpdate) ? 'U' : '-')
+      << (a.SubmenuEnabled(Submenu::DeviceDelete) ? 'D' : '-')
+      << (a.SubmenuEnabled(Submenu::DeviceChange) ? 'C' : '-');
+  return out.str();
+}
 
 namespace fs = std::filesystem;
 

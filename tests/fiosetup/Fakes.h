@@ -9,11 +9,16 @@
 #include <vector>
 
 #include "devconfig/MemoryRegistry.h"
+#include "fiosetup/DeviceTable.h"
 #include "fiosetup/Ports.h"
 #include "ui/Pause.h"
 #include "ui/ScriptedUi.h"
 
 namespace fiosetup::testing {
+
+// The greyed commands in menu order, the S check mark, and the submenus File > Update,
+// Device > Delete and Device > Change as U, D and C (a dash when greyed).
+std::string DescribeAvailability(const Availability& availability);
 
 // A fresh directory under the system's temporary folder, removed again with its contents.
 class TempDir {
