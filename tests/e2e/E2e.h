@@ -28,6 +28,20 @@ inline std::string Program(const std::string& exe) {
   return line;
 }
 
+// Records a device's port as the installer does: `subkey` (for example
+// "QRT_8300_FIO_DEVICES\\QRT8343") under HKEY_CLASSES_ROOT, created when missing, with ComPort.
+inline bool SetComPort(const char* subkey, DWORD port) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  LONG rc = RegSetValueExA(key, "ComPort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port),
+                           sizeof port);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
 // One record of an Intel HEX file, with its checksum and a CR LF line end.
 inline std::string HexRecord(std::uint8_t type, unsigned address,
                              const std::vector<std::uint8_t>& data) {

@@ -12,6 +12,14 @@ using namespace uiauto;
 
 namespace fio {
 
+std::string ConfigWords(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+  std::string bytes;
+  for (std::uint32_t w : {a, b, c, d}) {
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(w >> (8 * i));
+  }
+  return bytes;
+}
+
 RegResult Reg(const std::string& args) {
   StartOptions options;
   options.captureOutput = true;

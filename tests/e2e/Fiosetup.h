@@ -18,6 +18,10 @@ namespace fio {
 inline constexpr char kTitle[] = "QRT 8300 FIO Devices Installation Program";
 inline constexpr char kRootKey[] = "HKCR\\QRT_8300_FIO_DEVICES";
 
+// The 16 bytes of a configuration file: four little-endian words (ports; bit 31 of the
+// first is the S option).
+std::string ConfigWords(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d);
+
 struct RegResult {
   DWORD exit;
   std::string output;

@@ -13,6 +13,7 @@
 #include "tools/UiAuto.h"
 
 using namespace uiauto;
+using fio::ConfigWords;
 using fio::Dword;
 using fio::Query;
 using fio::Reg;
@@ -33,13 +34,6 @@ std::vector<std::string> ValueNames(const RegResult& listing) {
   return names;
 }
 
-std::string Words(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  std::string bytes;
-  for (std::uint32_t w : {a, b, c, d}) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(w >> (8 * i));
-  }
-  return bytes;
-}
 
 class CommandLine : public ::testing::Test {
  protected:
@@ -81,7 +75,7 @@ class CommandLine : public ::testing::Test {
 };
 
 TEST_F(CommandLine, Ports3And4Write8341WithMode2And8343) {
-  EXPECT_EQ(Fiosetup(File("a.cfg", Words(3, 0, 0, 4))), 1u);
+  EXPECT_EQ(Fiosetup(File("a.cfg", ConfigWords(3, 0, 0, 4))), 1u);
   RegResult q8341 = Query("QRT8341");
   ASSERT_EQ(q8341.exit, 0u) << q8341.output;
   EXPECT_EQ(Dword(q8341, "ComPort"), 3u);
@@ -96,7 +90,7 @@ TEST_F(CommandLine, Ports3And4Write8341WithMode2And8343) {
 
 TEST_F(CommandLine, FourZeroWordsDelete8343AndLeaveTheRootKey) {
   Add("QRT8343", "ComPort", 4);
-  EXPECT_EQ(Fiosetup(File("zero.cfg", Words(0, 0, 0, 0))), 1u);
+  EXPECT_EQ(Fiosetup(File("zero.cfg", ConfigWords(0, 0, 0, 0))), 1u);
   EXPECT_EQ(Query("QRT8343").exit, 1u);
   RegResult root = Query();
   EXPECT_EQ(root.exit, 0u);
@@ -106,21 +100,21 @@ TEST_F(CommandLine, FourZeroWordsDelete8343AndLeaveTheRootKey) {
 TEST_F(CommandLine, ShortOrMissingFileLeavesTheRegistryUntouched) {
   Add("QRT8343", "ComPort", 4);
   const RegResult before = Query();
-  EXPECT_EQ(Fiosetup(File("short.cfg", Words(3, 0, 0, 0).substr(0, 15))), 30u);
+  EXPECT_EQ(Fiosetup(File("short.cfg", ConfigWords(3, 0, 0, 0).substr(0, 15))), 30u);
   EXPECT_EQ(Query().output, before.output);
   EXPECT_EQ(Fiosetup(dir_ + "\\missing.cfg"), 2u);
   EXPECT_EQ(Query().output, before.output);
   // A configuration the installer never saves: an 8343 together with the PIN pad.
-  EXPECT_EQ(Fiosetup(File("both.cfg", Words(0, 0, 2, 4))), 30u);
+  EXPECT_EQ(Fiosetup(File("both.cfg", ConfigWords(0, 0, 2, 4))), 30u);
   EXPECT_EQ(Query().output, before.output);
 }
 
 TEST_F(CommandLine, AQuotedPathWithBlanksIsApplied) {
-  const std::string path = File("my config.cfg", Words(0, 0, 5, 0));
+  const std::string path = File("my config.cfg", ConfigWords(0, 0, 5, 0));
   EXPECT_EQ(Fiosetup("\"" + path + "\""), 1u);
   EXPECT_EQ(Dword(Query("QRT8342P"), "ComPort"), 5u);
   // Unquoted, the rest is the path as it stands, blanks and all.
-  File("my config.cfg", Words(0, 0, 6, 0));
+  File("my config.cfg", ConfigWords(0, 0, 6, 0));
   EXPECT_EQ(Fiosetup(path), 1u);
   EXPECT_EQ(Dword(Query("QRT8342P"), "ComPort"), 6u);
 }
@@ -128,14 +122,14 @@ TEST_F(CommandLine, AQuotedPathWithBlanksIsApplied) {
 TEST_F(CommandLine, ASavedClearSOptionClearsOptionS) {
   Add("QRT8341", "OptionS", 1);
   Add("QRT8342M", "ComPort", 2);
-  EXPECT_EQ(Fiosetup(File("s.cfg", Words(0, 2, 0, 0))), 1u);
+  EXPECT_EQ(Fiosetup(File("s.cfg", ConfigWords(0, 2, 0, 0))), 1u);
   RegResult q8341 = Query("QRT8341");
   EXPECT_EQ(Dword(q8341, "OptionS"), 0u);
   EXPECT_EQ(ValueNames(q8341), std::vector<std::string>{"OptionS"});
   EXPECT_EQ(Dword(Query("QRT8342M"), "ComPort"), 2u);
 
   // And bit 31 sets it again.
-  EXPECT_EQ(Fiosetup(File("s.cfg", Words(0x80000000u, 2, 0, 0))), 1u);
+  EXPECT_EQ(Fiosetup(File("s.cfg", ConfigWords(0x80000000u, 2, 0, 0))), 1u);
   EXPECT_EQ(Dword(Query("QRT8341"), "OptionS"), 1u);
 }
 

@@ -33,13 +33,6 @@ Names Sorted(Names names) {
   return names;
 }
 
-std::string Words(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  std::string bytes;
-  for (std::uint32_t w : {a, b, c, d}) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(w >> (8 * i));
-  }
-  return bytes;
-}
 
 // The state after the start-up read of an empty registry.
 constexpr char kEmpty[] =
@@ -280,7 +273,7 @@ TEST_F(Window, Install8343ThenSaveAndUpdate) {
   SetText(save, IDC_SAVE_DIR, saveDir + "\\");
   Click(save, IDC_DIR_OK);
   ExpectBox("Configuration saved to FIOSETUP.CFG!", "information");
-  EXPECT_EQ(ReadFile(saveDir + "\\FIOSETUP.CFG"), Words(0, 0, 0, 3));
+  EXPECT_EQ(ReadFile(saveDir + "\\FIOSETUP.CFG"), ConfigWords(0, 0, 0, 3));
   EXPECT_EQ(ReadFile(saveDir + "\\FIOSETUP.BAK"), std::nullopt);
 
   ChoosePort(IDM_CHANGE_8343, 6);
@@ -303,8 +296,8 @@ TEST_F(Window, Install8343ThenSaveAndUpdate) {
   auto saved = ReadFile(saveDir + "\\FIOSETUP.CFG");
   ASSERT_TRUE(saved);
   EXPECT_EQ(saved->size(), 16u);
-  EXPECT_EQ(*saved, Words(0, 0, 0, 7));
-  EXPECT_EQ(ReadFile(saveDir + "\\FIOSETUP.BAK"), Words(0, 0, 0, 3));
+  EXPECT_EQ(*saved, ConfigWords(0, 0, 0, 7));
+  EXPECT_EQ(ReadFile(saveDir + "\\FIOSETUP.BAK"), ConfigWords(0, 0, 0, 3));
 
   // A cancelled save-directory dialog is reported as a failed save.
   Command(main_, IDM_SAVETODISK);

@@ -41,14 +41,7 @@ class Wnt43apdRegistry : public ::testing::Test {
     RemoveDirectoryA((dir_ + "\\state").c_str());
     RemoveDirectoryA(dir_.c_str());
   }
-  void Configure(DWORD port) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kSubkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "ComPort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port), sizeof port);
-    RegCloseKey(key);
-  }
+  void Configure(DWORD port) { ASSERT_TRUE(e2e::SetComPort(kSubkey, port)); }
   DWORD Run(const std::string& exe, const std::string& args, std::string* out = nullptr) {
     StartOptions o;
     o.workDir = dir_;

@@ -83,14 +83,7 @@ class Wnt43sup : public ::testing::Test {
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
   }
-  void Configure(DWORD port) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, kSubkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "ComPort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&port), sizeof port);
-    RegCloseKey(key);
-  }
+  void Configure(DWORD port) { ASSERT_TRUE(e2e::SetComPort(kSubkey, port)); }
   StartOptions Options(const std::string& workDir) {
     StartOptions o;
     o.workDir = workDir;
