@@ -284,26 +284,4 @@ std::string DeviceLine(int port, const std::string& suffix) {
   return std::string(15, ' ') + "COM" + number + suffix;
 }
 
-std::string AnswerHelp(DWORD programPid, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
-    for (const WindowInfo& w : TopLevelWindows()) {
-      if (!w.visible || w.pid == programPid || w.pid == GetCurrentProcessId()) continue;
-      if (w.title == "ERROR" && w.className == "#32770") {
-        MessageBoxInfo box = ReadMessageBox(w.hwnd);
-        Answer(box, IDNO);
-        return box.text;
-      }
-      if (w.className == "MS_WINHELP") {
-        PostMessageA(w.hwnd, WM_CLOSE, 0, 0);
-        WaitGone(w.hwnd, "the help viewer");
-        return "viewer: " + w.title;
-      }
-    }
-    Sleep(50);
-  }
-  throw Error("no help viewer within " + std::to_string(timeoutMs) +
-              " ms; windows: " + DescribeWindows());
-}
-
 }  // namespace fio

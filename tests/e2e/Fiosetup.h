@@ -87,9 +87,4 @@ std::string ScreenDiffers(HWND window, const std::vector<std::string>& lines);
 inline constexpr char kHeading[] = "               Current QRT 8300 FIO Devices Configuration";
 std::string DeviceLine(int port, const std::string& suffix);
 
-// The help viewer's box for a missing help file ("ERROR", in the viewer's own process),
-// answered No; or, once a real help file is in place, the viewer's window, closed. Returns
-// the box's text, or "viewer: <title>" for a viewer window.
-std::string AnswerHelp(DWORD programPid, DWORD timeoutMs = 20000);
-
 }  // namespace fio
