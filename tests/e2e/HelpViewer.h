@@ -85,11 +85,20 @@ inline bool HelpViewerShowsNoTopic(DWORD settleMs = 1000) {
   return true;
 }
 
-// Closes the viewer, if it is open, and waits until it is gone.
+// Closes the viewer, if it is open, and waits until its process has ended: the next WinHelpA
+// call looks for a running viewer, and would hand its request to one on its way out.
 inline void CloseHelpViewer(DWORD timeoutMs = uiauto::kDefaultTimeout) {
   while (HWND viewer = FindHelpViewer()) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(viewer, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     PostMessageA(viewer, WM_CLOSE, 0, 0);
     uiauto::WaitGone(viewer, "the help viewer", timeoutMs);
+    if (process) {
+      DWORD waited = WaitForSingleObject(process, timeoutMs);
+      CloseHandle(process);
+      if (waited != WAIT_OBJECT_0) throw uiauto::Error("the help viewer did not end after closing");
+    }
   }
 }
 
