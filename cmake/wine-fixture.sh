@@ -64,6 +64,9 @@ case "$action" in
       $wineserver -w </dev/null >/dev/null 2>&1
       touch "$ready"
     fi
+    # COM9 is a serial device whose reading never ends (as a terminal that keeps sending would
+    # be): the tests that a device name is never read as a HEX file use it.
+    ln -sfn /dev/zero "$WINEPREFIX/dosdevices/com9"
     # Wine's service processes keep a pipe open unless the server is warmed first.
     $wineserver -p </dev/null >/dev/null 2>&1
     $wine wineboot </dev/null >/dev/null 2>&1

@@ -18,6 +18,7 @@ std::string Lower(std::string text) {
 const char* OpName(MemoryRegistry::Op op) {
   switch (op) {
     case MemoryRegistry::Op::Open: return "Open";
+    case MemoryRegistry::Op::OpenRead: return "OpenRead";
     case MemoryRegistry::Op::Create: return "Create";
     case MemoryRegistry::Op::Query: return "Query";
     case MemoryRegistry::Op::Set: return "Set";
@@ -181,9 +182,10 @@ long MemoryRegistry::Record(Op op, const std::string& path, const std::string& v
   return result;
 }
 
-RegKey MemoryRegistry::NewHandle(const std::string& path) {
+RegKey MemoryRegistry::NewHandle(const std::string& path, bool readOnly) {
   RegKey key = nextHandle_++;
   handles_[key] = path;
+  if (readOnly) readOnly_.insert(key);
   return key;
 }
 
@@ -193,15 +195,23 @@ bool MemoryRegistry::HandleDeleted(RegKey key) const {
   return it != handles_.end() && !Find(it->second);
 }
 
-long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* key) {
+long MemoryRegistry::Open(Op op, RegKey parent, const std::string& subkey, RegKey* key) {
   auto path = Resolve(parent, subkey);
-  if (!path) return Record(Op::Open, "?\\" + subkey, "", kErrorInvalidHandle);
-  if (HandleDeleted(parent)) return Record(Op::Open, *path, "", kErrorKeyDeleted);
+  if (!path) return Record(op, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (HandleDeleted(parent)) return Record(op, *path, "", kErrorKeyDeleted);
   const Node* node = Find(*path);
-  if (!node) return Record(Op::Open, *path, "", kErrorFileNotFound);
-  if (long rc = Injected(Op::Open, *path, "")) return Record(Op::Open, *path, "", rc);
-  *key = NewHandle(node->path);
-  return Record(Op::Open, *path, "", kErrorSuccess);
+  if (!node) return Record(op, *path, "", kErrorFileNotFound);
+  if (long rc = Injected(op, *path, "")) return Record(op, *path, "", rc);
+  *key = NewHandle(node->path, op == Op::OpenRead);
+  return Record(op, *path, "", kErrorSuccess);
+}
+
+long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* key) {
+  return Open(Op::Open, parent, subkey, key);
+}
+
+long MemoryRegistry::OpenKeyToRead(RegKey parent, const std::string& subkey, RegKey* key) {
+  return Open(Op::OpenRead, parent, subkey, key);
 }
 
 long MemoryRegistry::CreateKey(RegKey parent, const std::string& subkey, RegKey* key) {
@@ -235,6 +245,7 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
   Node* node = Find(*path);
   if (!node) return Record(Op::Set, *path, name, kErrorKeyDeleted);
   if (long rc = Injected(Op::Set, *path, name)) return Record(Op::Set, *path, name, rc);
+  if (readOnly_.count(key)) return Record(Op::Set, *path, name, kErrorAccessDenied);
   node->values[Lower(name)] = Value{name, type, data};
   return Record(Op::Set, *path, name, kErrorSuccess);
 }
@@ -258,6 +269,7 @@ long MemoryRegistry::CloseKey(RegKey key) {
   std::string path = it->second;
   if (long rc = Injected(Op::Close, path, "")) return Record(Op::Close, path, "", rc);
   handles_.erase(it);
+  readOnly_.erase(key);
   return Record(Op::Close, path, "", kErrorSuccess);
 }
 

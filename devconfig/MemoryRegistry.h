@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,8 @@ namespace devconfig {
 
 class MemoryRegistry : public Registry {
  public:
-  enum class Op { Open, Create, Query, Set, Delete, Close };
+  // OpenRead is OpenKeyToRead: a fault on Open (full access) leaves it alone.
+  enum class Op { Open, OpenRead, Create, Query, Set, Delete, Close };
 
   MemoryRegistry();
 
@@ -43,6 +45,7 @@ class MemoryRegistry : public Registry {
   const std::vector<std::string>& Log() const { return log_; }
 
   long OpenKey(RegKey parent, const std::string& subkey, RegKey* key) override;
+  long OpenKeyToRead(RegKey parent, const std::string& subkey, RegKey* key) override;
   long CreateKey(RegKey parent, const std::string& subkey, RegKey* key) override;
   long QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
                   std::uint32_t* type, std::vector<std::uint8_t>* data) override;
@@ -77,10 +80,12 @@ class MemoryRegistry : public Registry {
   Node* Find(const std::string& path);
   const Node* Find(const std::string& path) const;
   Node& Make(const std::string& path);
-  RegKey NewHandle(const std::string& path);
+  long Open(Op op, RegKey parent, const std::string& subkey, RegKey* key);
+  RegKey NewHandle(const std::string& path, bool readOnly = false);
 
   std::map<std::string, Node> nodes_;  // by lower-case full path
   std::map<RegKey, std::string> handles_;
+  std::set<RegKey> readOnly_;  // handles opened for reading only
   RegKey nextHandle_ = 0x1000;
   std::vector<Fault> faults_;
   std::vector<std::string> log_;

@@ -33,6 +33,9 @@ class Registry {
   virtual ~Registry() = default;
   // Opens an existing key with full access (KEY_ALL_ACCESS).
   virtual long OpenKey(RegKey parent, const std::string& subkey, RegKey* key) = 0;
+  // Opens an existing key for reading only (KEY_READ), for a reader that needs no more and
+  // must work for a user who may only read the key; values cannot be set through it.
+  virtual long OpenKeyToRead(RegKey parent, const std::string& subkey, RegKey* key) = 0;
   // Creates or opens a key: non-volatile, no class string, full access.
   virtual long CreateKey(RegKey parent, const std::string& subkey, RegKey* key) = 0;
   // Reads a value into a buffer of `capacity` bytes, as RegQueryValueExA does: a missing

@@ -165,12 +165,17 @@ void ShowOne(Context& c, const AttachedDevice& where) {
     *c.out += "  (damaged state file)\n";
     return;
   }
-  for (const auto& [key, value] : state)
-    if (key.rfind("image.", 0) != 0) *c.out += "  " + key + "=" + value + "\n";
+  Terminal8343 t;
+  std::string error;
+  const bool terminal = where.model == kModel8343 && LoadTerminal(state, &t, &error);
+  for (const auto& [key, value] : state) {
+    if (key.rfind("image.", 0) == 0) continue;
+    // The status as the terminal answers it, bit 6 from the card.
+    std::uint8_t status = terminal ? StatusByte(t) : 0;
+    *c.out += "  " + key + "=" + (terminal && key == "status" ? ToHex(&status, 1) : value) + "\n";
+  }
   if (where.model == kModel8343) {
-    Terminal8343 t;
-    std::string error;
-    if (!LoadTerminal(state, &t, &error)) {
+    if (!terminal) {
       c.out->append("  (").append(error).append(")\n");
       return;
     }
@@ -227,6 +232,17 @@ int Set(Context& c, std::span<const std::string> a) {
   if (name == "status") {
     auto byte = FromHex(value);
     if (!byte || byte->size() != 1) return c.Usage("status is one byte in hexadecimal");
+    // Bit 6 is the card in the slot, which only `simdev card` changes: kept as it is, the
+    // value would be shown but not answered.
+    std::uint8_t kept = static_cast<std::uint8_t>((*byte)[0] & ~kCardPresentBit);
+    d->state[name] = ToHex(&kept, 1);
+    Terminal8343 t;
+    std::string error;
+    if (!LoadTerminal(d->state, &t, &error)) return c.Fail(error);
+    std::uint8_t answered = StatusByte(t);
+    return SaveDevice(c, *d,
+                      d->where.fileName + ": status=" + ToHex(&answered, 1) +
+                          " (bit 6, Smart Card Present, follows the card in the slot)");
   } else if (name == "processors") {
     if (value != "1" && value != "2") return c.Usage("processors is 1 or 2");
   } else if (value.size() > field->width || !IsValidValue(value)) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/PlainFile.h"
 #include "simdev/Digest.h"
 #include "simdev/IntelHex.h"
 #include "simdev/State.h"
@@ -23,6 +24,10 @@ std::uint16_t FaultCode(const std::string& value, std::uint16_t fallback) {
   unsigned long code = std::strtoul(value.c_str(), &end, 10);
   if (value.empty() || *end != '\0' || code == 0 || code > 0xFFFF) return fallback;
   return static_cast<std::uint16_t>(code);
+}
+
+bool IsZeroCode(const std::string& value) {
+  return !value.empty() && value.find_first_not_of('0') == std::string::npos;
 }
 
 }  // namespace
@@ -158,17 +163,25 @@ std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
   KeyValues state;
   LoadResult loaded = LoadKeyValues(StatePath(port), &state);
   std::string text;
-  ReadResult file = path ? ReadWholeFile(name, kMaxHexFileSize, &text) : ReadResult::kCannotOpen;
+  // Only a plain file is read: COM1.HEX is the serial port to Windows, and reading it would
+  // never end.
+  base::ReadResult file =
+      path ? base::ReadPlainFile(name, kMaxHexFileSize, &text) : base::ReadResult::kCannotOpen;
   auto image = std::make_unique<MemoryImage>();
   std::string error;
   Terminal8343 terminal;
+  std::optional<std::string> scripted =
+      loaded == LoadResult::kOk ? TakeFault(state, "dload") : std::nullopt;
+  // A scripted 0 is used up like any fault, and the download then goes through as an
+  // unscripted one would: the file is read, checked and loaded.
+  if (scripted && IsZeroCode(*scripted)) scripted.reset();
   if (loaded == LoadResult::kMalformed) {
     status = eftstatus::kDamagedState;
-  } else if (auto code = loaded == LoadResult::kOk ? TakeFault(state, "dload") : std::nullopt) {
-    status = FaultCode(*code, eftstatus::kNoCommunication);
-  } else if (file == ReadResult::kCannotOpen) {
+  } else if (scripted) {
+    status = FaultCode(*scripted, eftstatus::kNoCommunication);
+  } else if (file == base::ReadResult::kCannotOpen) {
     status = eftstatus::kFileNotOpened;
-  } else if (file == ReadResult::kTooLarge || !ParseIntelHex(text, image.get(), &error)) {
+  } else if (file == base::ReadResult::kTooLarge || !ParseIntelHex(text, image.get(), &error)) {
     status = eftstatus::kBadHexFile;
   } else if (loaded == LoadResult::kMissing) {
     status = eftstatus::kNoCommunication;

@@ -1,6 +1,8 @@
 // State directory, state files and scripted faults.
 #include "simdev/State.h"
 
+#include "base/PlainFile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -110,28 +112,14 @@ bool IsValidValue(const std::string& value) {
   });
 }
 
-ReadResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return ReadResult::kCannotOpen;
-  contents->clear();
-  char chunk[4096];
-  while (in) {
-    in.read(chunk, sizeof chunk);
-    std::size_t n = static_cast<std::size_t>(in.gcount());
-    if (contents->size() + n > limit) return ReadResult::kTooLarge;
-    contents->append(chunk, n);
-  }
-  return ReadResult::kOk;
-}
-
 LoadResult LoadKeyValues(const std::string& path, KeyValues* values) {
   std::string text;
-  switch (ReadWholeFile(path, kMaxStateFileSize, &text)) {
-    case ReadResult::kCannotOpen:
+  switch (base::ReadPlainFile(path, kMaxStateFileSize, &text)) {
+    case base::ReadResult::kCannotOpen:
       return LoadResult::kMissing;
-    case ReadResult::kTooLarge:
+    case base::ReadResult::kTooLarge:
       return LoadResult::kMalformed;
-    case ReadResult::kOk:
+    case base::ReadResult::kOk:
       break;
   }
   values->clear();

@@ -52,10 +52,6 @@ bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::
 bool IsValidKey(const std::string& key);
 bool IsValidValue(const std::string& value);
 
-// Reads a whole (binary) file of at most `limit` bytes.
-enum class ReadResult { kOk, kCannotOpen, kTooLarge };
-ReadResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents);
-
 // Scripted faults, kept in the device's state file as `fault.<name>=<value>` and used once:
 // the call that finds one removes it. With `fault.<name>.skip=N` the next N calls that would
 // take it pass it by (counting it down), so a fault can hit, say, the second open of a run.

@@ -37,6 +37,10 @@ bool IsSerialNumber(std::span<const std::uint8_t> s) {
 
 }  // namespace
 
+std::uint8_t StatusByte(const Terminal8343& t) {
+  return static_cast<std::uint8_t>(t.statusBits | (t.card ? kCardPresentBit : 0));
+}
+
 KeyValues NewTerminalState(std::uint16_t port, int processors) {
   KeyValues state;
   state["model"] = kModel8343;
@@ -75,7 +79,7 @@ bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
     *error = "status must be one byte in hexadecimal";
     return false;
   }
-  t->statusBits = (*status)[0] & ~0x40;
+  t->statusBits = static_cast<std::uint8_t>((*status)[0] & ~kCardPresentBit);
   std::string card = Get(state, "card");
   if (card == "none") {
     t->card.reset();
@@ -158,8 +162,7 @@ std::vector<std::uint8_t> Execute(Terminal8343& t, std::span<const std::uint8_t>
     }
     case 0x01: {  // Read Device Status
       if (!length(1)) return {kDataLength};
-      std::vector<std::uint8_t> a{kOk,
-                                  static_cast<std::uint8_t>(t.statusBits | (t.card ? 0x40 : 0))};
+      std::vector<std::uint8_t> a{kOk, StatusByte(t)};
       for (std::size_t i = 0; i < Terminal8343::kMaxResetData; ++i)
         a.push_back(t.card && i < t.card->size() ? (*t.card)[i] : 0);
       return a;

@@ -36,7 +36,7 @@ struct Terminal8343 {
   std::string mainApplication;
   std::string securityMicrocode;
   std::string securityApplication;
-  std::uint8_t statusBits = 0;  // Device Status Byte 1 apart from bit 6 (card present)
+  std::uint8_t statusBits = 0;  // Device Status Byte 1 apart from kCardPresentBit
   std::optional<std::vector<std::uint8_t>> card;   // response-to-reset data of the inserted card
   std::string rsaKey;                              // digest, empty when none was loaded
   std::map<std::string, std::string> desKeyParts;  // "key.part" -> digest
@@ -47,6 +47,11 @@ struct Terminal8343 {
                                kMainApplicationWidth = 18, kSecurityMicrocodeWidth = 14,
                                kSecurityApplicationWidth = 16, kMaxResetData = 40;
 };
+
+// Bit 6 of Device Status Byte 1, "Smart Card Present": it follows the card in the slot.
+inline constexpr std::uint8_t kCardPresentBit = 0x40;
+// Device Status Byte 1 as the terminal answers it: the kept bits, bit 6 from the card.
+std::uint8_t StatusByte(const Terminal8343& terminal);
 
 // A newly attached terminal with one or two processors, as its state file holds it.
 KeyValues NewTerminalState(std::uint16_t port, int processors);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/PlainFile.h"
 #include "simdev/State.h"
 
 namespace simdev::trace {
@@ -23,10 +24,39 @@ std::uint32_t Get32(const std::uint8_t* p) {
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+constexpr std::size_t kMaxTraceFileSize = 4 * kCapacity;
+
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
   std::string text;
-  if (ReadWholeFile(path, 4 * kCapacity, &text) != ReadResult::kOk) return {};
+  if (base::ReadPlainFile(path, kMaxTraceFileSize, &text) != base::ReadResult::kOk) return {};
   return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+// A file of a state directory as a driver finds it: true with its bytes, true and empty when it
+// is not there, false when it is there but cannot be read as a file.
+bool ReadIfThere(const std::string& path, std::string* bytes) {
+  std::error_code ec;
+  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
+    bytes->clear();
+    return true;
+  }
+  return base::ReadPlainFile(path, kMaxTraceFileSize, bytes) == base::ReadResult::kOk;
+}
+
+// The kept records, newest last, within the capacity.
+std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
+  std::vector<Record> records = Decode(bytes);
+  std::size_t total = 0, first = records.size();
+  while (first > 0 && total + kHeaderSize + records[first - 1].data.size() <= kCapacity) {
+    --first;
+    total += kHeaderSize + records[first].data.size();
+  }
+  std::vector<std::uint8_t> out;
+  for (std::size_t i = first; i < records.size(); ++i) {
+    std::vector<std::uint8_t> one = Encode(records[i]);
+    out.insert(out.end(), one.begin(), one.end());
+  }
+  return out;
 }
 
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
@@ -130,20 +160,19 @@ bool Append(const std::string& dir, const std::string& driver, Record record) {
 }
 
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver) {
-  std::vector<std::uint8_t> bytes = ReadFile(JoinPath(dir, TraceFileName(driver)));
-  // Keep what decodes, newest records last, within the capacity.
-  std::vector<Record> records = Decode(bytes);
-  std::size_t total = 0, first = records.size();
-  while (first > 0 && total + kHeaderSize + records[first - 1].data.size() <= kCapacity) {
-    --first;
-    total += kHeaderSize + records[first].data.size();
-  }
-  std::vector<std::uint8_t> out;
-  for (std::size_t i = first; i < records.size(); ++i) {
-    std::vector<std::uint8_t> one = Encode(records[i]);
-    out.insert(out.end(), one.begin(), one.end());
-  }
-  return out;
+  return LatestRecords(ReadFile(JoinPath(dir, TraceFileName(driver))));
+}
+
+std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
+                                                    const std::string& driver) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(dir, ec)) return std::nullopt;
+  std::string settings, trace;
+  if (!ReadIfThere(JoinPath(dir, kSettingsFile), &settings) ||
+      !ReadIfThere(JoinPath(dir, TraceFileName(driver)), &trace) || !IsTracing(dir, driver))
+    return std::nullopt;
+  return LatestRecords(std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size()));
 }
 
 bool Clear(const std::string& dir, const std::string& driver) {

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -62,6 +63,12 @@ bool SetTracing(const std::string& dir, const std::string& driver, bool on);
 bool Append(const std::string& dir, const std::string& driver, Record record);
 // The driver's trace as stored: whole records, oldest first, at most kCapacity bytes.
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver);
+// The trace that the driver's PddTrace hands out: as Read gives it, or nothing when tracing is
+// switched off or the driver cannot read its state (the state directory is missing or not a
+// folder; the trace or settings file is there but is no readable file). A trace file that
+// does not exist yet in a readable state directory is an empty trace.
+std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
+                                                    const std::string& driver);
 bool Clear(const std::string& dir, const std::string& driver);
 
 std::string TraceFileName(const std::string& driver);  // "WNT43PDD.TRC"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/PlainFile.h"
 #include "eft/Exchange.h"
 #include "eft/Frames.h"
 
@@ -53,10 +54,6 @@ std::string FailureText(std::uint16_t result) {
 }
 
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // Asks the terminal for its type: kSuccess with `dual` set, kNoCommunication or
 // kDeviceTypeError.
@@ -111,16 +108,20 @@ std::uint16_t ParsePort(std::string_view text) {
 }
 
 Result CheckHexTag(const std::string& path, bool dualProcessor) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "r"));
+  // A device name (COM1, NUL, CON ...) is not a file: reading a port or the console for a
+  // ':' would never end.
+  base::File file = base::OpenPlainFile(path, true);
   if (!file) return kFileNotOpened;
   std::FILE* f = file.get();
   // The first record begins at the first character; the tag is the load-address field of
-  // the second record. A file that ends early can never match.
+  // the second record. A file that ends early, or shows no second record within the length
+  // of the longest first record, can never match.
   if (std::fgetc(f) == EOF) return kProcessorMismatch;
+  std::size_t read = 1;
   int c;
   do {
     c = std::fgetc(f);
-    if (c == EOF) return kProcessorMismatch;
+    if (c == EOF || ++read > kTagSearchLimit) return kProcessorMismatch;
   } while (c != ':');
   char tag[4];
   for (int i = 0; i < 2 + 4; ++i) {

@@ -39,6 +39,10 @@ enum Result : std::uint16_t {
 };
 inline constexpr int kUsageExitStatus = 1;
 inline constexpr unsigned kPauseAfterDownloadMs = 2000;
+// The longest first record (':', 255 data bytes and the other fields in hexadecimal, 521
+// characters) and its line end easily fit; a file without a second ':' in this many
+// characters is no application file.
+inline constexpr std::size_t kTagSearchLimit = 4096;
 
 // The port argument read as C's atoi would (leading white space, one sign, digits up to the
 // first other character, none = 0). A value outside 0-65535 gives 0, which names no port,
@@ -47,8 +51,9 @@ std::uint16_t ParsePort(std::string_view text);
 
 // The four characters after the second record's ':' and its count (the load-address field
 // of the second record) of the HEX file at `path`, checked against the terminal's kind:
-// kSuccess, kProcessorMismatch (also for a file that ends before the characters are read),
-// or kFileNotOpened.
+// kSuccess, kProcessorMismatch (also for a file that ends before the characters are read, or
+// whose second ':' is not among its first kTagSearchLimit characters), or kFileNotOpened
+// (also for a name that is not a plain file: COM1, NUL, COM1.HEX, a folder).
 Result CheckHexTag(const std::string& path, bool dualProcessor);
 
 // One run. `args` are the command-line arguments after the program name. Returns the exit

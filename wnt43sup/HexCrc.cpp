@@ -9,6 +9,8 @@
 // is validated: record types, checksums and the data of records never taken are passed over.
 #include "wnt43sup/HexCrc.h"
 
+#include "base/PlainFile.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -283,26 +285,12 @@ const char* HexCrcErrorText(HexCrcError error) {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Up to kHexTextLimit bytes of the file; empty when it cannot be opened or read.
+// Up to kHexTextLimit bytes of the file; empty when it cannot be opened or read, or is not a
+// plain file: a typed COM1 opens COM1.HEX, which Windows takes for the serial port.
 std::optional<std::string> ReadHexFile(const std::string& fileName) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return std::nullopt;
   std::string bytes;
-  constexpr std::size_t kChunk = 64 * 1024;
-  while (bytes.size() < kHexTextLimit) {
-    const std::size_t old = bytes.size();
-    const std::size_t want = std::min(kChunk, kHexTextLimit - old);
-    bytes.resize(old + want);
-    const std::size_t got = std::fread(bytes.data() + old, 1, want, file.get());
-    bytes.resize(old + got);
-    if (got < want) break;
-  }
-  // A name that opens but cannot be read (a folder, say) cannot be used either.
-  if (std::ferror(file.get())) return std::nullopt;
+  if (base::ReadPlainFile(fileName, kHexTextLimit, &bytes) == base::ReadResult::kCannotOpen)
+    return std::nullopt;
   return bytes;
 }
 

@@ -24,6 +24,13 @@ long Win32Registry::OpenKey(RegKey parent, const std::string& subkey, RegKey* ke
   return rc;
 }
 
+long Win32Registry::OpenKeyToRead(RegKey parent, const std::string& subkey, RegKey* key) {
+  HKEY opened = nullptr;
+  LONG rc = RegOpenKeyExA(ToHkey(parent), subkey.c_str(), 0, KEY_READ, &opened);
+  if (rc == ERROR_SUCCESS) *key = FromHkey(opened);
+  return rc;
+}
+
 long Win32Registry::CreateKey(RegKey parent, const std::string& subkey, RegKey* key) {
   HKEY created = nullptr;
   DWORD disposition = 0;

@@ -93,6 +93,20 @@ TYPED_TEST(RegistryContract, DwordRoundTripWithValueNamesIgnoringCase) {
   this->reg().CloseKey(key);
 }
 
+TYPED_TEST(RegistryContract, AKeyOpenedToReadIsReadButNotWritten) {
+  RegKey key = this->Create("Dev");
+  ASSERT_EQ(SetDword(this->reg(), key, "ComPort", 7), kErrorSuccess);
+  this->reg().CloseKey(key);
+  RegKey read = 0;
+  ASSERT_EQ(this->reg().OpenKeyToRead(this->base_, "Dev", &read), kErrorSuccess);
+  std::uint32_t field = 0;
+  EXPECT_EQ(QueryDword(this->reg(), read, "ComPort", &field), kErrorSuccess);
+  EXPECT_EQ(field, 7u);
+  EXPECT_EQ(SetDword(this->reg(), read, "ComPort", 8), kErrorAccessDenied);
+  EXPECT_EQ(this->reg().CloseKey(read), kErrorSuccess);
+  EXPECT_EQ(this->reg().OpenKeyToRead(this->base_, "Missing", &read), kErrorFileNotFound);
+}
+
 TYPED_TEST(RegistryContract, AMissingValueLeavesTheFieldAsItWas) {
   RegKey key = this->Create("Dev");
   std::uint32_t field = 77;

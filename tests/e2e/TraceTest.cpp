@@ -165,6 +165,14 @@ TEST_P(EachProgram, TracingOffPrintsTheMessageAndLeavesAnExistingFileAsItWas) {
   EXPECT_EQ(CompareFileTime(&after, &old), 0);
 }
 
+TEST_P(EachProgram, ATraceTheDriverCannotReadIsNotActiveRatherThanEmpty) {
+  ASSERT_TRUE(CreateDirectoryA((state_ + "\\" + P().driver + ".TRC").c_str(), nullptr));
+  Result r = Capture(P());
+  EXPECT_EQ(r.code, kNotActive);
+  EXPECT_EQ(r.output, P().notActive);
+  EXPECT_FALSE(Exists(DatFile()));
+}
+
 TEST_P(EachProgram, TracingOnWrites8192BytesWithZerosAfterWhatTheDriverFilled) {
   // Tracing on without a record: the driver fills nothing, the file is all zeros.
   Result r = Capture(P());

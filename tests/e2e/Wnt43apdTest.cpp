@@ -37,6 +37,10 @@ std::string Crlf(const std::string& text) {
   return out;
 }
 
+const char kFileNotOpened[] =
+    "\n8343 Application Download Program ended:  Cannot open the file specified by parameter 1.\n"
+    "Verify the file to be downloaded is in the specified directory.  Then, retry.\n";
+
 const char kVerify[] =
     "Verify 8343 device-support code is properly installed.  Verify  device\n"
     "is attached to the specified COM port.  Then, retry. \n";
@@ -153,13 +157,21 @@ TEST_F(Wnt43apd, MissingFileIs1808AfterTheTypeExchange) {
   Simdev("attach 10 8343 dual");
   std::string out;
   EXPECT_EQ(Apd("missing.hex 10", &out), 1808u);
-  EXPECT_EQ(out, Crlf("\n8343 Application Download Program ended:  Cannot open the file "
-                      "specified by parameter 1.\n"
-                      "Verify the file to be downloaded is in the specified directory.  Then, "
-                      "retry.\n"));
+  EXPECT_EQ(out, Crlf(kFileNotOpened));
   std::string trace = Simdev("trace WNT43PDD show");
   EXPECT_NE(trace.find("sent status=0: 0E 02"), std::string::npos) << trace;
   EXPECT_EQ(trace.find("download"), std::string::npos) << trace;
+}
+
+// The fixture maps COM9 to a device that never ends; the port typed where the file goes, or a
+// file named after it, is no file: 1808 at once rather than a tag check that never ends.
+TEST_F(Wnt43apd, AFileArgumentNamingASerialDeviceIs1808WithoutReadingIt) {
+  Simdev("attach 14 8343 dual");
+  for (const char* name : {"COM9", "COM9.HEX", "com9.hex"}) {
+    std::string out;
+    EXPECT_EQ(Apd(std::string(name) + " 14", &out), 1808u) << name;
+    EXPECT_EQ(out, Crlf(kFileNotOpened));
+  }
 }
 
 TEST_F(Wnt43apd, OpenFailingBeforeTheDownloadIs1) {

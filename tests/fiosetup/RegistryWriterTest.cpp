@@ -28,6 +28,9 @@ class FailingRegistry : public Registry {
   long OpenKey(RegKey parent, const std::string& subkey, RegKey* key) override {
     return inner_.OpenKey(parent, subkey, key);
   }
+  long OpenKeyToRead(RegKey parent, const std::string& subkey, RegKey* key) override {
+    return inner_.OpenKeyToRead(parent, subkey, key);
+  }
   long CreateKey(RegKey parent, const std::string& subkey, RegKey* key) override {
     return Fails() ? devconfig::kErrorAccessDenied : inner_.CreateKey(parent, subkey, key);
   }

@@ -114,7 +114,12 @@ TEST_F(Cli, SetChecksFieldWidths) {
   EXPECT_EQ(Run({"set", "3", "main_application", "EIGHTEEN-CHARS-123"}), simdev::kCliOk);
   EXPECT_EQ(State()["main_application"], "EIGHTEEN-CHARS-123");
   EXPECT_EQ(Run({"set", "3", "main_application", "NINETEEN-CHARS-1234"}), simdev::kCliUsage);
-  EXPECT_EQ(Run({"set", "3", "status", "A5"}), simdev::kCliOk);
+  // Bit 6 follows the card: what set and show say is what the terminal answers.
+  EXPECT_EQ(Run({"set", "3", "status", "E5"}), simdev::kCliOk);
+  EXPECT_EQ(out, "COM3-8343: status=A5 (bit 6, Smart Card Present, follows the card in the slot)\n");
+  Run({"card", "3", "insert"});
+  Run({"show", "3"});
+  EXPECT_NE(out.find("  status=E5\n"), std::string::npos) << out;
   EXPECT_EQ(Run({"set", "3", "processors", "1"}), simdev::kCliOk);
   EXPECT_EQ(State()["processors"], "1");
   EXPECT_EQ(Run({"set", "3", "rsa_key", "none"}), simdev::kCliUsage);  // keys are not set by hand

@@ -184,6 +184,14 @@ TEST_F(Library, DownloadCodes) {
   Fault("dload", "4321");
   EXPECT_EQ(lib.Dload(h, good.c_str()), 4321);
   EXPECT_EQ(lib.Dload(h, good.c_str()), st::kOk);
+  // A scripted 0 lets the next download through, which loads the file.
+  std::string other = HexFile("other.hex", ":02700000050683\n:00000001FF\n");
+  Fault("dload", "0");
+  EXPECT_EQ(lib.Dload(h, other.c_str()), st::kOk);
+  EXPECT_EQ(State()["image.7000"], "0506");
+  EXPECT_EQ(State()["main_application"], "OTHER");
+  EXPECT_EQ(State().count("fault.dload"), 0u);
+  EXPECT_EQ(lib.Dload(h, dir.Str().c_str()), st::kFileNotOpened);  // a folder is no file
 }
 
 TEST_F(Library, ExchangesAndDownloadsAreTracedWithKeysMasked) {
@@ -249,6 +257,9 @@ TEST(ConfiguredPort, ComPortOfTheSubkeyElsePortOne) {
   // The first subkey that opens decides.
   devconfig::SetDword(registry, key, devconfig::kValueComPort, 9);
   EXPECT_EQ(simdev::ConfiguredPort(registry, {devconfig::kSubkey8342P, devconfig::kSubkey8343}), 9);
+  // A user who may only read the key still gets the recorded port.
+  registry.Fail(devconfig::MemoryRegistry::Op::Open, "", devconfig::kErrorAccessDenied);
+  EXPECT_EQ(simdev::ConfiguredPort(registry, {devconfig::kSubkey8343}), 9);
   registry.CloseKey(key);
   registry.CloseKey(root);
   EXPECT_EQ(registry.OpenHandles(), 0u);  // every key it opened is closed again

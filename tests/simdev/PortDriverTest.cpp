@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "simdev/PortDriver.h"
@@ -73,6 +75,28 @@ TEST(PddTrace, SwitchedOffItIsNotActiveAndTouchesNothing) {
   // The other driver's switch is its own.
   EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);
   EXPECT_NE(buffer[0], kUntouched);
+}
+
+TEST(PddTrace, ADriverThatCannotReadItsStateIsNotActiveAndTouchesNothing) {
+  namespace fs = std::filesystem;
+  // How the state is made unreadable: each case gets a fresh state directory first.
+  const std::pair<const char*, void (*)(const fs::path&)> cases[] = {
+      {"trace file is a folder", [](const fs::path& d) { fs::create_directory(d / "WNT43PDD.TRC"); }},
+      {"settings file is a folder", [](const fs::path& d) { fs::create_directory(d / "simdev.cfg"); }},
+      {"state directory is a file",
+       [](const fs::path& d) { fs::remove_all(d), std::ofstream(d) << "x"; }},
+      {"state directory is missing", [](const fs::path& d) { fs::remove_all(d); }},
+  };
+  for (const auto& [what, spoil] : cases) {
+    TempDir dir;
+    AddRecords(dir.Str(), "WNT4XPDD", 1, 4);  // another driver's trace that is readable
+    spoil(dir.Str());
+    std::vector<unsigned char> buffer = Buffer();
+    EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()), 0u) << what;
+    EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
+              static_cast<std::ptrdiff_t>(buffer.size()))
+        << what;
+  }
 }
 
 TEST(PddTrace, ANullBufferIsNotActive) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "base/PlainFile.h"
 #include "simdev/State.h"
 #include "tests/simdev/TempDir.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 std::string ReadText(const std::string& path) {
   std::string text;
-  simdev::ReadWholeFile(path, 1 << 20, &text);
+  base::ReadPlainFile(path, 1 << 20, &text);
   return text;
 }
 

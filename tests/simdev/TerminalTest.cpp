@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/PlainFile.h"
 #include "simdev/Digest.h"
 #include "simdev/IntelHex.h"
 #include "simdev/State.h"
@@ -88,7 +89,7 @@ TEST(IntelHex, EveryDamageIsRefusedAndLeavesTheImageAsItWas) {
 // A file written by srec_cat (a tool of its own), not by this suite.
 TEST(IntelHex, ReadsAFileMadeBySrecCat) {
   std::string text;
-  ASSERT_EQ(simdev::ReadWholeFile(SREC_APP_HEX, 1 << 20, &text), simdev::ReadResult::kOk);
+  ASSERT_EQ(base::ReadPlainFile(SREC_APP_HEX, 1 << 20, &text), base::ReadResult::kOk);
   simdev::MemoryImage image;
   std::string error;
   ASSERT_TRUE(simdev::ParseIntelHex(text, &image, &error)) << error;

@@ -162,7 +162,10 @@ TEST_F(Download, ProcessorMismatchBothWaysGivesThreeWithoutDownload) {
 
 TEST_F(Download, OnlyTheTwoAddressCharactersOfTheTagMatterByteForByte) {
   // The count of record 2 and what follows the address do not matter; case and blanks do.
-  const std::pair<const char*, int> cases[] = {
+  const std::string longFirst = ":" + std::string(wnt43apd::kTagSearchLimit - 2, '0');
+  const std::pair<std::string, int> cases[] = {
+      {longFirst + ":104000", 0},        // the second ':' just within the characters looked at
+      {longFirst + "0:104000", 3},       // one character later: not an application file
       {":X\n:FF4000ZZ", 0},
       {"::004000", 0},  // the first character is passed over, even a ':'
       {":20000000\r\n:1040001", 0},
@@ -181,15 +184,21 @@ TEST_F(Download, OnlyTheTwoAddressCharactersOfTheTagMatterByteForByte) {
     fresh.answers = {TypeAnswer(true), InfoAnswer()};
     wnt43apd::StringOutput printed;
     std::string path = File("tag.hex", text);
-    EXPECT_EQ(wnt43apd::Run(std::vector<std::string>{path}, fresh, pause, printed), result) << text;
+    EXPECT_EQ(wnt43apd::Run(std::vector<std::string>{path}, fresh, pause, printed), result)
+        << text.substr(0, 40);
   }
 }
 
-TEST_F(Download, MissingFileGivesEighteenOhEightAfterTheTypeExchange) {
-  api.answers = {TypeAnswer(true)};
-  EXPECT_EQ(Run({(dir_ / "missing.hex").string()}), 1808);
-  EXPECT_EQ(out.Text(), kFileNotOpened);
-  EXPECT_EQ(api.Functions(), (Names{"EftOpen", "EftWrite", "EftRead", "EftClose"}));
+TEST_F(Download, MissingFileOrNoPlainFileGivesEighteenOhEightAfterTheTypeExchange) {
+  // A folder, like a device name, is not a file to read a tag from.
+  for (std::string path : {(dir_ / "missing.hex").string(), dir_.string(), std::string("COM1")}) {
+    eft::FakeEftApi fresh;
+    fresh.answers = {TypeAnswer(true)};
+    wnt43apd::StringOutput text;
+    EXPECT_EQ(wnt43apd::Run(std::vector<std::string>{path}, fresh, pause, text), 1808) << path;
+    EXPECT_EQ(text.Text(), kFileNotOpened);
+    EXPECT_EQ(fresh.Functions(), (Names{"EftOpen", "EftWrite", "EftRead", "EftClose"}));
+  }
 }
 
 TEST_F(Download, TypeExchangeFailingAtAnyStepGivesEighteenOhNine) {

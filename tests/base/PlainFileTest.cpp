@@ -1,0 +1,48 @@
+// Which names are files, and opening and reading only what is one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/PlainFile.h"
+
+namespace {
+
+TEST(IsDeviceName, TheNamesWindowsTakesForDevicesWhateverTheFolderOrExtension) {
+  const std::pair<const char*, bool> cases[] = {
+      {"COM1", true},         {"com9.hex", true},      {"C:\\apps\\COM1.HEX", true},
+      {"apps/lpt3.txt", true}, {"NUL", true},          {"con.", true},
+      {"Aux.hex", true},      {"PRN", true},           {"COM1 .HEX", true},
+      {"CONOUT$", true},      {"\\\\.\\COM10", true},  {"COM\xB9", true},
+      {"COM0", false},        {"COM10", false},        {"COM10.HEX", false},
+      {"COM1X.HEX", false},   {"XCOM1", false},        {"NULL.HEX", false},
+      {"COM\\dual.hex", false}, {"dual.hex", false},   {"", false},
+  };
+  for (const auto& [path, device] : cases) EXPECT_EQ(base::IsDeviceName(path), device) << path;
+}
+
+TEST(OpenPlainFile, OpensFilesOnlyAndReadsThemWithinALimit) {
+  const auto dir = std::filesystem::temp_directory_path() / "suite-base-plainfile";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string file = (dir / "ten.bin").string();
+  std::ofstream(file, std::ios::binary) << "0123456789";
+
+  EXPECT_TRUE(base::OpenPlainFile(file, true));
+  EXPECT_FALSE(base::OpenPlainFile(dir.string(), true));  // a folder
+  EXPECT_FALSE(base::OpenPlainFile((dir / "missing").string(), false));
+#ifndef _WIN32
+  EXPECT_FALSE(base::OpenPlainFile("/dev/null", false));  // a device by any name
+#endif
+
+  std::string bytes = "stale";
+  EXPECT_EQ(base::ReadPlainFile(file, 10, &bytes), base::ReadResult::kOk);
+  EXPECT_EQ(bytes, "0123456789");
+  EXPECT_EQ(base::ReadPlainFile(file, 9, &bytes), base::ReadResult::kTooLarge);
+  EXPECT_EQ(bytes, "012345678");
+  EXPECT_EQ(base::ReadPlainFile(dir.string(), 10, &bytes), base::ReadResult::kCannotOpen);
+  EXPECT_EQ(bytes, "");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
