@@ -69,7 +69,14 @@ CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platf
     if (isNew[Index(DeviceKind::k8341)] || isNew[Index(DeviceKind::k8342Msr)] ||
         isNew[Index(DeviceKind::k8342Pin)] || update) {
       ui::Message question{kTitle, kAskAsynchronous, ui::Icon::Question, ui::Buttons::YesNo};
-      async = platform.ui.ShowMessage(question) == ui::Answer::Yes;
+      ui::Answer answer = platform.ui.ShowMessage(question);
+      // Neither Yes nor No (the box died with the window): nothing is copied, as after a
+      // cancelled directory dialog.
+      if (answer != ui::Answer::Yes && answer != ui::Answer::No) {
+        outcome.cancelled = true;
+        return outcome;
+      }
+      async = answer == ui::Answer::Yes;
     }
     platform.status.Show(kStatusCopying);
   }

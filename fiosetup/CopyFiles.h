@@ -12,7 +12,9 @@ enum class CopyMode { Install = 0, Update = 1 };
 
 struct CopyOutcome {
   int result = 0;          // 1 success (also when nothing had to be copied), 0 otherwise
-  bool cancelled = false;  // the directory dialog was cancelled: the caller shows no message
+  // The directory dialog was cancelled, or a question ended without an answer: the caller
+  // shows no message.
+  bool cancelled = false;
   std::string target;      // the target directory chosen, for the PATH update
 };
 

@@ -23,6 +23,11 @@ ScriptedUi& ScriptedUi::Confirm(std::string dialog) {
   return *this;
 }
 
+ScriptedUi& ScriptedUi::Dismiss(std::string dialog) {
+  steps_.push_back({Step::Kind::Dismiss, ui::Answer::None, std::move(dialog), {}});
+  return *this;
+}
+
 bool ScriptedUi::TakeStep(const std::string& dialog, Step* step) {
   if (steps_.empty()) {
     problems_.push_back("unscripted: " + dialog);
@@ -54,13 +59,14 @@ EntryResult ScriptedUi::RunEntry(const EntryDialog& dialog) {
   events_.push_back(event);
   Step step;
   if (!TakeStep(dialog.name, &step)) return std::nullopt;
-  if (step.dialog != dialog.name ||
-      (step.kind != Step::Kind::Enter && step.kind != Step::Kind::Cancel)) {
+  if (step.dialog != dialog.name || (step.kind != Step::Kind::Enter &&
+                                     step.kind != Step::Kind::Cancel &&
+                                     step.kind != Step::Kind::Dismiss)) {
     problems_.push_back("entry dialog " + dialog.name + " shown where the script expected " +
                         (step.dialog.empty() ? "a message box" : step.dialog));
     return std::nullopt;
   }
-  if (step.kind == Step::Kind::Cancel) return std::nullopt;
+  if (step.kind != Step::Kind::Enter) return std::nullopt;
   // Fields start with their preset text; typed texts replace it, as a user overtyping it.
   std::vector<std::string> texts;
   for (std::size_t i = 0; i < dialog.fields.size(); ++i) {
@@ -75,17 +81,18 @@ EntryResult ScriptedUi::RunEntry(const EntryDialog& dialog) {
   return texts;
 }
 
-bool ScriptedUi::RunConfirm(const ConfirmDialog& dialog) {
+ui::Answer ScriptedUi::RunConfirm(const ConfirmDialog& dialog) {
   events_.push_back({Event::Kind::Confirm, {}, {}, dialog.name, {}, {}});
   Step step;
-  if (!TakeStep(dialog.name, &step)) return false;
+  if (!TakeStep(dialog.name, &step)) return ui::Answer::Cancel;
   if (step.dialog != dialog.name ||
-      (step.kind != Step::Kind::Confirm && step.kind != Step::Kind::Cancel)) {
+      (step.kind != Step::Kind::Confirm && step.kind != Step::Kind::Cancel &&
+       step.kind != Step::Kind::Dismiss)) {
     problems_.push_back("confirm dialog " + dialog.name + " shown where the script expected " +
                         (step.dialog.empty() ? "a message box" : step.dialog));
-    return false;
+    return ui::Answer::Cancel;
   }
-  return step.kind == Step::Kind::Confirm;
+  return step.answer;
 }
 
 void ScriptedUi::ShowResult(const ResultDialog& dialog) {

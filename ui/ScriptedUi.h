@@ -17,6 +17,9 @@ class ScriptedUi : public Ui {
   ScriptedUi& Enter(std::string dialog, std::vector<std::string> typed);  // next entry dialog: type, then OK
   ScriptedUi& Cancel(std::string dialog);                                 // next entry or confirm dialog: CANCEL
   ScriptedUi& Confirm(std::string dialog);                                // next confirm dialog: OK
+  // Next entry or confirm dialog ends without its buttons, as when the main window is closed
+  // under it (a message box does the same with Answer(ui::Answer::None)).
+  ScriptedUi& Dismiss(std::string dialog);
 
   struct Event {
     enum class Kind { Message, Entry, Confirm, Result, Help };
@@ -38,13 +41,13 @@ class ScriptedUi : public Ui {
 
   ui::Answer ShowMessage(const Message& message) override;
   EntryResult RunEntry(const EntryDialog& dialog) override;
-  bool RunConfirm(const ConfirmDialog& dialog) override;
+  ui::Answer RunConfirm(const ConfirmDialog& dialog) override;
   void ShowResult(const ResultDialog& dialog) override;
   void ShowHelp(const HelpRef& help) override;
 
  private:
   struct Step {
-    enum class Kind { Answer, Enter, Cancel, Confirm } kind;
+    enum class Kind { Answer, Enter, Cancel, Confirm, Dismiss } kind;
     ui::Answer answer = ui::Answer::Ok;
     std::string dialog;
     std::vector<std::string> typed;

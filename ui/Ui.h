@@ -13,7 +13,9 @@ namespace ui {
 // Values are those of the Win32 MB_ICON* / IDOK... constants they stand for.
 enum class Icon { None = 0, Error = 0x10, Question = 0x20, Warning = 0x30, Information = 0x40 };
 enum class Buttons { Ok = 0, OkCancel = 1, YesNo = 4 };
-enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+// None: the box or dialog ended without any of its buttons (its owner, the main window, was
+// destroyed) or could not be shown; a flow then ends with nothing done.
+enum class Answer { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
 struct Message {
   std::string caption;
@@ -58,7 +60,8 @@ struct ResultDialog {
   int okId = 0;
 };
 
-// The typed texts in field order, or nothing when the dialog was cancelled.
+// The typed texts in field order, or nothing when the dialog was cancelled or ended without its
+// buttons: only OK gives texts.
 using EntryResult = std::optional<std::vector<std::string>>;
 
 class Ui {
@@ -66,7 +69,8 @@ class Ui {
   virtual ~Ui() = default;
   virtual Answer ShowMessage(const Message& message) = 0;
   virtual EntryResult RunEntry(const EntryDialog& dialog) = 0;
-  virtual bool RunConfirm(const ConfirmDialog& dialog) = 0;  // true: OK
+  // Ok or Cancel as pressed; None when the dialog ended otherwise.
+  virtual Answer RunConfirm(const ConfirmDialog& dialog) = 0;
   virtual void ShowResult(const ResultDialog& dialog) = 0;
   virtual void ShowHelp(const HelpRef& help) = 0;
 };

@@ -102,7 +102,10 @@ void LoadClearRsaPrivateKey(const Program& p) {
       }
     }
     if (failed) continue;
-    if (!p.ui.RunConfirm(RsaKeyWarning())) continue;
+    // CANCEL goes back to the entry dialog; a warning that ended otherwise ends the command.
+    ui::Answer warned = p.ui.RunConfirm(RsaKeyWarning());
+    if (warned == ui::Answer::Cancel) continue;
+    if (warned != ui::Answer::Ok) return;
     eft::Frame frame = eft::LoadClearRsaPrivateKeyFrame(modulus.bytes, exponent.bytes);
     ReportCommand(p, Exchange(p, frame), {kRsaCannotOpen, kRsaInternal, kRsaDone});
     return;
@@ -143,7 +146,9 @@ void LoadDeviceSerialNumber(const Program& p) {
       }
     }
     if (failed) continue;
-    if (!p.ui.RunConfirm(SerialNumberWarning())) continue;
+    ui::Answer warned = p.ui.RunConfirm(SerialNumberWarning());
+    if (warned == ui::Answer::Cancel) continue;
+    if (warned != ui::Answer::Ok) return;
     std::array<std::uint8_t, 8> further = SerialNumberFurtherBytes();
     eft::Frame frame = eft::LoadDeviceSerialNumberFrame(serial, further);
     ReportCommand(p, Exchange(p, frame), {kSerialCannotOpen, kSerialInternal, kSerialDone});

@@ -14,22 +14,27 @@ class ModeForm {
  public:
   virtual ~ModeForm() = default;
   // Shows SETMODE, modal, with the button of `*selection` marked. Each click on a radio
-  // button sets `*selection` at once; the form ends only through its OK button.
-  virtual void RunSetMode(Mode* selection) = 0;
+  // button sets `*selection` at once. True when the form ended through its OK button, its only
+  // way out; false when it ended otherwise (it died with the main window) or was not shown.
+  virtual bool RunSetMode(Mode* selection) = 0;
 };
 
 // A ModeForm for tests: each showing takes the next list of clicks, applies them in order and
-// presses OK; it records the selection marked at each showing.
+// presses OK (or, with `dies`, ends without it); it records the selection marked at each
+// showing.
 class ScriptedModeForm : public ModeForm {
  public:
   std::deque<std::vector<Mode>> clicks;
   std::vector<Mode> shownWith;
+  bool dies = false;
 
-  void RunSetMode(Mode* selection) override {
+  bool RunSetMode(Mode* selection) override {
     shownWith.push_back(*selection);
-    if (clicks.empty()) return;
-    for (Mode m : clicks.front()) *selection = m;
-    clicks.pop_front();
+    if (!clicks.empty()) {
+      for (Mode m : clicks.front()) *selection = m;
+      clicks.pop_front();
+    }
+    return !dies;
   }
 };
 

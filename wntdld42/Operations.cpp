@@ -194,11 +194,19 @@ void LoadVerificationParameters(Program& p) {
                          IDC_LDVERP_OK, IDC_LDVERP_CANCEL, IDC_LDVERP_HELP, 120));
   if (!typed) return;
   SecretTexts wipeTyped(*typed);
-  // The length is the value of its one digit: "0" and the digit make the byte.
+  // The length is the value of its one digit: "0" and the digit make the byte. An empty or
+  // blank field is what the pad's own message names; another character gets a message that
+  // says what is wrong with it.
   std::uint8_t pinLength = 0;
   const std::string& length = Text(*typed, 0);
-  if (!IsHexText(length, 1) || !TakeHex("0" + length, 2, {&pinLength, 1}))
+  if (length.find_first_not_of(" \t") == std::string::npos)
     return Say(p.ui, "Parameters may not contain blanks", ui::Icon::Error);
+  if (!TakeHex("0" + length, 2, {&pinLength, 1})) {
+    return Say(p.ui,
+               "Load verification parameters error: the PIN length must be one hexadecimal "
+               "digit.",
+               ui::Icon::Error);
+  }
   SecretBytes<16> table;
   if (!TakeHex(Text(*typed, 1), 32, table.first(16))) {
     return Say(p.ui,
@@ -214,13 +222,15 @@ void LoadVerificationParameters(Program& p) {
 }
 
 void SetMode(Program& p) {
-  p.modeForm.RunSetMode(&p.mode);
+  // A form that did not end with its OK (it died with the main window) sends nothing, though
+  // the clicks made in it still count as the selection.
+  if (!p.modeForm.RunSetMode(&p.mode)) return;
   if (p.mode == Mode::kClear) {
     Status rc = p.api.PinSetModeClr(p.handle);
     if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
     return Say(p.ui, "Set Clear Mode completed successfully.", ui::Icon::None);
   }
-  if (!p.ui.RunConfirm({"SETMDW", IDC_SETMDW_OK, IDC_SETMDW_CANCEL})) return;
+  if (p.ui.RunConfirm({"SETMDW", IDC_SETMDW_OK, IDC_SETMDW_CANCEL}) != ui::Answer::Ok) return;
   Status rc = p.api.PinSetModeEnc(p.handle);
   if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
   Say(p.ui, "Set Encrypted Mode completed successfully.", ui::Icon::None);

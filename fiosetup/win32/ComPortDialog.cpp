@@ -62,9 +62,11 @@ INT_PTR CALLBACK ComPortProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 std::uint32_t Win32ComPortDialog::Choose() {
   std::uint32_t port = 1;  // what OK gives when the list was not touched
-  if (DialogBoxParamA(instance_, "ComPort", owner_, ComPortProc, reinterpret_cast<LPARAM>(&port)) ==
-      -1) {
-    return 0;  // the dialog could not be shown: nothing was chosen
+  // Only OK chooses: a dialog that could not be shown, or ended without its buttons, chose
+  // nothing.
+  if (DialogBoxParamA(instance_, "ComPort", owner_, ComPortProc, reinterpret_cast<LPARAM>(&port)) !=
+      IDOK) {
+    return 0;
   }
   return port;
 }

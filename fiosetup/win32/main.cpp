@@ -111,6 +111,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (fiosetup::CloseRequested(session) == fiosetup::After::Close) DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY:
+      ui::QuitHelp(hwnd, fiosetup::kHelpFile);
       window->hwnd = nullptr;
       PostQuitMessage(0);
       return 0;

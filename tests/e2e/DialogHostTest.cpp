@@ -73,6 +73,19 @@ TEST(DialogHost, OnlyTheButtonsCloseADialog) {
   EXPECT_EQ(p.WaitExit(), 3u);
 }
 
+// Closed under a dialog, the main window takes the dialog with it; the flow then shows nothing
+// more (no entry dialog again, no "Cancelled" box), so the program ends without an answer.
+TEST(DialogHost, ADialogThatDiesWithItsOwnerEndsTheFlowShowingNothingMore) {
+  Process p = StartHost();
+  HWND main = WaitWindow(p, "Dialog Host Test");
+  HWND entry = WaitWindow(p, "Entry Dialog");
+  Type(entry, IDC_NAME, "XY");
+  Click(entry, IDC_OK);
+  WaitWindow(p, "Confirm Dialog");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(p.WaitExit(), 3u);
+}
+
 TEST(DialogHost, HelpOpensTheHelpFileAndLeavesTheDialogOpenWithItsTexts) {
   Process p = StartHost();
   HWND entry = WaitWindow(p, "Entry Dialog");

@@ -102,4 +102,20 @@ inline void CloseHelpViewer(DWORD timeoutMs = uiauto::kDefaultTimeout) {
   }
 }
 
+// Runs `end` (which ends the program that opened the help) and waits for the viewer that is on
+// the screen to end by itself: a program quits its help as its main window goes.
+template <typename End>
+void ExpectHelpViewerEndsWith(End end, DWORD timeoutMs = uiauto::kDefaultTimeout) {
+  HWND viewer = FindHelpViewer();
+  if (!viewer) throw uiauto::Error("no help viewer on the screen; windows: " + uiauto::DescribeWindows());
+  DWORD pid = 0;
+  GetWindowThreadProcessId(viewer, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  end();
+  DWORD waited = process ? WaitForSingleObject(process, timeoutMs) : WAIT_FAILED;
+  if (process) CloseHandle(process);
+  if (waited != WAIT_OBJECT_0)
+    throw uiauto::Error("the help viewer stayed after the program that opened it ended");
+}
+
 }  // namespace e2e

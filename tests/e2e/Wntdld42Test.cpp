@@ -430,8 +430,7 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   ExpectMessage(p, "Read serial number error: rc 65535", "error");
 
   Command(main, 1102);
-  e2e::WaitHelpTopic(kTitle);
-  e2e::CloseHelpViewer();
+  e2e::WaitHelpTopic(kTitle);  // left open: the program quits it as it ends
 
   Command(main, 1100);
   HWND about = nullptr;
@@ -449,8 +448,16 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   EXPECT_TRUE(version);
   Close(about, 1101);
 
-  PressKey(main, VK_F3);
-  EXPECT_EQ(p.WaitExit(), 0u);
+  // A close request while Set Mode is open with "Set NonEncrypted Mode" marked: the form dies
+  // with the main window and nothing is sent; the pad stays encrypted.
+  Command(main, 103);
+  form = WaitWindow(p, "8342 Set Mode");
+  Click(form, 601);
+  e2e::ExpectHelpViewerEndsWith([&] {
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(), 0u);
+  });
+  EXPECT_EQ(Pad()["mode"], "encrypted");
   EXPECT_EQ(Functions(), (std::vector<int>{kPinOpen, kPinSetModeClr, kPinSetModeEnc, kPinReadSN,
                                            kPinExecDevDiag, kPinReadSN, kPinClose}));
   EXPECT_EQ(Trace()[5].status, 65535);

@@ -173,6 +173,16 @@ TEST_F(Copy, TheAsynchronousQuestion) {
   EXPECT_EQ(m.buttons, ui::Buttons::YesNo);
 }
 
+TEST_F(Copy, AQuestionThatEndsWithoutAnAnswerCopiesNothingLikeACancel) {
+  Added(DeviceKind::k8341, 1);
+  async = ui::Answer::None;  // the box died with the main window
+  CopyOutcome outcome = RunCopy(CopyMode::Install);
+  EXPECT_EQ(outcome.result, 0);
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_TRUE(f.files.copies.empty());
+  EXPECT_TRUE(f.status.shown.empty());
+}
+
 TEST_F(Copy, CancelledDialogCopiesNothingAndSaysSo) {
   Added(DeviceKind::k8341, 1);
   f.ui.Cancel("SubDir");

@@ -27,13 +27,16 @@ TEST(ScriptedUi, EntryCutsToTheLimitsAndKeepsPresets) {
   EXPECT_EQ(fake.Events()[0].entry.help.context, 20u);
 }
 
-TEST(ScriptedUi, CancelAndConfirm) {
+TEST(ScriptedUi, CancelConfirmAndDismiss) {
   ui::ScriptedUi fake;
-  fake.Cancel("ENTRY").Confirm("WARN").Cancel("WARN");
+  fake.Cancel("ENTRY").Confirm("WARN").Cancel("WARN").Dismiss("WARN").Dismiss("ENTRY");
   EXPECT_FALSE(fake.RunEntry(kEntry).has_value());
-  EXPECT_TRUE(fake.RunConfirm({"WARN", 1, 2}));
-  EXPECT_FALSE(fake.RunConfirm({"WARN", 1, 2}));
-  EXPECT_EQ(fake.DialogNames(), (std::vector<std::string>{"ENTRY", "WARN", "WARN"}));
+  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::Ok);
+  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::Cancel);
+  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::None);
+  EXPECT_FALSE(fake.RunEntry(kEntry).has_value());
+  EXPECT_EQ(fake.DialogNames(),
+            (std::vector<std::string>{"ENTRY", "WARN", "WARN", "WARN", "ENTRY"}));
   EXPECT_TRUE(fake.Problems().empty());
 }
 

@@ -318,7 +318,10 @@ TEST_F(Operations, ShortOrBrokenKeyEntriesAreRefusedWithNothingSent) {
        "digits."},
       {102, "LDVERP", {"", k32}, "", "Parameters may not contain blanks"},
       {102, "LDVERP", {" ", k32}, "", "Parameters may not contain blanks"},
-      {102, "LDVERP", {"g", k32}, "", "Parameters may not contain blanks"},
+      {102, "LDVERP", {"g", k32}, "",
+       "Load verification parameters error: the PIN length must be one hexadecimal digit."},
+      {102, "LDVERP", {"-", k32}, "",
+       "Load verification parameters error: the PIN length must be one hexadecimal digit."},
       {102, "LDVERP", {"", ""}, "", "Parameters may not contain blanks"},  // the length first
   };
   for (const ErrorCase& c : cases) {
@@ -468,6 +471,18 @@ TEST_F(Operations, SetModeEncryptedWarnsFirstAndCancelKeepsTheSelection) {
   EXPECT_EQ(ui.DialogNames(), (std::vector<std::string>{"SETMDW", "SETMDW"}));
   const auto* confirm = Last(ScriptedUi::Event::Kind::Confirm);
   ASSERT_NE(confirm, nullptr);
+}
+
+TEST_F(Operations, AFormOrWarningThatEndsWithoutItsButtonsSendsNothing) {
+  modeForm.clicks.push_back({Mode::kClear});
+  modeForm.dies = true;  // the form dies with the main window, "NonEncrypted" marked
+  Run(103);
+  modeForm.dies = false;
+  modeForm.clicks.push_back({Mode::kEncrypted});
+  ui.Dismiss("SETMDW");
+  Run(103);
+  EXPECT_TRUE(api.calls.empty());
+  EXPECT_TRUE(ui.MessageTexts().empty());
 }
 
 TEST_F(Operations, SetModeErrorsNameTheCode) {

@@ -22,6 +22,8 @@ HWND CreateProgramWindow(HINSTANCE instance, const char* className, const char* 
                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, param);
 }
 
+void QuitHelp(HWND main, const char* helpFile) { WinHelpA(main, helpFile, HELP_QUIT, 0); }
+
 int RunMessageLoop(HINSTANCE instance, HWND main, const char* acceleratorName) {
   HACCEL accelerators = LoadAcceleratorsA(instance, acceleratorName);
   MSG msg{};

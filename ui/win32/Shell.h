@@ -16,6 +16,10 @@ bool RegisterProgramClass(HINSTANCE instance, const char* name, WNDPROC procedur
 HWND CreateProgramWindow(HINSTANCE instance, const char* className, const char* title,
                          void* param = nullptr);
 
+// Tells the help viewer that the program is done with its help file, as a Windows program does
+// when its main window is destroyed: otherwise the viewer stays open after the program ended.
+void QuitHelp(HWND main, const char* helpFile);
+
 // Serves the thread's messages, through the accelerator table of that name, until the main
 // window is closed; returns the quit code.
 int RunMessageLoop(HINSTANCE instance, HWND main, const char* acceleratorName);

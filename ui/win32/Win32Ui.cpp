@@ -111,12 +111,14 @@ std::string DialogItemText(HWND dialog, int id) {
 }
 
 Answer Win32Ui::ShowMessage(const Message& message) {
+  if (OwnerGone()) return Answer::None;
   UINT flags = static_cast<UINT>(message.icon) | static_cast<UINT>(message.buttons);
   int answer = MessageBoxA(owner_, message.text.c_str(), message.caption.c_str(), flags);
-  return static_cast<Answer>(answer);
+  return static_cast<Answer>(answer);  // 0 (None) when the box did not end with a button
 }
 
 EntryResult Win32Ui::RunEntry(const EntryDialog& dialog) {
+  if (OwnerGone()) return std::nullopt;
   DialogState state;
   state.entry = &dialog;
   state.helpOwner = owner_;
@@ -124,14 +126,25 @@ EntryResult Win32Ui::RunEntry(const EntryDialog& dialog) {
   return std::move(state.texts);  // moved, not copied: no second copy of the texts is left
 }
 
-bool Win32Ui::RunConfirm(const ConfirmDialog& dialog) {
+Answer Win32Ui::RunConfirm(const ConfirmDialog& dialog) {
+  if (OwnerGone()) return Answer::None;
   DialogState state;
   state.confirm = &dialog;
   state.helpOwner = owner_;
-  return RunDialog(instance_, owner_, dialog.name, &state) == IDOK;
+  // Only its two buttons end it with IDOK or IDCANCEL; a dialog that died with its owner
+  // gives 0, a dialog that could not be made -1.
+  switch (RunDialog(instance_, owner_, dialog.name, &state)) {
+    case IDOK:
+      return Answer::Ok;
+    case IDCANCEL:
+      return Answer::Cancel;
+    default:
+      return Answer::None;
+  }
 }
 
 void Win32Ui::ShowResult(const ResultDialog& dialog) {
+  if (OwnerGone()) return;
   DialogState state;
   state.result = &dialog;
   state.helpOwner = owner_;
@@ -139,7 +152,8 @@ void Win32Ui::ShowResult(const ResultDialog& dialog) {
 }
 
 void Win32Ui::ShowHelp(const HelpRef& help) {
-  if (!help.file.empty()) WinHelpA(owner_, help.file.c_str(), HELP_CONTEXT, help.context);
+  if (OwnerGone() || help.file.empty()) return;
+  WinHelpA(owner_, help.file.c_str(), HELP_CONTEXT, help.context);
 }
 
 }  // namespace ui

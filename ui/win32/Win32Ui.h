@@ -8,7 +8,9 @@
 namespace ui {
 
 // Every dialog and box is modal and owned by `owner` (the main window), which is also the
-// window that help is opened for.
+// window that help is opened for. Once an owner that was set has been destroyed nothing more is
+// shown: a flow still running then ends as though cancelled (Answer::None, no texts), instead of
+// showing its next dialog without a window to belong to.
 class Win32Ui : public Ui {
  public:
   Win32Ui(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
@@ -18,11 +20,13 @@ class Win32Ui : public Ui {
 
   Answer ShowMessage(const Message& message) override;
   EntryResult RunEntry(const EntryDialog& dialog) override;
-  bool RunConfirm(const ConfirmDialog& dialog) override;
+  Answer RunConfirm(const ConfirmDialog& dialog) override;
   void ShowResult(const ResultDialog& dialog) override;
   void ShowHelp(const HelpRef& help) override;
 
  private:
+  bool OwnerGone() const { return owner_ && !IsWindow(owner_); }
+
   HINSTANCE instance_;
   HWND owner_;
 };

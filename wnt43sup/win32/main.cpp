@@ -28,6 +28,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
       return 0;
     }
     case WM_DESTROY:
+      ui::QuitHelp(hwnd, wnt43sup::kHelpFile);
       PostQuitMessage(0);
       return 0;
     default:

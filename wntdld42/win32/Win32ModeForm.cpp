@@ -42,8 +42,11 @@ INT_PTR CALLBACK SetModeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-void Win32ModeForm::RunSetMode(Mode* selection) {
-  DialogBoxParamA(instance_, "SETMODE", owner_, SetModeProc, reinterpret_cast<LPARAM>(selection));
+bool Win32ModeForm::RunSetMode(Mode* selection) {
+  if (!IsWindow(owner_)) return false;
+  // IDOK comes only from the OK button: a form that dies with its owner gives 0.
+  return DialogBoxParamA(instance_, "SETMODE", owner_, SetModeProc,
+                         reinterpret_cast<LPARAM>(selection)) == IDOK;
 }
 
 }  // namespace wntdld42

@@ -11,7 +11,7 @@ class Win32ModeForm : public ModeForm {
  public:
   Win32ModeForm(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
   void SetOwner(HWND owner) { owner_ = owner; }
-  void RunSetMode(Mode* selection) override;
+  bool RunSetMode(Mode* selection) override;
 
  private:
   HINSTANCE instance_;

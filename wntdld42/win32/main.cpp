@@ -51,6 +51,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       break;
     case WM_DESTROY:
+      ui::QuitHelp(window, wntdld42::kHelpFile);
       PostQuitMessage(0);
       return 0;
     default:

@@ -60,7 +60,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show) {
       ui.ShowMessage({kTitle, "Cancelled", ui::Icon::Error, ui::Buttons::Ok});
       return 3;
     }
-    if (!ui.RunConfirm({"CONFIRM", IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL})) continue;
+    if (ui.RunConfirm({"CONFIRM", IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL}) != ui::Answer::Ok) continue;
     ui.ShowResult({"RESULT", {{IDC_SHOW_NAME, (*typed)[0]}, {IDC_SHOW_PORT, (*typed)[1]}},
                    IDC_SHOW_OK});
     ++rounds;
