@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "base/PlainFile.h"
+
 namespace fiosetup {
 
 bool Win32Files::DirectoryExists(const std::string& path) {
@@ -31,9 +33,17 @@ std::size_t Win32Files::WriteReplacing(const std::string& path,
 
 std::optional<std::vector<std::uint8_t>> Win32Files::ReadStart(const std::string& path,
                                                                std::size_t count) {
+  // The same rule as base::OpenPlainFile, over CreateFileA since the file is opened without
+  // sharing: a device name (COM1 would give the bytes of the serial port, NUL sixteen zero
+  // bytes of a valid but empty configuration) or anything else that is no disk file is not read.
+  if (base::IsDeviceName(path)) return std::nullopt;
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return std::nullopt;
+  }
   std::vector<std::uint8_t> data(count);
   DWORD read = 0;
   BOOL ok = ReadFile(file, data.data(), static_cast<DWORD>(count), &read, nullptr);

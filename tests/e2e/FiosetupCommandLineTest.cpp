@@ -104,6 +104,12 @@ TEST_F(CommandLine, ShortOrMissingFileLeavesTheRegistryUntouched) {
   EXPECT_EQ(Query().output, before.output);
   EXPECT_EQ(Fiosetup(dir_ + "\\missing.cfg"), 2u);
   EXPECT_EQ(Query().output, before.output);
+  // A device is no file: COM9 (mapped to a device that gives zeros) and NUL would read as a
+  // configuration without devices, which deletes every subkey.
+  for (const char* device : {"COM9", "NUL", "com9.cfg"}) {
+    EXPECT_EQ(Fiosetup(device), 2u) << device;
+    EXPECT_EQ(Query().output, before.output) << device;
+  }
   // A configuration the installer never saves: an 8343 together with the PIN pad.
   EXPECT_EQ(Fiosetup(File("both.cfg", ConfigWords(0, 0, 2, 4))), 30u);
   EXPECT_EQ(Query().output, before.output);
