@@ -198,8 +198,12 @@ TEST_F(Wntdld42, NotRecordedPromptsAndCancelEndsWithoutADeviceCall) {
   EXPECT_EQ(pointer.x, 130);
   EXPECT_EQ(pointer.y, 18);
   EXPECT_EQ(Text(prompt, 1200), "1");
-  Close(prompt, 1202);
-  EXPECT_EQ(p.WaitExit(), 0u);
+  Click(prompt, 1203);  // the help the prompt opened goes when the program ends
+  e2e::WaitHelpTopic("Enter Communication Port Number");
+  e2e::ExpectHelpViewerEndsWith([&] {
+    Close(prompt, 1202);
+    EXPECT_EQ(p.WaitExit(), 0u);
+  });
   EXPECT_TRUE(Trace().empty());
 }
 

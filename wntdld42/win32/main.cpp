@@ -34,9 +34,10 @@ void RunCommands(HWND window, WindowState& state, int command) {
     int next = state.waiting.front();
     state.waiting.pop_front();
     if (wntdld42::RunCommand(*state.program, next) == wntdld42::CommandResult::kExit) {
-      state.waiting.clear();
       DestroyWindow(window);
     }
+    // Closed, by Exit or by a close request under a form: what waited is dropped, not sent.
+    if (!IsWindow(window)) state.waiting.clear();
   }
   state.busy = false;
 }
@@ -75,8 +76,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   devconfig::Win32Registry registry;
   wntdld42::Program program{api, ui, modeForm};
   auto placePointer = [](int x, int y) { SetCursorPos(x, y); };
-  if (wntdld42::OpenPinPad(program, registry, placePointer) != wntdld42::StartResult::kOpened)
+  if (wntdld42::OpenPinPad(program, registry, placePointer) != wntdld42::StartResult::kOpened) {
+    DestroyWindow(window);  // which also quits a help viewer that the prompt's HELP opened
     return 0;
+  }
 
   WindowState state;
   state.program = &program;
