@@ -59,6 +59,8 @@ TEST(ReadmeDoc, NamesWhatTheSuiteNames) {
       "WNTDLD42.EXE",
       "WNT43SUP.EXE",
       "WNT43APD.EXE",
+      "WNT43SUP.HLP",  // where the two programs of no file group come from, and what they need
+      "WNT43EFT.DLL",
       "W4XTRACE.EXE",
       "W43TRACE.EXE",
       "C:\\W8300FIO",
