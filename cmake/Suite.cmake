@@ -13,11 +13,18 @@ endfunction()
 # The Wine fixture: one virtual display, one prefix and one warmed, persistent wineserver
 # for the whole CTest run, so each test pays milliseconds instead of Wine's start-up.
 if(WIN32)
+  # The tree's Wine loader, for the fixture and the runner (the 32-bit loader for win32).
+  file(WRITE "${CMAKE_BINARY_DIR}/wine-loader" "${SUITE_WINE_LOADER}\n")
   set(SUITE_WINE_FIXTURE "${CMAKE_SOURCE_DIR}/cmake/wine-fixture.sh")
-  add_test(NAME win.wine-start COMMAND ${SUITE_WINE_FIXTURE} start "${CMAKE_BINARY_DIR}")
-  add_test(NAME win.wine-stop COMMAND ${SUITE_WINE_FIXTURE} stop "${CMAKE_BINARY_DIR}")
-  set_tests_properties(win.wine-start PROPERTIES FIXTURES_SETUP WINE TIMEOUT 300)
-  set_tests_properties(win.wine-stop PROPERTIES FIXTURES_CLEANUP WINE TIMEOUT 60)
+  set(SUITE_WINE_FIXTURE_NAME "WINE_${SUITE_TEST_PREFIX}")
+  add_test(NAME ${SUITE_TEST_PREFIX}.wine-start
+           COMMAND ${SUITE_WINE_FIXTURE} start "${CMAKE_BINARY_DIR}")
+  add_test(NAME ${SUITE_TEST_PREFIX}.wine-stop
+           COMMAND ${SUITE_WINE_FIXTURE} stop "${CMAKE_BINARY_DIR}")
+  set_tests_properties(${SUITE_TEST_PREFIX}.wine-start PROPERTIES
+                       FIXTURES_SETUP ${SUITE_WINE_FIXTURE_NAME} TIMEOUT 300)
+  set_tests_properties(${SUITE_TEST_PREFIX}.wine-stop PROPERTIES
+                       FIXTURES_CLEANUP ${SUITE_WINE_FIXTURE_NAME} TIMEOUT 60)
 endif()
 
 # Properties every test that runs a Windows program needs.
@@ -26,21 +33,27 @@ function(suite_wine_test_properties test)
   if(NOT W_TIMEOUT)
     set(W_TIMEOUT 120)
   endif()
-  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED WINE TIMEOUT ${W_TIMEOUT} LABELS wine)
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED ${SUITE_WINE_FIXTURE_NAME}
+                                          TIMEOUT ${W_TIMEOUT} LABELS wine)
   if(W_LOCKS)
+    # Each tree has its own prefix (registry) and display: its locks are its own.
+    list(TRANSFORM W_LOCKS PREPEND "${SUITE_TEST_PREFIX}.")
     set_tests_properties(${test} PROPERTIES RESOURCE_LOCK "${W_LOCKS}")
   endif()
 endfunction()
 
-# suite_add_gtest(<name> SOURCES ... [LIBS ...] [WINE_ONLY] [HOST_ONLY]
-#                 [LOCKS ...] [TIMEOUT s] [ENVIRONMENT ...] [DEPENDS targets...])
+# suite_add_gtest(<name> SOURCES ... [LIBS ...] [WINE_ONLY] [HOST_ONLY] [SMOKE filter]
+#                 [FULL_ONLY] [LOCKS ...] [TIMEOUT s] [ENVIRONMENT ...] [DEPENDS targets...])
 # One GoogleTest executable, registered as one CTest test named <prefix>.<name>:
-# natively in the host presets, under Wine in the win64 preset.
+# natively in the host presets, under Wine in the Windows presets. In a tree built with
+# SUITE_E2E=smoke an end-to-end test runs only its SMOKE filter (its one run of the program),
+# and a FULL_ONLY test is built but not run.
 function(suite_add_gtest name)
-  cmake_parse_arguments(T "WINE_ONLY;HOST_ONLY" "TIMEOUT" "SOURCES;LIBS;LOCKS;ENVIRONMENT;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "WINE_ONLY;HOST_ONLY;FULL_ONLY" "TIMEOUT;SMOKE" "SOURCES;LIBS;LOCKS;ENVIRONMENT;DEPENDS" ${ARGN})
   if(T_WINE_ONLY AND NOT WIN32)
     return()
   endif()
+
   if(T_HOST_ONLY AND WIN32)
     return()
   endif()
@@ -51,8 +64,15 @@ function(suite_add_gtest name)
   if(T_DEPENDS)
     add_dependencies(${target} ${T_DEPENDS})
   endif()
+  if(T_FULL_ONLY AND SUITE_E2E STREQUAL "smoke")
+    return()  # built, so it keeps compiling for this target, but not run
+  endif()
   set(test ${SUITE_TEST_PREFIX}.${name})
-  add_test(NAME ${test} COMMAND ${target})
+  set(args "")
+  if(T_SMOKE AND SUITE_E2E STREQUAL "smoke")
+    set(args "--gtest_filter=${T_SMOKE}")
+  endif()
+  add_test(NAME ${test} COMMAND ${target} ${args})
   if(WIN32)
     suite_wine_test_properties(${test} TIMEOUT ${T_TIMEOUT} LOCKS ${T_LOCKS})
   else()
@@ -63,6 +83,57 @@ function(suite_add_gtest name)
   endif()
   if(T_ENVIRONMENT)
     set_tests_properties(${test} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
+endfunction()
+
+# suite_device_library(<NAME> SOURCES ... EXPORTS <Function>@<argument bytes> ... [LIBS ...]
+#                      [SHIP_IMPORT_LIBRARY])
+# A device-access library built as the device makers build theirs: a DLL whose __stdcall
+# functions are exported under their plain names (EftOpen, not _EftOpen@4 or EftOpen@4), and
+# its import library <NAME>.LIB in the short COFF format that both the MinGW and the
+# Microsoft linkers read (GNU dlltool's long format fails the Microsoft linker's /SAFESEH on
+# x86). The linker checks each argument size against the compiled function. Makes the DLL
+# target <NAME>_dll (bin/<NAME>.dll) and the target <NAME> that programs link, which links
+# <NAME>.LIB itself: the programs are built against the import library that ships.
+if(WIN32)
+  find_program(SUITE_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+endif()
+function(suite_device_library name)
+  cmake_parse_arguments(D "SHIP_IMPORT_LIBRARY" "" "SOURCES;EXPORTS;LIBS" ${ARGN})
+  set(def "${CMAKE_CURRENT_BINARY_DIR}/${name}.def")
+  set(lines "LIBRARY ${name}.DLL\nEXPORTS\n")
+  foreach(export ${D_EXPORTS})
+    if(NOT SUITE_ARCH STREQUAL "x86")
+      string(REGEX REPLACE "@[0-9]+$" "" export "${export}")  # x64 decorates nothing
+    endif()
+    string(APPEND lines "  ${export}\n")
+  endforeach()
+  file(GENERATE OUTPUT "${def}" CONTENT "${lines}")
+
+  add_library(${name}_dll SHARED ${D_SOURCES} "${def}")
+  set_target_properties(${name}_dll PROPERTIES OUTPUT_NAME ${name} PREFIX "")
+  target_link_options(${name}_dll PRIVATE -static)
+  set(kill "")
+  if(SUITE_ARCH STREQUAL "x86")
+    target_link_options(${name}_dll PRIVATE -Wl,--kill-at)
+    set(kill "-k")
+  endif()
+  target_link_libraries(${name}_dll PRIVATE ${D_LIBS})
+  suite_warnings(${name}_dll)
+
+  set(lib "${CMAKE_CURRENT_BINARY_DIR}/${name}.LIB")
+  add_custom_command(OUTPUT "${lib}"
+    COMMAND ${SUITE_LLVM_DLLTOOL} -m ${SUITE_DLLTOOL_MACHINE} -d "${def}" -l "${lib}" ${kill}
+    DEPENDS "${def}"
+    COMMENT "Import library ${name}.LIB"
+    VERBATIM)
+  add_custom_target(${name}_implib DEPENDS "${lib}")
+  add_library(${name} INTERFACE)
+  target_link_libraries(${name} INTERFACE "${lib}")
+  add_dependencies(${name} ${name}_implib ${name}_dll)
+  suite_dist_file(${name}.DLL TARGET ${name}_dll)
+  if(D_SHIP_IMPORT_LIBRARY)
+    suite_dist_file(${name}.LIB FILE "${lib}" DEPENDS ${name}_implib)
   endif()
 endfunction()
 
@@ -138,6 +209,6 @@ set(REGISTERED \"${names}\")
 set(STRICT ${SUITE_DIST_STRICT})
 include(\"${CMAKE_SOURCE_DIR}/cmake/CheckDist.cmake\")
 ")
-  add_test(NAME win.dist-folder COMMAND ${CMAKE_COMMAND} -P "${check}")
-  set_tests_properties(win.dist-folder PROPERTIES LABELS dist)
+  add_test(NAME ${SUITE_TEST_PREFIX}.dist-folder COMMAND ${CMAKE_COMMAND} -P "${check}")
+  set_tests_properties(${SUITE_TEST_PREFIX}.dist-folder PROPERTIES LABELS dist)
 endfunction()

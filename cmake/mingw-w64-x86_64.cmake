@@ -11,3 +11,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # Static runtime: no MinGW DLL has to travel with the programs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+# How the suite names this target: Wine's 64-bit loader, llvm-dlltool's machine, the release.
+set(SUITE_WINE_LOADER /usr/lib/wine/wine64)
+set(SUITE_DLLTOOL_MACHINE i386:x86-64)
+set(SUITE_ARCH x64)

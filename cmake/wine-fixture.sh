@@ -11,6 +11,7 @@ export WINEPREFIX="$bindir/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine=/usr/lib/wine/wine64
+[ -f "$bindir/wine-loader" ] && wine=$(cat "$bindir/wine-loader")
 wineserver=/usr/lib/wine/wineserver
 display_file="$bindir/wine-display"
 xvfb_pid_file="$bindir/wine-xvfb.pid"

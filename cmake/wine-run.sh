@@ -11,4 +11,6 @@ if [ -f "$bindir/wine-display" ]; then
   DISPLAY=$(cat "$bindir/wine-display")
   export DISPLAY
 fi
-exec /usr/lib/wine/wine64 "$@"
+loader=/usr/lib/wine/wine64
+[ -f "$bindir/wine-loader" ] && loader=$(cat "$bindir/wine-loader")
+exec "$loader" "$@"

@@ -3,10 +3,13 @@
 # apt only, quiet, and a no-op when everything is already there.
 set -euo pipefail
 
+# The shipped suite is 32-bit x86: its compiler and 32-bit Wine come from Debian's i386
+# architecture (wine32:i386); llvm-dlltool writes the import libraries and lld-link, a
+# linker of the Microsoft kind, checks that they link there too.
 packages=(
   make cmake g++ googletest libbenchmark-dev
-  g++-mingw-w64-x86-64-posix wine64 fonts-wine xvfb xauth
-  srecord imagemagick x11-apps clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine xvfb xauth
+  srecord imagemagick x11-apps clang libclang-rt-14-dev llvm-14 lld-14
 )
 
 missing=()
@@ -26,5 +29,8 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo[@]}" dpkg --add-architecture i386
+fi
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

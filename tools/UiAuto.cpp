@@ -113,7 +113,8 @@ std::string IconKind(HWND box) {
   MapWindowPoints(icon, nullptr, reinterpret_cast<POINT*>(&r), 2);
   int width = r.right - r.left, height = r.bottom - r.top;
   std::vector<std::uint8_t> seen;
-  for (int attempt = 0; attempt < 20; ++attempt) {  // the box may still be painting
+  // The box may still be painting, slowly on a loaded machine: up to 5 s.
+  for (int attempt = 0; attempt < 100; ++attempt) {
     seen = CapturePixels(r);
     if (!seen.empty()) {
       COLORREF background = RGB(seen[0], seen[1], seen[2]);
@@ -217,21 +218,27 @@ std::string Process::Output() const {
 
 // ---------------------------------------------------------------- windows
 
+namespace {
+
+// A named callback, not a lambda: on 32-bit x86 an enumeration callback is __stdcall, which
+// a lambda does not convert to.
+BOOL CALLBACK AddTopLevelWindow(HWND hwnd, LPARAM param) {
+  auto* out = reinterpret_cast<std::vector<WindowInfo>*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  // GetWindowTextA, not WM_GETTEXT: a top-level title is read without a message, so a window
+  // whose thread is busy cannot stall the search.
+  char title[512] = {};
+  GetWindowTextA(hwnd, title, sizeof title);
+  out->push_back({hwnd, title, ClassOf(hwnd), pid, IsWindowVisible(hwnd) != FALSE});
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<WindowInfo> TopLevelWindows() {
   std::vector<WindowInfo> list;
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        auto* out = reinterpret_cast<std::vector<WindowInfo>*>(param);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        // GetWindowTextA, not WM_GETTEXT: a top-level title is read without a message, so
-        // a window whose thread is busy cannot stall the search.
-        char title[512] = {};
-        GetWindowTextA(hwnd, title, sizeof title);
-        out->push_back({hwnd, title, ClassOf(hwnd), pid, IsWindowVisible(hwnd) != FALSE});
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&list));
+  EnumWindows(AddTopLevelWindow, reinterpret_cast<LPARAM>(&list));
   return list;
 }
 

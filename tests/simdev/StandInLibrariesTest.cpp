@@ -61,12 +61,12 @@ struct InertLibrary {
 };
 
 const InertLibrary kInert[] = {
-    {"WNT41MAG.dll", "MagOpen", "MagClose", &MagOpen, &MagClose},
-    {"WNTA1MAG.dll", "MagPollOpen", "MagPollClose", &MagPollOpen, &MagPollClose},
-    {"WNT42MSR.dll", "MsrOpen", "MsrClose", &MsrOpen, &MsrClose},
-    {"WNTA2MSR.dll", "MsrPollOpen", "MsrPollClose", &MsrPollOpen, &MsrPollClose},
-    {"WNTA2PIN.dll", "PinPollOpen", "PinPollClose", &PinPollOpen, &PinPollClose},
-    {"WNTA3EFT.dll", "EftPollOpen", "EftPollClose", &EftPollOpen, &EftPollClose},
+    {"WNT41MAG.DLL", "MagOpen", "MagClose", &MagOpen, &MagClose},
+    {"WNTA1MAG.DLL", "MagPollOpen", "MagPollClose", &MagPollOpen, &MagPollClose},
+    {"WNT42MSR.DLL", "MsrOpen", "MsrClose", &MsrOpen, &MsrClose},
+    {"WNTA2MSR.DLL", "MsrPollOpen", "MsrPollClose", &MsrPollOpen, &MsrPollClose},
+    {"WNTA2PIN.DLL", "PinPollOpen", "PinPollClose", &PinPollOpen, &PinPollClose},
+    {"WNTA3EFT.DLL", "EftPollOpen", "EftPollClose", &EftPollOpen, &EftPollClose},
 };
 
 TEST(InertLibraries, ExportExactlyAnOpenAndACloseThatFindNoDevice) {
@@ -106,7 +106,7 @@ TEST(PortDrivers, ExportPddTraceAndEachReadsItsOwnDriversTrace) {
     HMODULE module = LoadLibraryA((std::string(driver) + ".dll").c_str());
     ASSERT_NE(module, nullptr);
     Exports exports = ExportsOf(module);
-    EXPECT_EQ(exports.dllName, std::string(driver) + ".dll");
+    EXPECT_EQ(exports.dllName, std::string(driver) + ".DLL");
     EXPECT_EQ(exports.names, std::vector<std::string>{"PddTrace"});
     auto pddTrace = FunctionCast<PddTraceFunction>(GetProcAddress(module, "PddTrace"));
     ASSERT_NE(pddTrace, nullptr);
