@@ -4,6 +4,15 @@
 include_guard(GLOBAL)
 
 set(SUITE_DIST_DIR "${CMAKE_BINARY_DIR}/dist")
+# The release archives of both Windows trees land side by side in build/release, named after
+# the version of base/Version.h.
+get_filename_component(release_dir "${CMAKE_BINARY_DIR}/../release" ABSOLUTE)
+set(SUITE_RELEASE_DIR "${release_dir}" CACHE PATH "Where the release archive goes")
+file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/../base/Version.h" version_line
+     REGEX "define SUITE_VERSION_TEXT")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" SUITE_VERSION "${version_line}")
+set(SUITE_RELEASE_NAME "qrt8300-fio-${SUITE_VERSION}-${SUITE_ARCH}")
+set(SUITE_RELEASE_ZIP "${SUITE_RELEASE_DIR}/${SUITE_RELEASE_NAME}.zip")
 include("${CMAKE_CURRENT_LIST_DIR}/DistFiles.cmake")
 
 function(suite_warnings target)
@@ -86,8 +95,47 @@ function(suite_add_gtest name)
   endif()
 endfunction()
 
-# suite_device_library(<NAME> SOURCES ... EXPORTS <Function>@<argument bytes> ... [LIBS ...]
-#                      [SHIP_IMPORT_LIBRARY])
+# suite_version_resource(<target> FILE <shipped name> DESCRIPTION <text>
+#                        [EXECUTION_LEVEL asInvoker|requireAdministrator])
+# The VERSIONINFO resource of a shipped .EXE or .DLL (version and product name from
+# base/Version.h, the description and original file name given here) and, for a program, its
+# application manifest: the execution level it asks for, the Windows versions it was made
+# for, and no version 6 common controls, so its dialogs keep their classic look.
+function(suite_version_resource target)
+  cmake_parse_arguments(V "" "FILE;DESCRIPTION;EXECUTION_LEVEL" "" ${ARGN})
+  set(SUITE_FILE_NAME "${V_FILE}")
+  set(SUITE_FILE_DESCRIPTION "${V_DESCRIPTION}")
+  get_filename_component(SUITE_INTERNAL_NAME "${V_FILE}" NAME_WE)
+  get_target_property(type ${target} TYPE)
+  set(SUITE_MANIFEST_LINE "")
+  set(depends "${PROJECT_SOURCE_DIR}/base/Version.h")
+  if(type STREQUAL "EXECUTABLE")
+    set(SUITE_FILE_TYPE VFT_APP)
+    set(SUITE_EXECUTION_LEVEL "${V_EXECUTION_LEVEL}")
+    if(NOT SUITE_EXECUTION_LEVEL)
+      set(SUITE_EXECUTION_LEVEL asInvoker)
+    endif()
+    if(SUITE_ARCH STREQUAL "x86")
+      set(SUITE_MANIFEST_ARCH x86)
+    else()
+      set(SUITE_MANIFEST_ARCH amd64)
+    endif()
+    set(manifest "${CMAKE_CURRENT_BINARY_DIR}/${SUITE_INTERNAL_NAME}.manifest")
+    configure_file("${PROJECT_SOURCE_DIR}/base/Program.manifest.in" "${manifest}" @ONLY)
+    set(SUITE_MANIFEST_LINE "1 24 \"${manifest}\"  // RT_MANIFEST")
+    list(APPEND depends "${manifest}")
+  else()
+    set(SUITE_FILE_TYPE VFT_DLL)
+  endif()
+  set(rc "${CMAKE_CURRENT_BINARY_DIR}/${SUITE_INTERNAL_NAME}-version.rc")
+  configure_file("${PROJECT_SOURCE_DIR}/base/Version.rc.in" "${rc}" @ONLY)
+  target_sources(${target} PRIVATE "${rc}")
+  target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")
+  set_source_files_properties("${rc}" PROPERTIES OBJECT_DEPENDS "${depends}")
+endfunction()
+
+# suite_device_library(<NAME> DESCRIPTION <text> SOURCES ...
+#                      EXPORTS <Function>@<argument bytes> ... [LIBS ...] [SHIP_IMPORT_LIBRARY])
 # A device-access library built as the device makers build theirs: a DLL whose __stdcall
 # functions are exported under their plain names (EftOpen, not _EftOpen@4 or EftOpen@4), and
 # its import library <NAME>.LIB in the short COFF format that both the MinGW and the
@@ -99,7 +147,7 @@ if(WIN32)
   find_program(SUITE_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
 endif()
 function(suite_device_library name)
-  cmake_parse_arguments(D "SHIP_IMPORT_LIBRARY" "" "SOURCES;EXPORTS;LIBS" ${ARGN})
+  cmake_parse_arguments(D "SHIP_IMPORT_LIBRARY" "DESCRIPTION" "SOURCES;EXPORTS;LIBS" ${ARGN})
   set(def "${CMAKE_CURRENT_BINARY_DIR}/${name}.def")
   set(lines "LIBRARY ${name}.DLL\nEXPORTS\n")
   foreach(export ${D_EXPORTS})
@@ -120,6 +168,7 @@ function(suite_device_library name)
   endif()
   target_link_libraries(${name}_dll PRIVATE ${D_LIBS})
   suite_warnings(${name}_dll)
+  suite_version_resource(${name}_dll FILE ${name}.DLL DESCRIPTION "${D_DESCRIPTION}")
 
   set(lib "${CMAKE_CURRENT_BINARY_DIR}/${name}.LIB")
   add_custom_command(OUTPUT "${lib}"
@@ -211,4 +260,29 @@ include(\"${CMAKE_SOURCE_DIR}/cmake/CheckDist.cmake\")
 ")
   add_test(NAME ${SUITE_TEST_PREFIX}.dist-folder COMMAND ${CMAKE_COMMAND} -P "${check}")
   set_tests_properties(${SUITE_TEST_PREFIX}.dist-folder PROPERTIES LABELS dist)
+endfunction()
+
+# Called once at the end of the top-level CMakeLists, after suite_finish_dist: the release
+# archive SUITE_RELEASE_ZIP (build/release/qrt8300-fio-<version>-<x86|x64>.zip), holding the
+# distribution folder, WNT43SUP.EXE, WNT43APD.EXE and WNT43SUP.HLP (which no file group
+# installs but a technician needs) and SHA256SUMS.
+function(suite_finish_release)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(name "${SUITE_RELEASE_NAME}")
+  set(zip "${SUITE_RELEASE_ZIP}")
+  set(extra "$<TARGET_FILE:WNT43SUP>" "$<TARGET_FILE:WNT43APD>"
+            "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/WNT43SUP.HLP")
+  get_property(dist_outputs GLOBAL PROPERTY SUITE_DIST_NAMES)
+  list(TRANSFORM dist_outputs PREPEND "${SUITE_DIST_DIR}/")
+  add_custom_command(OUTPUT "${zip}"
+    COMMAND ${CMAKE_COMMAND} -DDIST=${SUITE_DIST_DIR} "-DEXTRA=${extra}"
+            -DSTAGE=${CMAKE_BINARY_DIR}/release -DNAME=${name} -DZIP=${zip}
+            -P "${PROJECT_SOURCE_DIR}/cmake/MakeRelease.cmake"
+    DEPENDS ${dist_outputs} dist WNT43SUP WNT43APD help_files ${extra}
+            "${PROJECT_SOURCE_DIR}/cmake/MakeRelease.cmake"
+    COMMENT "Release archive ${name}.zip"
+    VERBATIM)
+  add_custom_target(release ALL DEPENDS "${zip}")
 endfunction()

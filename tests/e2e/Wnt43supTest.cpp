@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Version.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpViewer.h"
 #include "tools/UiAuto.h"
@@ -426,7 +427,7 @@ TEST_F(Wnt43sup, HelpLeavesEachDialogOpenWithItsTexts) {
   EXPECT_EQ(GetWindow(about, GW_OWNER), main);
   bool version = false;
   for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    version = version || Text(c) == "Version 1.00";
+    version = version || Text(c) == SUITE_VERSION_LINE;
   }
   EXPECT_TRUE(version);
   Click(about, 1001);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Version.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
 #include "tests/e2e/E2e.h"
@@ -448,7 +449,7 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   EXPECT_EQ(Text(about, 1101), "OK");
   bool version = false;
   for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-    version = version || Text(c) == "Version 1.00";
+    version = version || Text(c) == SUITE_VERSION_LINE;
   EXPECT_TRUE(version);
   Close(about, 1101);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Version.h"
+
 namespace {
 
 std::string BinDir() {
@@ -361,7 +363,7 @@ TEST_F(Resources, AboutShowsTheVersionAndCloses) {
   EXPECT_FALSE(GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU);
   bool version = false;
   for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (TextOf(c) == "Version 1.00") version = true;
+    if (TextOf(c) == SUITE_VERSION_LINE) version = true;
   }
   EXPECT_TRUE(version);
   HWND ok = GetDlgItem(dialog, 1001);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Version.h"
 #include "tests/e2e/E2e.h"
 
 namespace {
@@ -306,7 +307,7 @@ TEST_F(Resources, TheAboutBoxKeepsTheSystemFont) {
   EXPECT_FALSE(t.style & DS_SETFONT);
   EXPECT_FALSE(t.style & WS_SYSMENU);
   ASSERT_EQ(t.controls.size(), 5u);
-  EXPECT_EQ(t.controls[0].text, "Version 1.00");
+  EXPECT_EQ(t.controls[0].text, SUITE_VERSION_LINE);
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(t.controls[i].kind, "static");
     EXPECT_EQ(t.controls[i].style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER)) << i;
