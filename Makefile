@@ -1,6 +1,7 @@
 # The two commands of the README: `make demo` and `make test`. Both install what is missing,
-# build the native and the Windows presets, and lay out the distribution folder.
-.PHONY: all deps build demo test clean
+# build the native and both Windows presets, and lay out the distribution folders and the
+# release archives (`make release` does only that much).
+.PHONY: all deps build release demo test clean
 
 all: build
 
@@ -9,6 +10,8 @@ deps:
 
 build: deps
 	@scripts/build.sh
+
+release: build
 
 demo: build
 	@scripts/demo.sh

@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export SUITE_ROOT=$PWD
-export SUITE_WIN=$PWD/build/win64
+# The suite that ships: the 32-bit x86 build, under 32-bit Wine.
+export SUITE_WIN=$PWD/build/win32
 export SUITE_BIN=$SUITE_WIN/bin
 export SUITE_DIST=$SUITE_WIN/dist
 export SUITE_DOCS=$PWD/build/docs

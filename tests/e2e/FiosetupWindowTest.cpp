@@ -48,11 +48,13 @@ class Window : public ::testing::Test {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "QRT_8300_FIO_DEVICES");
   }
 
-  // Started in the bin folder, where the viewer finds "fiosetup.hlp" (as it would on PATH).
-  void Start() {
+  // Started in the bin folder, where the viewer finds "fiosetup.hlp" (as it would on PATH),
+  // or another program file in its own folder.
+  void Start(const std::string& exe = "") {
     StartOptions options;
-    options.workDir = e2e::BinDir();
-    program_ = std::make_unique<Process>(Process::Start(e2e::Program("FIOSETUP.exe"), options));
+    options.workDir = exe.empty() ? e2e::BinDir() : exe.substr(0, exe.find_last_of('\\'));
+    std::string line = exe.empty() ? e2e::Program("FIOSETUP.exe") : "\"" + exe + "\"";
+    program_ = std::make_unique<Process>(Process::Start(line, options));
     main_ = WaitWindow(*program_, kTitle);
     probe_ = std::make_unique<menuhook::MenuProbe>(main_);
   }
@@ -328,6 +330,28 @@ TEST_F(Window, Install8343ThenSaveAndUpdate) {
 
 // The 8341: a missing family file stops the installation with nothing undone; with the file
 // in place the same installation goes through.
+// The release archive as a technician unpacks it: the FIOSETUP.EXE it holds installs the 8343
+// from the folder it stands in, and every file arrives as the archive holds it.
+TEST_F(Window, TheUnpackedReleaseInstallsFromItsOwnFolder) {
+  PathGuard path("C:\\BIN");
+  TempFolder work("fiosetup release install");
+  const std::string release = RELEASE_FOLDER;
+  const std::string target = work / "target";
+  Start(release + "\\FIOSETUP.EXE");
+  ChoosePort(IDM_ADD_8343, 0);
+  StartInstall(release, target);
+  ExpectBox("Installation complete!", "information");
+  EXPECT_EQ(FileNames(target), Sorted(k8343));
+  for (const std::string& name : k8343) {
+    std::optional<std::string> shipped = ReadFile(release + "\\" + name);
+    ASSERT_TRUE(shipped) << name;
+    EXPECT_EQ(ReadFile(target + "\\" + name), shipped) << name;
+  }
+  EXPECT_EQ(Dword(Query("QRT8343"), "ComPort"), 1u);
+  EXPECT_EQ(UserPath(), "C:\\BIN;" + target + ";");
+  Exit(false);
+}
+
 TEST_F(Window, Install8341FailsOnAMissingFileThenSucceeds) {
   PathGuard path("C:\\BIN;");
   TempFolder work("fiosetup window copy");
