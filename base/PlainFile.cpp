@@ -24,7 +24,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 // which Windows takes for ports too.
 bool IsNumberedPort(std::string_view base) {
   if (base.size() != 4) return false;
-  if (!EqualsIgnoringCase(base.substr(0, 3), "COM") && !EqualsIgnoringCase(base.substr(0, 3), "LPT"))
+  if (!EqualsIgnoringCase(base.substr(0, 3), "COM") &&
+      !EqualsIgnoringCase(base.substr(0, 3), "LPT"))
     return false;
   const auto n = static_cast<unsigned char>(base[3]);
   return (n >= '1' && n <= '9') || n == 0xB9 || n == 0xB2 || n == 0xB3;
@@ -35,8 +36,8 @@ bool IsRegularFile(const struct stat& info) { return (info.st_mode & S_IFMT) == 
 }  // namespace
 
 bool IsDeviceName(std::string_view path) {
-  if (path.size() >= 4 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/') &&
-      path[2] == '.' && (path[3] == '\\' || path[3] == '/'))
+  if (path.size() >= 4 && (path[0] == '\\' || path[0] == '/') &&
+      (path[1] == '\\' || path[1] == '/') && path[2] == '.' && (path[3] == '\\' || path[3] == '/'))
     return true;
   std::size_t slash = path.find_last_of("\\/:");
   std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);

@@ -25,25 +25,31 @@ stop() {
   rm -f "$display_file"
 }
 
+# Xvfb picks a free display itself and names it on a file descriptor (-displayfd): the
+# fixtures of two build trees start side by side, and choosing a number here by looking for
+# lock files let both take the same display, so that one tree's windows covered the other's.
 start_display() {
-  local n
-  for n in $(seq 90 160); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    local pid=$!
-    for _ in $(seq 1 50); do
-      if [ -S "/tmp/.X11-unix/X$n" ]; then
-        echo "$pid" >"$xvfb_pid_file"
-        echo ":$n" >"$display_file"
-        export DISPLAY=":$n"
-        return 0
-      fi
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill "$pid" 2>/dev/null
+  local chosen="$bindir/wine-display.new"
+  rm -f "$chosen"
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$chosen" </dev/null \
+    >/dev/null 2>&1 &
+  local pid=$!
+  for _ in $(seq 1 100); do
+    if [ -s "$chosen" ]; then
+      local n
+      n=$(head -n 1 "$chosen")
+      rm -f "$chosen"
+      echo "$pid" >"$xvfb_pid_file"
+      echo ":$n" >"$display_file"
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "wine-fixture: no free X display" >&2
+  kill "$pid" 2>/dev/null
+  rm -f "$chosen"
+  echo "wine-fixture: Xvfb did not start" >&2
   return 1
 }
 

@@ -1,14 +1,14 @@
 // State directory, state files and scripted faults.
 #include "simdev/State.h"
 
-#include "base/PlainFile.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+
+#include "base/PlainFile.h"
 
 namespace simdev {
 

@@ -59,9 +59,9 @@ EntryResult ScriptedUi::RunEntry(const EntryDialog& dialog) {
   events_.push_back(event);
   Step step;
   if (!TakeStep(dialog.name, &step)) return std::nullopt;
-  if (step.dialog != dialog.name || (step.kind != Step::Kind::Enter &&
-                                     step.kind != Step::Kind::Cancel &&
-                                     step.kind != Step::Kind::Dismiss)) {
+  if (step.dialog != dialog.name ||
+      (step.kind != Step::Kind::Enter && step.kind != Step::Kind::Cancel &&
+       step.kind != Step::Kind::Dismiss)) {
     problems_.push_back("entry dialog " + dialog.name + " shown where the script expected " +
                         (step.dialog.empty() ? "a message box" : step.dialog));
     return std::nullopt;

@@ -9,14 +9,14 @@
 // is validated: record types, checksums and the data of records never taken are passed over.
 #include "wnt43sup/HexCrc.h"
 
-#include "base/PlainFile.h"
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "base/PlainFile.h"
 
 namespace wnt43sup {
 namespace {

@@ -10,13 +10,13 @@ namespace {
 
 TEST(IsDeviceName, TheNamesWindowsTakesForDevicesWhateverTheFolderOrExtension) {
   const std::pair<const char*, bool> cases[] = {
-      {"COM1", true},         {"com9.hex", true},      {"C:\\apps\\COM1.HEX", true},
-      {"apps/lpt3.txt", true}, {"NUL", true},          {"con.", true},
-      {"Aux.hex", true},      {"PRN", true},           {"COM1 .HEX", true},
-      {"CONOUT$", true},      {"\\\\.\\COM10", true},  {"COM\xB9", true},
-      {"COM0", false},        {"COM10", false},        {"COM10.HEX", false},
-      {"COM1X.HEX", false},   {"XCOM1", false},        {"NULL.HEX", false},
-      {"COM\\dual.hex", false}, {"dual.hex", false},   {"", false},
+      {"COM1", true},           {"com9.hex", true},     {"C:\\apps\\COM1.HEX", true},
+      {"apps/lpt3.txt", true},  {"NUL", true},          {"con.", true},
+      {"Aux.hex", true},        {"PRN", true},          {"COM1 .HEX", true},
+      {"CONOUT$", true},        {"\\\\.\\COM10", true}, {"COM\xB9", true},
+      {"COM0", false},          {"COM10", false},       {"COM10.HEX", false},
+      {"COM1X.HEX", false},     {"XCOM1", false},       {"NULL.HEX", false},
+      {"COM\\dual.hex", false}, {"dual.hex", false},    {"", false},
   };
   for (const auto& [path, device] : cases) EXPECT_EQ(base::IsDeviceName(path), device) << path;
 }

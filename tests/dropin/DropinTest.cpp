@@ -28,6 +28,7 @@
 using namespace uiauto;
 using Bytes = std::vector<std::uint8_t>;
 using Lines = std::vector<std::string>;
+using e2e::Crlf;
 
 namespace {
 
@@ -76,15 +77,6 @@ std::string ShownHex(const Bytes& bytes) {
     text += byte;
   }
   return text;
-}
-
-std::string Crlf(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
 }
 
 // True when the DLL exports each of `names` under that plain name and none under a decorated

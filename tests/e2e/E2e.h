@@ -42,6 +42,16 @@ inline bool SetComPort(const char* subkey, DWORD port) {
   return rc == ERROR_SUCCESS;
 }
 
+// Line ends as a console program's text-mode standard output writes them.
+inline std::string Crlf(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
 // One record of an Intel HEX file, with its checksum and a CR LF line end.
 inline std::string HexRecord(std::uint8_t type, unsigned address,
                              const std::vector<std::uint8_t>& data) {

@@ -107,7 +107,8 @@ inline void CloseHelpViewer(DWORD timeoutMs = uiauto::kDefaultTimeout) {
 template <typename End>
 void ExpectHelpViewerEndsWith(End end, DWORD timeoutMs = uiauto::kDefaultTimeout) {
   HWND viewer = FindHelpViewer();
-  if (!viewer) throw uiauto::Error("no help viewer on the screen; windows: " + uiauto::DescribeWindows());
+  if (!viewer)
+    throw uiauto::Error("no help viewer on the screen; windows: " + uiauto::DescribeWindows());
   DWORD pid = 0;
   GetWindowThreadProcessId(viewer, &pid);
   HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);

@@ -27,15 +27,7 @@ std::string Application(unsigned start, unsigned records) {
   return text + ":00000001FF\r\n";
 }
 
-// Line ends as the program's text-mode standard output writes them.
-std::string Crlf(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
+using e2e::Crlf;
 
 const char kFileNotOpened[] =
     "\n8343 Application Download Program ended:  Cannot open the file specified by parameter 1.\n"

@@ -2,11 +2,11 @@
    compiled and linked the way a Microsoft toolchain does it (clang for *-windows-msvc and
    lld-link), against the shipped import libraries. It refers to every function of every
    library that ships with an import library; it is linked, never run. */
-#include "WNT43EFT.H"
-#include "WNT42PIN.H"
 #include "WNT41MAG.H"
-#include "WNTA1MAG.H"
 #include "WNT42MSR.H"
+#include "WNT42PIN.H"
+#include "WNT43EFT.H"
+#include "WNTA1MAG.H"
 #include "WNTA2MSR.H"
 #include "WNTA2PIN.H"
 #include "WNTA3EFT.H"

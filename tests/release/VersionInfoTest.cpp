@@ -34,17 +34,15 @@ const Shipped kShipped[] = {
     {"WNT42MSR.DLL", "Device-access library for the 8342 magnetic-stripe reader", nullptr},
     {"WNTA2MSR.DLL",
      "Device-access library for the 8342 magnetic-stripe reader, asynchronous (polling)", nullptr},
-    {"WNTA2PIN.DLL", "Device-access library for the 8342 PIN pad, asynchronous (polling)",
-     nullptr},
+    {"WNTA2PIN.DLL", "Device-access library for the 8342 PIN pad, asynchronous (polling)", nullptr},
     {"WNTA3EFT.DLL", "Device-access library for the 8343 EFT terminal, asynchronous (polling)",
      nullptr},
 };
 
 // The Windows versions the programs are made for: 7, 8, 8.1, 10 and 11.
-const char* const kSupportedOs[] = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
-                                    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-                                    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
-                                    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+const char* const kSupportedOs[] = {
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
 
 std::string InRelease(const std::string& name) { return std::string(RELEASE_FOLDER) + "\\" + name; }
 
@@ -58,8 +56,8 @@ std::string StringValue(std::vector<char>& info, const char* name) {
 }
 
 std::string Manifest(const std::string& path) {
-  HMODULE module =
-      LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (!module) return "(cannot load)";
   std::string text;
   if (HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {

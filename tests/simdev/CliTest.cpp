@@ -116,7 +116,8 @@ TEST_F(Cli, SetChecksFieldWidths) {
   EXPECT_EQ(Run({"set", "3", "main_application", "NINETEEN-CHARS-1234"}), simdev::kCliUsage);
   // Bit 6 follows the card: what set and show say is what the terminal answers.
   EXPECT_EQ(Run({"set", "3", "status", "E5"}), simdev::kCliOk);
-  EXPECT_EQ(out, "COM3-8343: status=A5 (bit 6, Smart Card Present, follows the card in the slot)\n");
+  EXPECT_EQ(out,
+            "COM3-8343: status=A5 (bit 6, Smart Card Present, follows the card in the slot)\n");
   Run({"card", "3", "insert"});
   Run({"show", "3"});
   EXPECT_NE(out.find("  status=E5\n"), std::string::npos) << out;

@@ -81,8 +81,10 @@ TEST(PddTrace, ADriverThatCannotReadItsStateIsNotActiveAndTouchesNothing) {
   namespace fs = std::filesystem;
   // How the state is made unreadable: each case gets a fresh state directory first.
   const std::pair<const char*, void (*)(const fs::path&)> cases[] = {
-      {"trace file is a folder", [](const fs::path& d) { fs::create_directory(d / "WNT43PDD.TRC"); }},
-      {"settings file is a folder", [](const fs::path& d) { fs::create_directory(d / "simdev.cfg"); }},
+      {"trace file is a folder",
+       [](const fs::path& d) { fs::create_directory(d / "WNT43PDD.TRC"); }},
+      {"settings file is a folder",
+       [](const fs::path& d) { fs::create_directory(d / "simdev.cfg"); }},
       {"state directory is a file",
        [](const fs::path& d) { fs::remove_all(d), std::ofstream(d) << "x"; }},
       {"state directory is missing", [](const fs::path& d) { fs::remove_all(d); }},

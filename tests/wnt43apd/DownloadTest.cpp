@@ -164,8 +164,8 @@ TEST_F(Download, OnlyTheTwoAddressCharactersOfTheTagMatterByteForByte) {
   // The count of record 2 and what follows the address do not matter; case and blanks do.
   const std::string longFirst = ":" + std::string(wnt43apd::kTagSearchLimit - 2, '0');
   const std::pair<std::string, int> cases[] = {
-      {longFirst + ":104000", 0},        // the second ':' just within the characters looked at
-      {longFirst + "0:104000", 3},       // one character later: not an application file
+      {longFirst + ":104000", 0},   // the second ':' just within the characters looked at
+      {longFirst + "0:104000", 3},  // one character later: not an application file
       {":X\n:FF4000ZZ", 0},
       {"::004000", 0},  // the first character is passed over, even a ':'
       {":20000000\r\n:1040001", 0},
