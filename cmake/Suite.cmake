@@ -62,7 +62,6 @@ function(suite_add_gtest name)
   if(T_WINE_ONLY AND NOT WIN32)
     return()
   endif()
-
   if(T_HOST_ONLY AND WIN32)
     return()
   endif()
