@@ -168,10 +168,10 @@ void ShowOne(Context& c, const AttachedDevice& where) {
   Terminal8343 t;
   std::string error;
   const bool terminal = where.model == kModel8343 && LoadTerminal(state, &t, &error);
+  // The status as the terminal answers it, bit 6 from the card.
+  const std::uint8_t status = terminal ? StatusByte(t) : 0;
   for (const auto& [key, value] : state) {
     if (key.rfind("image.", 0) == 0) continue;
-    // The status as the terminal answers it, bit 6 from the card.
-    std::uint8_t status = terminal ? StatusByte(t) : 0;
     *c.out += "  " + key + "=" + (terminal && key == "status" ? ToHex(&status, 1) : value) + "\n";
   }
   if (where.model == kModel8343) {

@@ -32,15 +32,9 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
   return std::vector<std::uint8_t>(text.begin(), text.end());
 }
 
-// A file of a state directory as a driver finds it: true with its bytes, true and empty when it
-// is not there, false when it is there but cannot be read as a file.
-bool ReadIfThere(const std::string& path, std::string* bytes) {
+bool IsMissing(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found) {
-    bytes->clear();
-    return true;
-  }
-  return base::ReadPlainFile(path, kMaxTraceFileSize, bytes) == base::ReadResult::kOk;
+  return std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found;
 }
 
 // The kept records, newest last, within the capacity.
@@ -167,9 +161,14 @@ std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
                                                     const std::string& driver) {
   std::error_code ec;
   if (!std::filesystem::is_directory(dir, ec)) return std::nullopt;
-  std::string settings, trace;
-  if (!ReadIfThere(JoinPath(dir, kSettingsFile), &settings) ||
-      !ReadIfThere(JoinPath(dir, TraceFileName(driver)), &trace) || !IsTracing(dir, driver))
+  // The settings are read by IsTracing; here it is only seen that they can be.
+  const std::string settings = JoinPath(dir, kSettingsFile);
+  if (!IsMissing(settings) && !base::OpenPlainFile(settings, false)) return std::nullopt;
+  if (!IsTracing(dir, driver)) return std::nullopt;
+  const std::string path = JoinPath(dir, TraceFileName(driver));
+  std::string trace;
+  if (!IsMissing(path) &&
+      base::ReadPlainFile(path, kMaxTraceFileSize, &trace) != base::ReadResult::kOk)
     return std::nullopt;
   return LatestRecords(std::span<const std::uint8_t>(
       reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size()));

@@ -1,0 +1,60 @@
+# What objdump -p says of a PE file, read by the release checks (included by cmake -P
+# scripts that set OBJDUMP).
+
+# The lines of the dump, as a list. Square brackets and semicolons would bend CMake's list
+# splitting, so they are read as underscores.
+function(pe_dump_lines file out)
+  execute_process(COMMAND ${OBJDUMP} -p "${file}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} cannot read ${file}")
+  endif()
+  string(REGEX REPLACE "[][;]" "_" dump "${dump}")
+  string(REPLACE "\n" ";" dump "${dump}")
+  set(${out} "${dump}" PARENT_SCOPE)
+endfunction()
+
+# From the lines of a dump: the imports as DLL!function (DLL names in capitals), and the DLLs.
+function(pe_imports lines out dlls_out)
+  set(imports "")
+  set(dlls "")
+  set(dll "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^\tDLL Name: (.+)$")
+      string(TOUPPER "${CMAKE_MATCH_1}" dll)
+      list(APPEND dlls "${dll}")
+    elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([^ ]+)$")
+      list(APPEND imports "${dll}!${CMAKE_MATCH_1}")
+    elseif(line STREQUAL "")
+      set(dll "")
+    endif()
+  endforeach()
+  set(${out} ${imports} PARENT_SCOPE)
+  set(${dlls_out} ${dlls} PARENT_SCOPE)
+endfunction()
+
+# From the lines of a dump: the names the file exports.
+function(pe_exports lines out)
+  set(names "")
+  set(table OFF)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^_Ordinal/Name Pointer_ Table")
+      set(table ON)
+    elseif(table AND line MATCHES "^\t_ *[0-9]+_ (.+)$")
+      list(APPEND names "${CMAKE_MATCH_1}")
+    elseif(line STREQUAL "")
+      set(table OFF)
+    endif()
+  endforeach()
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()
+
+# From the lines of a dump: the OS and subsystem versions of the PE header, as major.minor.
+function(pe_versions lines os_out subsystem_out)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^(Major|Minor)(OSystem|Subsystem)Version[ \t]+([0-9]+)$")
+      set(${CMAKE_MATCH_1}${CMAKE_MATCH_2} "${CMAKE_MATCH_3}")
+    endif()
+  endforeach()
+  set(${os_out} "${MajorOSystem}.${MinorOSystem}" PARENT_SCOPE)
+  set(${subsystem_out} "${MajorSubsystem}.${MinorSubsystem}" PARENT_SCOPE)
+endfunction()
