@@ -27,17 +27,13 @@
 
 using namespace uiauto;
 using Bytes = std::vector<std::uint8_t>;
+using e2e::ReadBytes;
 using Lines = std::vector<std::string>;
 using e2e::Crlf;
 
 namespace {
 
 // ------------------------------------------------------------------ files and the log
-
-Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The log's lines; a last line without its CR LF is kept as it stands, so a cut line shows.
 Lines ReadLog(const std::string& path) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,13 @@ inline bool SetComPort(const char* subkey, DWORD port) {
                            sizeof port);
   RegCloseKey(key);
   return rc == ERROR_SUCCESS;
+}
+
+// The whole content of a file, empty when it cannot be read.
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>());
 }
 
 // Line ends as a console program's text-mode standard output writes them.

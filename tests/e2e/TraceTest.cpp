@@ -17,6 +17,7 @@
 
 using namespace uiauto;
 using Bytes = std::vector<std::uint8_t>;
+using e2e::ReadBytes;
 
 namespace {
 
@@ -42,11 +43,6 @@ struct Result {
   DWORD code;
   std::string output;
 };
-
-Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
