@@ -47,7 +47,7 @@ After AddOrChange(Session& s, DeviceKind kind, bool add) {
 
 std::string ComPortItem(std::uint32_t port) {
   char text[16];
-  std::snprintf(text, sizeof text, "COM%-3u", static_cast<unsigned>(port));
+  std::snprintf(text, sizeof text, "COM%-3d", static_cast<int>(port));
   return text;
 }
 

@@ -231,7 +231,9 @@ std::vector<std::string> DeviceLines(const DeviceTable& table) {
     std::uint32_t port = table.Port(kind);
     if (port == 0) continue;
     char number[16];
-    std::snprintf(number, sizeof number, "%-3u", static_cast<unsigned>(port));
+    // A port read from the registry is shown as the window always showed it, as a signed
+    // number: the same as unsigned for every port the installer offers.
+    std::snprintf(number, sizeof number, "%-3d", static_cast<int>(port));
     std::string line = std::string(15, ' ') + "COM" + number + kSuffix[Index(kind)];
     if (kind == DeviceKind::k8342Msr) line += table.optionS ? " (/S)" : "     ";
     lines.push_back(line);

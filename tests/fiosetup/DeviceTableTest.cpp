@@ -304,6 +304,9 @@ TEST(DeviceLines, OneLinePerConfiguredDeviceInKindOrder) {
   table.Port(DeviceKind::k8341) = 0;
   table.Registered(DeviceKind::k8341) = true;
   EXPECT_EQ(DeviceLines(table).size(), 3u);
+  // A port from the registry beyond any COM port shows as the window's signed format has it.
+  table.Port(DeviceKind::k8343) = 0xFFFFFFFF;
+  EXPECT_EQ(DeviceLines(table)[2], b15 + "COM-1  : 8343    ");
 }
 
 }  // namespace
