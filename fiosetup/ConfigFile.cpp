@@ -54,12 +54,15 @@ bool IsValidConfiguration(const ConfigRecord& record) {
 int SaveConfiguration(const DeviceTable& table, const std::string& directory, FileSystem& files) {
   auto config = JoinPath(directory, kConfigFileName);
   auto backup = JoinPath(directory, kBackupFileName);
-  if (!config || !backup) return 0;
+  auto fresh = JoinPath(directory, kNewConfigFileName);
+  if (!config || !backup || !fresh) return 0;
   // Without a previous file there is nothing to back up; that is not a failure.
-  files.CopyReplacing(*config, *backup);
+  if (files.FileExists(*config) && !files.CopyReplacing(*config, *backup)) return 0;
   auto bytes = EncodeConfiguration(RecordOf(table));
-  std::size_t written = files.WriteReplacing(*config, {bytes.begin(), bytes.end()});
-  return written == kConfigFileSize ? 1 : 0;
+  std::size_t written = files.WriteReplacing(*fresh, {bytes.begin(), bytes.end()});
+  if (written == kConfigFileSize && files.MoveReplacing(*fresh, *config)) return 1;
+  files.Remove(*fresh);
+  return 0;
 }
 
 }  // namespace fiosetup

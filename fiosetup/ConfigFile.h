@@ -14,6 +14,9 @@ namespace fiosetup {
 
 inline constexpr char kConfigFileName[] = "FIOSETUP.CFG";
 inline constexpr char kBackupFileName[] = "FIOSETUP.BAK";
+// The new record is written here first and then renamed over FIOSETUP.CFG, so a failing write
+// never leaves a cut-short configuration file.
+inline constexpr char kNewConfigFileName[] = "FIOSETUP.NEW";
 inline constexpr std::size_t kConfigFileSize = 16;
 
 // Bit 31 of the first word; bits 0-30 hold the 8341 port.
@@ -38,9 +41,11 @@ ConfigRecord DecodeConfiguration(std::span<const std::uint8_t, kConfigFileSize> 
 // together with either 8342 personality.
 bool IsValidConfiguration(const ConfigRecord& record);
 
-// Copies an existing FIOSETUP.CFG of `directory` to FIOSETUP.BAK (replacing it), then writes
-// the table's record to FIOSETUP.CFG. Returns 1 only when all 16 bytes were written, 0
-// otherwise, also when a path would not fit. The table is not changed.
+// Copies an existing FIOSETUP.CFG of `directory` to FIOSETUP.BAK (replacing it), then replaces
+// FIOSETUP.CFG with the table's record. Returns 1 only when all 16 bytes were written, 0
+// otherwise, also when a path would not fit. When the previous file exists but cannot be
+// backed up, nothing is replaced: it would then be in neither file. FIOSETUP.CFG always holds
+// either its old bytes or the new 16. The table is not changed.
 int SaveConfiguration(const DeviceTable& table, const std::string& directory, FileSystem& files);
 
 }  // namespace fiosetup

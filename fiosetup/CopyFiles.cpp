@@ -31,7 +31,24 @@ class Copier {
     auto to = JoinPath(dirs_.target, name);
     if (!from || !to) return false;
     platform_.pause.Wait(kPauseBeforeCopy);
+    if (platform_.files.IsRunningProgram(*to)) return ReplaceRunningProgram(*from, *to, name);
     return platform_.files.CopyReplacing(*from, *to);
+  }
+
+  // The installer copied onto its own folder (the technician runs the copy that Install put
+  // on PATH): its running image cannot be overwritten, but it can be renamed. An identical
+  // file counts as copied; another one is moved aside to <name>.OLD (left there: a running
+  // image cannot be deleted either) and the new one copied in.
+  bool ReplaceRunningProgram(const std::string& from, const std::string& to,
+                             std::string_view name) {
+    FileSystem& files = platform_.files;
+    if (files.SameContents(from, to)) return true;
+    auto aside = JoinPath(dirs_.target, std::string(name.substr(0, name.find('.'))) + ".OLD");
+    if (!aside || !files.MoveReplacing(to, *aside)) return false;
+    if (files.CopyReplacing(from, to)) return true;
+    // The folder keeps a working installer when the new one could not be copied.
+    files.MoveReplacing(*aside, to);
+    return false;
   }
 
   const Platform& platform_;
@@ -47,6 +64,8 @@ CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platf
     outcome.cancelled = true;
     return outcome;
   }
+  // A target too long for the file names fails as a copy that fails, before anything is done.
+  if (!dirs->fits) return outcome;
   outcome.target = dirs->target;
   if (SameDirectory(dirs->source, dirs->target)) {
     outcome.result = 1;

@@ -1,7 +1,9 @@
 // The two directory dialogs.
 #include "fiosetup/Dialogs.h"
 
+#include "fiosetup/ConfigFile.h"
 #include "fiosetup/FIOSETUP.h"
+#include "fiosetup/FileGroups.h"
 #include "fiosetup/Paths.h"
 #include "fiosetup/Texts.h"
 
@@ -11,7 +13,9 @@ namespace {
 ui::Field DirectoryField(int id, std::string preset) {
   ui::Field field;
   field.id = id;
-  field.take = kMaxPath;
+  // One character more than a path holds: a longer text is refused, never cut to a directory
+  // the technician did not type.
+  field.take = kMaxPath + 1;
   field.preset = std::move(preset);
   return field;
 }
@@ -45,7 +49,8 @@ std::optional<Directories> AskInstallDirectories(const Platform& platform) {
   ui::EntryResult typed = platform.ui.RunEntry(SubDirDialog());
   if (!typed || typed->size() != 2) return std::nullopt;
   Directories dirs{StripTrailingBackslash((*typed)[0]), StripTrailingBackslash((*typed)[1])};
-  CreateIfMissing(platform.files, dirs.target);
+  dirs.fits = Holds(dirs.target, LongestFileName());
+  if (dirs.fits) CreateIfMissing(platform.files, dirs.target);
   return dirs;
 }
 
@@ -53,6 +58,7 @@ std::optional<std::string> AskSaveDirectory(const Platform& platform) {
   ui::EntryResult typed = platform.ui.RunEntry(SaveSubDirDialog());
   if (!typed || typed->size() != 1) return std::nullopt;
   std::string directory = StripTrailingBackslash((*typed)[0]);
+  if (!Holds(directory, sizeof kConfigFileName - 1)) return std::nullopt;
   CreateIfMissing(platform.files, directory);
   return directory;
 }

@@ -18,14 +18,19 @@ ui::EntryDialog SaveSubDirDialog();
 struct Directories {
   std::string source;
   std::string target;
+  // The target leaves room for a backslash and every file name of the groups. When it does
+  // not, it was not created, and the installation fails before anything is copied.
+  bool fits = true;
 };
 
-// Runs "SubDir". On OK each entry (at most 127 characters) loses one trailing backslash,
-// and the target directory is created (one level) when it does not exist; a failure to
-// create it is not reported here and shows later as a failing copy. Nothing on CANCEL.
+// Runs "SubDir". On OK each entry loses one trailing backslash, and the target directory is
+// created (one level) when it does not exist; a failure to create it is not reported here and
+// shows later as a failing copy. Nothing on CANCEL.
 std::optional<Directories> AskInstallDirectories(const Platform& platform);
 
-// Runs "SaveSubDir" likewise and creates the directory when it does not exist.
+// Runs "SaveSubDir" likewise and creates the directory when it does not exist. Nothing on
+// CANCEL, and nothing (no directory created either) when the directory leaves no room for
+// "\FIOSETUP.CFG": the save then fails as a cancelled one does.
 std::optional<std::string> AskSaveDirectory(const Platform& platform);
 
 }  // namespace fiosetup

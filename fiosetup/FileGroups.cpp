@@ -61,4 +61,10 @@ std::vector<std::string_view> DistributionFiles() {
   return names;
 }
 
+std::size_t LongestFileName() {
+  std::size_t longest = 0;
+  for (std::string_view name : DistributionFiles()) longest = std::max(longest, name.size());
+  return longest;
+}
+
 }  // namespace fiosetup

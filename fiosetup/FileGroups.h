@@ -31,4 +31,7 @@ std::span<const std::string_view> FilesOf(FileGroup group);
 // the distribution folder (the installer's source directory) must hold.
 std::vector<std::string_view> DistributionFiles();
 
+// The length of the longest name of any group.
+std::size_t LongestFileName();
+
 }  // namespace fiosetup

@@ -3,8 +3,12 @@
 
 namespace fiosetup {
 
+bool Holds(std::string_view directory, std::size_t nameLength) {
+  return directory.size() + 1 + nameLength <= kMaxPath;
+}
+
 std::optional<std::string> JoinPath(std::string_view directory, std::string_view name) {
-  if (directory.size() + 1 + name.size() > kMaxPath) return std::nullopt;
+  if (!Holds(directory, name.size())) return std::nullopt;
   std::string path(directory);
   path += '\\';
   path += name;

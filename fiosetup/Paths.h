@@ -11,6 +11,9 @@ namespace fiosetup {
 
 inline constexpr std::size_t kMaxPath = 127;
 
+// `directory` + "\" + a name of `nameLength` characters fits in kMaxPath characters.
+bool Holds(std::string_view directory, std::size_t nameLength);
+
 // `directory` + "\" + `name`, or nothing when that does not fit in kMaxPath characters:
 // a path is never cut short.
 std::optional<std::string> JoinPath(std::string_view directory, std::string_view name);

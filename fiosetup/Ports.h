@@ -43,8 +43,18 @@ class FileSystem {
   virtual bool DirectoryExists(const std::string& path) = 0;
   // Creates one directory level; false when it could not be created.
   virtual bool MakeDirectory(const std::string& path) = 0;
+  // A file (not a directory) of that name exists.
+  virtual bool FileExists(const std::string& path) = 0;
   // Copies a file, replacing a file of the target's name.
   virtual bool CopyReplacing(const std::string& from, const std::string& to) = 0;
+  // Renames a file, replacing a file of the new name; allowed also for a running program.
+  virtual bool MoveReplacing(const std::string& from, const std::string& to) = 0;
+  // Deletes a file; quietly nothing when it cannot.
+  virtual void Remove(const std::string& path) = 0;
+  // The file is the image of this very program, which cannot be overwritten while it runs.
+  virtual bool IsRunningProgram(const std::string& path) = 0;
+  // Both files can be read and hold the same bytes.
+  virtual bool SameContents(const std::string& a, const std::string& b) = 0;
   // Creates the file (replacing any file of that name, not shared) and writes `data`;
   // returns the number of bytes written, 0 when the file could not be created.
   virtual std::size_t WriteReplacing(const std::string& path,

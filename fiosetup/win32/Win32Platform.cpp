@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/PlainFile.h"
 
 namespace fiosetup {
@@ -16,8 +18,73 @@ bool Win32Files::MakeDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
 }
 
+bool Win32Files::FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool Win32Files::CopyReplacing(const std::string& from, const std::string& to) {
   return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool Win32Files::MoveReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void Win32Files::Remove(const std::string& path) { DeleteFileA(path.c_str()); }
+
+namespace {
+
+// Opened for reading beside everyone, the loader of a running program included.
+HANDLE OpenShared(const char* path, DWORD access) {
+  return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+struct FileIdentity {
+  DWORD volume = 0, high = 0, low = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const char* path) {
+  HANDLE file = OpenShared(path, 0);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  BOOL ok = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+}  // namespace
+
+bool Win32Files::IsRunningProgram(const std::string& path) {
+  char self[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+  if (length == 0 || length >= sizeof self) return false;
+  auto target = IdentityOf(path.c_str());
+  return target && target == IdentityOf(self);
+}
+
+bool Win32Files::SameContents(const std::string& a, const std::string& b) {
+  HANDLE first = OpenShared(a.c_str(), GENERIC_READ);
+  HANDLE second = OpenShared(b.c_str(), GENERIC_READ);
+  bool same = first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE;
+  LARGE_INTEGER sizeA{}, sizeB{};
+  same = same && GetFileSizeEx(first, &sizeA) && GetFileSizeEx(second, &sizeB) &&
+         sizeA.QuadPart == sizeB.QuadPart;
+  std::vector<char> bufferA(64 * 1024), bufferB(bufferA.size());
+  while (same) {
+    DWORD readA = 0, readB = 0;
+    same = ReadFile(first, bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr) &&
+           ReadFile(second, bufferB.data(), static_cast<DWORD>(bufferB.size()), &readB, nullptr) &&
+           readA == readB && std::equal(bufferA.begin(), bufferA.begin() + readA, bufferB.begin());
+    if (readA == 0) break;
+  }
+  if (first != INVALID_HANDLE_VALUE) CloseHandle(first);
+  if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+  return same;
 }
 
 std::size_t Win32Files::WriteReplacing(const std::string& path,

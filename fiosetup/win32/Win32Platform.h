@@ -9,7 +9,13 @@ class Win32Files : public FileSystem {
  public:
   bool DirectoryExists(const std::string& path) override;
   bool MakeDirectory(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
+  bool MoveReplacing(const std::string& from, const std::string& to) override;
+  void Remove(const std::string& path) override;
+  // By file identity (volume and file index), so any spelling of the path is recognised.
+  bool IsRunningProgram(const std::string& path) override;
+  bool SameContents(const std::string& a, const std::string& b) override;
   std::size_t WriteReplacing(const std::string& path,
                              const std::vector<std::uint8_t>& data) override;
   std::optional<std::vector<std::uint8_t>> ReadStart(const std::string& path,

@@ -352,6 +352,36 @@ TEST_F(Window, TheUnpackedReleaseInstallsFromItsOwnFolder) {
   Exit(false);
 }
 
+// The technician runs the FIOSETUP.EXE that Install put into the target folder and installs
+// into that folder again: the running image cannot be overwritten, so an identical one counts
+// as copied and another one is moved aside to FIOSETUP.OLD. The target is typed in capitals:
+// the running file is recognised by identity, not by its spelling.
+TEST_F(Window, InstallsIntoTheFolderOfTheRunningInstaller) {
+  PathGuard path("C:\\BIN");
+  const std::string release = RELEASE_FOLDER;
+  const std::optional<std::string> shipped = ReadFile(release + "\\FIOSETUP.EXE");
+  ASSERT_TRUE(shipped);
+  for (const std::string& running : {*shipped, *shipped + "an older build"}) {
+    SCOPED_TRACE(running.size());
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "QRT_8300_FIO_DEVICES");
+    TempFolder work("fiosetup own folder");
+    const std::string target = work / "target";
+    CreateDirectoryA(target.c_str(), nullptr);
+    WriteFile(target + "\\FIOSETUP.EXE", running);
+    Start(target + "\\FIOSETUP.EXE");
+    ChoosePort(IDM_ADD_8343, 0);
+    std::string typed = target;
+    CharUpperA(typed.data());
+    StartInstall(release, typed);
+    ExpectBox("Installation complete!", "information");
+    Exit(false);
+    EXPECT_EQ(ReadFile(target + "\\FIOSETUP.EXE"), shipped);
+    EXPECT_EQ(ReadFile(target + "\\FIOSETUP.OLD"),
+              running == *shipped ? std::nullopt : std::optional<std::string>(running));
+    EXPECT_EQ(ReadFile(target + "\\WNT43EFT.DLL"), ReadFile(release + "\\WNT43EFT.DLL"));
+  }
+}
+
 TEST_F(Window, Install8341FailsOnAMissingFileThenSucceeds) {
   PathGuard path("C:\\BIN;");
   TempFolder work("fiosetup window copy");

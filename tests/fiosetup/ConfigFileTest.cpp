@@ -1,6 +1,8 @@
 // The configuration file: its 16 bytes, its validity, and saving with the backup.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fiosetup/ConfigFile.h"
 #include "tests/fiosetup/Fakes.h"
 
@@ -91,20 +93,53 @@ TEST_F(Save, WritesSixteenBytesAndKeepsThePreviousFileAsBackup) {
             AsString({0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(files.Get("C:\\W8300FIO\\FIOSETUP.BAK"),
             AsString({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0}));
-  ASSERT_EQ(files.copies.size(), 2u);
-  EXPECT_EQ(files.copies[1].from, "C:\\W8300FIO\\FIOSETUP.CFG");
-  EXPECT_EQ(files.copies[1].to, "C:\\W8300FIO\\FIOSETUP.BAK");
+  ASSERT_EQ(files.copies.size(), 1u);  // the first save had nothing to back up
+  EXPECT_EQ(files.copies[0].from, "C:\\W8300FIO\\FIOSETUP.CFG");
+  EXPECT_EQ(files.copies[0].to, "C:\\W8300FIO\\FIOSETUP.BAK");
 }
 
-TEST_F(Save, FailsWhenTheFileCannotBeCreated) {
-  EXPECT_EQ(SaveConfiguration(DeviceTable{}, "C:\\MISSING", files), 0);
-}
-
-TEST_F(Save, FailsWhenNotAllSixteenBytesAreWritten) {
-  files.writeLimit = 15;
-  EXPECT_EQ(SaveConfiguration(DeviceTable{}, "C:\\W8300FIO", files), 0);
-  files.writeLimit = 16;
-  EXPECT_EQ(SaveConfiguration(DeviceTable{}, "C:\\W8300FIO", files), 1);
+// What each file holds after a save over a previous FIOSETUP.CFG: the previous configuration is
+// always in one of the two files, and FIOSETUP.CFG is never cut short.
+TEST_F(Save, ThePreviousConfigurationSurvivesEveryFailure) {
+  const std::string dir = "C:\\W8300FIO\\";
+  const std::string old16(16, 'o');
+  const std::string new16(16, '\0');
+  struct Case {
+    const char* name;
+    bool previous;
+    std::function<void(DirFiles&)> fault;
+    int result;
+    std::optional<std::string> cfg, bak;
+  };
+  const Case cases[] = {
+      {"no previous file", false, [](DirFiles&) {}, 1, new16, std::nullopt},
+      {"previous file", true, [](DirFiles&) {}, 1, new16, old16},
+      // A .BAK that cannot be replaced (here a folder of that name) keeps FIOSETUP.CFG as it was.
+      {"backup not writable", true,
+       [&](DirFiles& f) { f.Put(dir + "FIOSETUP.BAK\\inside", ""); }, 0, old16, std::nullopt},
+      {"disk full", true, [](DirFiles& f) { f.writeLimit = 15; }, 0, old16, old16},
+      {"disk full, no previous file", false, [](DirFiles& f) { f.writeLimit = 0; }, 0,
+       std::nullopt, std::nullopt},
+      {"directory missing", false,
+       [&](DirFiles& f) { std::filesystem::remove_all(f.Map(dir)); }, 0, std::nullopt,
+       std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir root;
+    DirFiles f{root.Path()};
+    f.Put(dir + "keep", "");
+    if (c.previous) f.Put(dir + "FIOSETUP.CFG", old16);
+    c.fault(f);
+    EXPECT_EQ(SaveConfiguration(DeviceTable{}, "C:\\W8300FIO", f), c.result);
+    EXPECT_EQ(f.Get(dir + "FIOSETUP.CFG"), c.cfg);
+    if (c.bak) {
+      EXPECT_EQ(f.Get(dir + "FIOSETUP.BAK"), c.bak);
+    } else {
+      EXPECT_FALSE(f.FileExists(dir + "FIOSETUP.BAK"));
+    }
+    EXPECT_FALSE(f.FileExists(dir + kNewConfigFileName));
+  }
 }
 
 TEST_F(Save, ADirectoryTooLongForThePathFailsWithoutTouchingAnything) {

@@ -277,15 +277,51 @@ TEST_F(Copy, PathsLongerThan127CharactersFailWithoutCopying) {
   struct Case {
     std::string source, target;
   };
-  const Case tooLong[] = {{fits + "S", "DST"}, {"SRC", std::string(115, 'T')}};
+  const Case tooLong[] = {
+      {fits + "S", "DST"}, {"SRC", std::string(115, 'T')}, {"SRC", std::string(130, 'T')}};
   for (const Case& c : tooLong) {
     f.files.copies.clear();
     f.pause.waits.clear();
+    f.files.madeDirectories.clear();
     CopyOutcome outcome = RunCopy(CopyMode::Install, {c.source, c.target});
     EXPECT_EQ(outcome.result, 0);
     EXPECT_FALSE(outcome.cancelled);
     EXPECT_TRUE(f.files.copies.empty());
     EXPECT_TRUE(f.pause.waits.empty());
+    EXPECT_TRUE(f.files.madeDirectories.empty());  // a cut-short target is never created
+  }
+}
+
+// Installing into the folder of the running installer: its image cannot be overwritten.
+TEST(CopyDeviceFiles, TheRunningInstallerInTheTargetFolder) {
+  struct Case {
+    const char* name;
+    std::string running;  // what the running FIOSETUP.EXE in the target holds
+    bool sourceThere;
+    int result;
+    std::string exeAfter;
+    std::optional<std::string> aside;  // FIOSETUP.OLD afterwards
+  };
+  const std::string source = "source FIOSETUP.EXE";
+  const Case cases[] = {
+      {"identical: counts as copied", source, true, 1, source, std::nullopt},
+      {"another one: moved aside", "older", true, 1, source, "older"},
+      {"no source: the running one stays", "older", false, 0, "older", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b;
+    b.f.files.Put("DST\\FIOSETUP.EXE", c.running);
+    b.f.files.running = "DST\\FIOSETUP.EXE";
+    if (!c.sourceThere) std::filesystem::remove(b.f.files.Map("SRC\\FIOSETUP.EXE"));
+    b.Added(DeviceKind::k8343, 4);
+    EXPECT_EQ(b.RunCopy(CopyMode::Install).result, c.result);
+    bool copiedOver = std::any_of(b.f.files.copies.begin(), b.f.files.copies.end(),
+                                  [](const auto& copy) { return FileName(copy.to) == "FIOSETUP.EXE"; });
+    EXPECT_EQ(copiedOver, c.running != source);
+    EXPECT_EQ(b.f.files.copies.back().ok, c.result == 1);
+    EXPECT_EQ(b.f.files.Get("DST\\FIOSETUP.EXE"), c.exeAfter);
+    EXPECT_EQ(b.f.files.Get("DST\\FIOSETUP.OLD"), c.aside);
   }
 }
 
@@ -295,10 +331,10 @@ TEST(Dialogs, SubDirAndSaveSubDir) {
   ASSERT_EQ(sub.fields.size(), 2u);
   EXPECT_EQ(sub.fields[0].id, 800);
   EXPECT_EQ(sub.fields[0].preset, "");
-  EXPECT_EQ(sub.fields[0].take, 127u);
+  EXPECT_EQ(sub.fields[0].take, 128u);  // one more than a path holds: longer is refused
   EXPECT_EQ(sub.fields[1].id, 801);
   EXPECT_EQ(sub.fields[1].preset, "C:\\W8300FIO");
-  EXPECT_EQ(sub.fields[1].take, 127u);
+  EXPECT_EQ(sub.fields[1].take, 128u);
   EXPECT_EQ(sub.okId, 803);
   EXPECT_EQ(sub.cancelId, 804);
   EXPECT_EQ(sub.helpId, 0);
@@ -308,19 +344,25 @@ TEST(Dialogs, SubDirAndSaveSubDir) {
   ASSERT_EQ(save.fields.size(), 1u);
   EXPECT_EQ(save.fields[0].id, 802);
   EXPECT_EQ(save.fields[0].preset, "C:\\W8300FIO");
-  EXPECT_EQ(save.fields[0].take, 127u);
+  EXPECT_EQ(save.fields[0].take, 128u);
   EXPECT_EQ(save.okId, 803);
   EXPECT_EQ(save.cancelId, 804);
 }
 
-TEST(Dialogs, SaveDirectoryTakes127CharactersDropsOneBackslashAndCreatesIt) {
+TEST(Dialogs, SaveDirectoryDropsOneBackslashAndIsCreatedOnlyWhenTheFileFits) {
   Fakes f;
   f.ui.Enter("SaveSubDir", {"CFG\\\\"});
   EXPECT_EQ(AskSaveDirectory(f.platform()), "CFG\\");
   EXPECT_EQ(f.files.madeDirectories, Names{"CFG\\"});
 
-  f.ui.Enter("SaveSubDir", {std::string(130, 'X')});
-  EXPECT_EQ(AskSaveDirectory(f.platform()), std::string(127, 'X'));
+  // 114 characters and "\FIOSETUP.CFG" make 127; one more, or a text cut by the field, is
+  // refused before any directory is made.
+  f.ui.Enter("SaveSubDir", {std::string(114, 'X') + "\\"});
+  EXPECT_EQ(AskSaveDirectory(f.platform()), std::string(114, 'X'));
+  for (std::size_t length : {115, 130}) {
+    f.ui.Enter("SaveSubDir", {std::string(length, 'X')});
+    EXPECT_EQ(AskSaveDirectory(f.platform()), std::nullopt);
+  }
 
   f.ui.Cancel("SaveSubDir");
   EXPECT_EQ(AskSaveDirectory(f.platform()), std::nullopt);

@@ -80,15 +80,42 @@ bool DirFiles::MakeDirectory(const std::string& path) {
   return fs::create_directory(Map(path), ec);  // one level: a missing parent fails
 }
 
+bool DirFiles::FileExists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && fs::is_regular_file(Map(path), ec);
+}
+
 bool DirFiles::CopyReplacing(const std::string& from, const std::string& to) {
   std::error_code ec;
   // Removing first rather than overwrite_existing: MinGW's libstdc++ takes any two files for
   // the same one (no inode numbers on Windows) and refuses to overwrite.
-  bool ok = fs::is_regular_file(Map(from), ec);
+  bool ok = fs::is_regular_file(Map(from), ec) && !IsRunningProgram(to);
   if (ok && fs::exists(Map(to), ec)) ok = fs::remove(Map(to), ec);
   ok = ok && fs::copy_file(Map(from), Map(to), ec);
   copies.push_back({from, to, ok, pause_ ? pause_->waits.size() : 0});
   return ok;
+}
+
+bool DirFiles::MoveReplacing(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  if (!fs::is_regular_file(Map(from), ec) || IsRunningProgram(to)) return false;
+  fs::rename(Map(from), Map(to), ec);
+  if (!ec && running && Map(*running) == Map(from)) running = to;
+  return !ec;
+}
+
+void DirFiles::Remove(const std::string& path) {
+  std::error_code ec;
+  if (!path.empty()) fs::remove(Map(path), ec);
+}
+
+bool DirFiles::IsRunningProgram(const std::string& path) {
+  return running && Map(*running) == Map(path);
+}
+
+bool DirFiles::SameContents(const std::string& a, const std::string& b) {
+  auto first = Get(a), second = Get(b);
+  return first && second && *first == *second;
 }
 
 std::size_t DirFiles::WriteReplacing(const std::string& path,

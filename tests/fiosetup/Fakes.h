@@ -56,10 +56,17 @@ class DirFiles : public FileSystem {
   std::vector<std::string> madeDirectories;
   // When set, a write stops after this many bytes (a full disk).
   std::optional<std::size_t> writeLimit;
+  // The file of the running program: like Windows, a copy onto it fails, a rename does not.
+  std::optional<std::string> running;
 
   bool DirectoryExists(const std::string& path) override;
   bool MakeDirectory(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
+  bool MoveReplacing(const std::string& from, const std::string& to) override;
+  void Remove(const std::string& path) override;
+  bool IsRunningProgram(const std::string& path) override;
+  bool SameContents(const std::string& a, const std::string& b) override;
   std::size_t WriteReplacing(const std::string& path,
                              const std::vector<std::uint8_t>& data) override;
   std::optional<std::vector<std::uint8_t>> ReadStart(const std::string& path,

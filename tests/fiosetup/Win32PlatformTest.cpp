@@ -76,6 +76,28 @@ TEST_F(Win32FilesTest, DirectoriesCopiesAndTheSixteenByteFile) {
   EXPECT_EQ(files.ReadStart(dir + "\\missing.cfg", 16), std::nullopt);
   EXPECT_EQ(files.ReadStart(dir, 16), std::nullopt);  // a directory is no file
   EXPECT_EQ(files.WriteReplacing(dir + "\\no\\such.cfg", {1}), 0u);
+  EXPECT_FALSE(files.FileExists(dir + "\\FIOSETUP.NEW"));  // renamed over FIOSETUP.CFG
+
+  EXPECT_TRUE(files.FileExists(dir + "\\A.DLL"));
+  EXPECT_FALSE(files.FileExists(dir + "\\sub"));
+  EXPECT_TRUE(files.SameContents(dir + "\\A.DLL", dir + "\\sub\\A.DLL"));
+  EXPECT_FALSE(files.SameContents(dir + "\\A.DLL", dir + "\\short.cfg"));
+  EXPECT_FALSE(files.SameContents(dir + "\\A.DLL", dir + "\\missing.cfg"));
+  EXPECT_TRUE(files.MoveReplacing(dir + "\\short.cfg", dir + "\\sub\\A.DLL"));
+  EXPECT_EQ(ReadAll(dir + "\\sub\\A.DLL"), second.substr(0, 15));
+  EXPECT_FALSE(files.FileExists(dir + "\\short.cfg"));
+  files.Remove(dir + "\\A.DLL");
+  EXPECT_FALSE(files.FileExists(dir + "\\A.DLL"));
+
+  // The running test program, by another spelling of its path; not the copy beside it.
+  char self[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+  std::string upper = self;
+  CharUpperA(upper.data());
+  EXPECT_TRUE(files.IsRunningProgram(upper));
+  EXPECT_TRUE(files.CopyReplacing(self, dir + "\\A.DLL"));
+  EXPECT_FALSE(files.IsRunningProgram(dir + "\\A.DLL"));
+  EXPECT_TRUE(files.SameContents(self, dir + "\\A.DLL"));  // readable while it runs
 }
 
 // Keeps the user's PATH as it was before the test and puts it back afterwards.
