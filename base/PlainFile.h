@@ -32,4 +32,9 @@ File OpenPlainFile(const std::string& path, bool text);
 enum class ReadResult { kOk, kCannotOpen, kTooLarge };
 ReadResult ReadPlainFile(const std::string& path, std::size_t limit, std::string* bytes);
 
+// Writes `bytes` as the whole of `path`, or leaves it as it was: they go to `path` + ".tmp"
+// first, which is then renamed over it, so a reader never sees a half-written file. False
+// when the file could not be written; the ".tmp" file is then gone again.
+bool WriteWholeFile(const std::string& path, std::string_view bytes);
+
 }  // namespace base

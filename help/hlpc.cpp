@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/PlainFile.h"
 #include "help/HelpCheck.h"
 #include "help/HelpReader.h"
 #include "help/HelpSource.h"
@@ -64,22 +65,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::string temporary = output + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(built.bytes.data()),
-              static_cast<std::streamsize>(built.bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      return Fail(output + ": cannot write " + temporary);
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, output, error);
-  if (error) {
-    std::remove(temporary.c_str());
-    return Fail(output + ": cannot rename " + temporary + ": " + error.message());
-  }
+  std::string_view bytes(reinterpret_cast<const char*>(built.bytes.data()), built.bytes.size());
+  if (!base::WriteWholeFile(output, bytes)) return Fail(output + ": cannot write it");
   return 0;
 }

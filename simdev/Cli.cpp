@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Hex.h"
 #include "simdev/Digest.h"
 #include "simdev/PinPad8342.h"
 #include "simdev/PinPadCli.h"
@@ -172,7 +173,7 @@ void ShowOne(Context& c, const AttachedDevice& where) {
   const std::uint8_t status = terminal ? StatusByte(t) : 0;
   for (const auto& [key, value] : state) {
     if (key.rfind("image.", 0) == 0) continue;
-    *c.out += "  " + key + "=" + (terminal && key == "status" ? ToHex(&status, 1) : value) + "\n";
+    *c.out += "  " + key + "=" + (terminal && key == "status" ? base::BytesToHex({&status, 1}) : value) + "\n";
   }
   if (where.model == kModel8343) {
     if (!terminal) {
@@ -186,7 +187,7 @@ void ShowOne(Context& c, const AttachedDevice& where) {
         std::uint8_t w[4] = {static_cast<std::uint8_t>(first >> 8),
                              static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(last >> 8),
                              static_cast<std::uint8_t>(last)};
-        line.append(" ").append(ToHex(w, 2)).append("-").append(ToHex(w + 2, 2));
+        line.append(" ").append(base::BytesToHex({w, 2})).append("-").append(base::BytesToHex({w + 2, 2}));
         total += last - first + 1;
       }
       line.append(" (").append(std::to_string(total)).append(" bytes)");
@@ -230,18 +231,18 @@ int Set(Context& c, std::span<const std::string> a) {
     if (d->where.model == kModel8343 && name == f.name) field = &f;
   if (!field) return c.Usage("no field " + name + " to set on " + d->where.fileName);
   if (name == "status") {
-    auto byte = FromHex(value);
+    auto byte = base::ParseHex(value);
     if (!byte || byte->size() != 1) return c.Usage("status is one byte in hexadecimal");
     // Bit 6 is the card in the slot, which only `simdev card` changes: kept as it is, the
     // value would be shown but not answered.
     std::uint8_t kept = static_cast<std::uint8_t>((*byte)[0] & ~kCardPresentBit);
-    d->state[name] = ToHex(&kept, 1);
+    d->state[name] = base::BytesToHex({&kept, 1});
     Terminal8343 t;
     std::string error;
     if (!LoadTerminal(d->state, &t, &error)) return c.Fail(error);
     std::uint8_t answered = StatusByte(t);
     return SaveDevice(c, *d,
-                      d->where.fileName + ": status=" + ToHex(&answered, 1) +
+                      d->where.fileName + ": status=" + base::BytesToHex({&answered, 1}) +
                           " (bit 6, Smart Card Present, follows the card in the slot)");
   } else if (name == "processors") {
     if (value != "1" && value != "2") return c.Usage("processors is 1 or 2");
@@ -261,10 +262,10 @@ int Card(Context& c, std::span<const std::string> a) {
   if (d->where.model != kModel8343) return c.Fail(d->where.fileName + " has no smart-card slot");
   if (a[1] == "insert") {
     std::string atr = a.size() == 3 ? a[2] : "3B02145011";
-    auto bytes = FromHex(atr);
+    auto bytes = base::ParseHex(atr);
     if (!bytes || bytes->size() > Terminal8343::kMaxResetData)
       return c.Usage("the response-to-reset data is at most 40 bytes in hexadecimal");
-    d->state["card"] = ToHex(bytes->data(), bytes->size());
+    d->state["card"] = base::BytesToHex({bytes->data(), bytes->size()});
     return SaveDevice(c, *d, PortName(d->where.port) + ": smart card inserted");
   }
   if (a[1] == "remove" && a.size() == 2) {
@@ -308,9 +309,9 @@ int Fault(Context& c, std::span<const std::string> a) {
       return c.Usage("a status code is 1 to 65535");
     said = "the next " + what + " fails" + (value.empty() ? "" : " with status " + value);
   } else if (what == "rc") {
-    auto byte = FromHex(value);
+    auto byte = base::ParseHex(value);
     if (!byte || byte->size() != 1) return c.Usage("rc needs one byte in hexadecimal, e.g. 0A");
-    value = ToHex(byte->data(), 1);
+    value = base::BytesToHex({byte->data(), 1});
     said = "the next command is answered with RC " + value;
   } else if (what == "short") {
     if (!isNumber(value, 200)) return c.Usage("short needs a byte count, 0 to 200");

@@ -1,6 +1,7 @@
 // SHA-256 (FIPS 180-4), CRC-16/ARC and the wipe.
 #include "simdev/Digest.h"
 
+#include "base/Hex.h"
 #include "simdev/State.h"
 #include "ui/Wipe.h"
 
@@ -73,7 +74,7 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data) {
 
 std::string KeyDigest(std::span<const std::uint8_t> key) {
   std::array<std::uint8_t, 32> d = Sha256(key);
-  return "sha256:" + ToHex(d.data(), d.size());
+  return "sha256:" + base::BytesToHex({d.data(), d.size()});
 }
 
 std::uint16_t Crc16Arc(std::span<const std::uint8_t> data, std::uint16_t crc) {

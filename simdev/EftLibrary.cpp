@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/Hex.h"
 #include "base/PlainFile.h"
 #include "simdev/Digest.h"
 #include "simdev/IntelHex.h"
@@ -98,7 +99,7 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
     std::vector<std::uint8_t> answer;
     if (auto rc = TakeFault(state, "rc")) {
       // The terminal refuses the command with the scripted RC and carries nothing out.
-      auto code = FromHex(*rc);
+      auto code = base::ParseHex(*rc);
       answer = {code && code->size() == 1 ? (*code)[0] : std::uint8_t{0x0F}};
     } else {
       answer = Execute(terminal, sent);

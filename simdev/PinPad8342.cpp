@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "base/Hex.h"
 #include "simdev/Digest.h"
 #include "ui/Wipe.h"
 
@@ -21,7 +22,7 @@ std::string Get(const KeyValues& state, const std::string& key) {
 
 bool IsDigest(const std::string& text) {
   if (text.size() != 7 + 64 || text.compare(0, 7, "sha256:") != 0) return false;
-  return FromHex(text.substr(7)).has_value();
+  return base::ParseHex(text.substr(7)).has_value();
 }
 
 // "none" or a digest; false on anything else.
@@ -36,13 +37,13 @@ bool ReadDigest(const std::string& text, std::string* digest) {
 }
 
 bool ReadByte(const std::string& text, std::uint8_t* value) {
-  auto bytes = FromHex(text);
+  auto bytes = base::ParseHex(text);
   if (!bytes || bytes->size() != 1) return false;
   *value = (*bytes)[0];
   return true;
 }
 
-std::string ByteHex(std::uint8_t b) { return ToHex(&b, 1); }
+std::string ByteHex(std::uint8_t b) { return base::BytesToHex({&b, 1}); }
 
 bool ReadMasterKey(const KeyValues& state, const std::string& name, StoredKey* key) {
   if (!ReadDigest(Get(state, name), &key->digest)) return false;
@@ -79,7 +80,7 @@ bool LoadPinPad(const KeyValues& state, PinPad8342* pad, std::string* error) {
   if (Get(state, "model") != kModel8342) return fail("not an 8342 state file");
   PinPad8342 p;
   p.port = static_cast<std::uint16_t>(std::atoi(Get(state, "port").c_str()));
-  auto serial = FromHex(Get(state, "serial"));
+  auto serial = base::ParseHex(Get(state, "serial"));
   if (!serial || serial->size() != 8) return fail("serial must be 8 bytes in hexadecimal");
   std::copy(serial->begin(), serial->end(), p.serial.begin());
   p.hardwareVersion = Get(state, "hardware_version");
@@ -124,7 +125,7 @@ void StorePinPad(const PinPad8342& p, KeyValues* state) {
     it = it->first.rfind("working_key.", 0) == 0 ? s.erase(it) : std::next(it);
   s["model"] = kModel8342;
   s["port"] = std::to_string(p.port);
-  s["serial"] = ToHex(p.serial.data(), p.serial.size());
+  s["serial"] = base::BytesToHex({p.serial.data(), p.serial.size()});
   s["hardware_version"] = p.hardwareVersion;
   s["mode"] = p.encrypted ? "encrypted" : "clear";
   WriteMasterKey(s, "master_key.8", p.masterKey8);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/Hex.h"
 #include "simdev/PinLibrary.h"
 #include "simdev/PinPad8342.h"
 
@@ -11,7 +12,7 @@ namespace simdev {
 namespace {
 
 bool ParseSerial(const std::string& text, std::array<std::uint8_t, 8>* serial) {
-  auto bytes = FromHex(text);
+  auto bytes = base::ParseHex(text);
   if (!bytes || bytes->size() != 8) return false;
   std::copy(bytes->begin(), bytes->end(), serial->begin());
   return true;
@@ -64,7 +65,7 @@ bool SetPinPadField(KeyValues* state, const std::string& name, const std::string
       *problem = "serial is 16 hexadecimal digits";
       return false;
     }
-    (*state)[name] = ToHex(serial.data(), serial.size());
+    (*state)[name] = base::BytesToHex({serial.data(), serial.size()});
   } else if (name == "hardware_version") {
     if (!IsHardwareVersion(value)) {
       *problem = "hardware_version holds at most 31 printable characters";

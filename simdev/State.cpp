@@ -8,6 +8,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/Hex.h"
 #include "base/PlainFile.h"
 
 namespace simdev {
@@ -146,22 +147,7 @@ bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::
     if (!IsValidKey(key) || !IsValidValue(value)) return false;
     text += key + "=" + value + "\n";
   }
-  std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) return false;
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {  // some platforms refuse to rename onto an existing file
-    fs::remove(path, ec);
-    fs::rename(temp, path, ec);
-  }
-  if (ec) fs::remove(temp, ec);
-  return !ec;
+  return base::WriteWholeFile(path, text);
 }
 
 std::optional<std::string> TakeFault(KeyValues& state, const std::string& name) {
@@ -192,33 +178,6 @@ void SetFault(KeyValues& state, const std::string& name, const std::string& valu
 void ClearFaults(KeyValues& state) {
   for (auto it = state.begin(); it != state.end();)
     it = it->first.rfind("fault.", 0) == 0 ? state.erase(it) : std::next(it);
-}
-
-std::string ToHex(const std::uint8_t* data, std::size_t size) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string text;
-  for (std::size_t i = 0; i < size; ++i) {
-    text.push_back(digits[data[i] >> 4]);
-    text.push_back(digits[data[i] & 15]);
-  }
-  return text;
-}
-
-std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text) {
-  auto value = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-  };
-  if (text.size() % 2) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i < text.size(); i += 2) {
-    int hi = value(text[i]), lo = value(text[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-  }
-  return bytes;
 }
 
 }  // namespace simdev

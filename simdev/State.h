@@ -62,8 +62,4 @@ void SetFault(KeyValues& state, const std::string& name, const std::string& valu
               unsigned skip = 0);
 void ClearFaults(KeyValues& state);
 
-// Hexadecimal text of bytes (capitals) and back (either case; nullopt on anything else).
-std::string ToHex(const std::uint8_t* data, std::size_t size);
-std::optional<std::vector<std::uint8_t>> FromHex(const std::string& text);
-
 }  // namespace simdev

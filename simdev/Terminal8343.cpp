@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/Hex.h"
 #include "simdev/Digest.h"
 
 namespace simdev {
@@ -24,7 +25,7 @@ void AppendField(std::vector<std::uint8_t>& out, const std::string& text, std::s
 }
 
 bool ParseHexWord(const std::string& text, std::uint32_t* value) {
-  auto bytes = FromHex(text);
+  auto bytes = base::ParseHex(text);
   if (!bytes || bytes->size() != 2) return false;
   *value = static_cast<std::uint32_t>((*bytes)[0]) << 8 | (*bytes)[1];
   return true;
@@ -74,7 +75,7 @@ bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
   t->mainApplication = Get(state, "main_application");
   t->securityMicrocode = Get(state, "security_microcode");
   t->securityApplication = Get(state, "security_application");
-  auto status = FromHex(Get(state, "status"));
+  auto status = base::ParseHex(Get(state, "status"));
   if (!status || status->size() != 1) {
     *error = "status must be one byte in hexadecimal";
     return false;
@@ -84,7 +85,7 @@ bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
   if (card == "none") {
     t->card.reset();
   } else {
-    auto atr = FromHex(card);
+    auto atr = base::ParseHex(card);
     if (!atr || atr->size() > Terminal8343::kMaxResetData) {
       *error = "card must be none or at most 40 bytes in hexadecimal";
       return false;
@@ -100,7 +101,7 @@ bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
       t->desKeyParts[key.substr(8)] = value;
     } else if (key.rfind(kChunkPrefix, 0) == 0) {
       std::uint32_t address;
-      auto bytes = FromHex(value);
+      auto bytes = base::ParseHex(value);
       if (!ParseHexWord(key.substr(6), &address) || !bytes || bytes->empty() ||
           address + bytes->size() > 0x10000) {
         *error = "damaged image line " + key;
@@ -130,8 +131,8 @@ void StoreTerminal(const Terminal8343& t, KeyValues* state) {
   s["main_application"] = t.mainApplication;
   s["security_microcode"] = t.securityMicrocode;
   s["security_application"] = t.securityApplication;
-  s["status"] = ToHex(&t.statusBits, 1);
-  s["card"] = t.card ? ToHex(t.card->data(), t.card->size()) : "none";
+  s["status"] = base::BytesToHex({&t.statusBits, 1});
+  s["card"] = t.card ? base::BytesToHex({t.card->data(), t.card->size()}) : "none";
   s["rsa_key"] = t.rsaKey.empty() ? "none" : t.rsaKey;
   for (const auto& [part, digest] : t.desKeyParts) s["des_key." + part] = digest;
   if (t.image) {
@@ -139,7 +140,7 @@ void StoreTerminal(const Terminal8343& t, KeyValues* state) {
       for (std::uint32_t a = first; a <= last; a += kChunkSize) {
         std::size_t n = std::min<std::size_t>(kChunkSize, last - a + 1);
         std::uint8_t word[2] = {static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a)};
-        s[kChunkPrefix + ToHex(word, 2)] = ToHex(t.image->bytes.data() + a, n);
+        s[kChunkPrefix + base::BytesToHex({word, 2})] = base::BytesToHex({t.image->bytes.data() + a, n});
       }
     }
   }

@@ -53,25 +53,6 @@ std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
   return out;
 }
 
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::filesystem::remove(path, ec);
-    std::filesystem::rename(temp, path, ec);
-  }
-  return !ec;
-}
-
 }  // namespace
 
 const char* DriverForModel(const std::string& model) {
@@ -150,7 +131,7 @@ bool Append(const std::string& dir, const std::string& driver, Record record) {
     std::vector<std::uint8_t> one = Encode(records[i]);
     bytes.insert(bytes.end(), one.begin(), one.end());
   }
-  return WriteFile(path, bytes);
+  return base::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver) {

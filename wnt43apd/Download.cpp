@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "base/Number.h"
 #include "base/PlainFile.h"
 #include "eft/Exchange.h"
 #include "eft/Frames.h"
@@ -53,7 +54,6 @@ std::string FailureText(std::uint16_t result) {
   }
 }
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // Asks the terminal for its type: kSuccess with `dual` set, kNoCommunication or
 // kDeviceTypeError.
@@ -93,20 +93,6 @@ void PrintIdentification(eft::EftApi& api, const eft::PortSelection& ports,
 
 }  // namespace
 
-std::uint16_t ParsePort(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  std::uint32_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
-    if (value > 0xFFFF) return 0;  // no port: never wrap onto another port's number
-  }
-  if (negative && value != 0) return 0;
-  return static_cast<std::uint16_t>(value);
-}
-
 Result CheckHexTag(const std::string& path, bool dualProcessor) {
   // A device name (COM1, NUL, CON ...) is not a file: reading a port or the console for a
   // ':' would never end.
@@ -142,7 +128,9 @@ int Run(std::span<const std::string> args, eft::EftApi& api, ui::Pause& pause, O
   eft::PortSelection ports;
   if (args.size() == 2) {
     ports.portEntered = true;
-    ports.port = ParsePort(args[1]);
+    // Read as C's atoi reads it; a number beyond the port numbers gives 0, which names no
+    // port, instead of wrapping onto another port's number.
+    ports.port = static_cast<std::uint16_t>(base::AtoiInRange(args[1], 0xFFFF));
   }
   eft::ResponseBuffer response{};
 

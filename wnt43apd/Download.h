@@ -44,11 +44,6 @@ inline constexpr unsigned kPauseAfterDownloadMs = 2000;
 // characters is no application file.
 inline constexpr std::size_t kTagSearchLimit = 4096;
 
-// The port argument read as C's atoi would (leading white space, one sign, digits up to the
-// first other character, none = 0). A value outside 0-65535 gives 0, which names no port,
-// instead of wrapping onto another port's number.
-std::uint16_t ParsePort(std::string_view text);
-
 // The four characters after the second record's ':' and its count (the load-address field
 // of the second record) of the HEX file at `path`, checked against the terminal's kind:
 // kSuccess, kProcessorMismatch (also for a file that ends before the characters are read, or

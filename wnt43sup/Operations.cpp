@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/Hex.h"
 #include "eft/Codes.h"
 #include "eft/Frames.h"
 #include "wnt43sup/Dialogs.h"
@@ -62,11 +63,11 @@ std::string_view Take(const std::string& text, std::size_t n) {
 }  // namespace
 
 bool ParseHexBytes(std::string_view text, std::span<std::uint8_t> out) {
-  if (text.size() != 2 * out.size() || !std::all_of(text.begin(), text.end(), eft::IsHexDigit)) {
+  if (text.size() != 2 * out.size() || !std::all_of(text.begin(), text.end(), base::IsHexDigit)) {
     return false;
   }
   for (std::size_t i = 0; i < out.size(); ++i)
-    out[i] = eft::HexPairToByte(text[2 * i], text[2 * i + 1]);
+    out[i] = base::HexPairToByte(text[2 * i], text[2 * i + 1]);
   return true;
 }
 
@@ -194,7 +195,7 @@ void ReadDeviceStatus(const Program& p) {
   std::span<const std::uint8_t> reset = eft::FieldBytes(p.response, r::kResetData);
   for (int group = 0; group < 5; ++group) {
     dialog.fields.push_back(
-        {IDC_RDSTAT_RESET1 + group, eft::BytesToHex(reset.subspan(8 * group, 8))});
+        {IDC_RDSTAT_RESET1 + group, base::BytesToHex(reset.subspan(8 * group, 8))});
   }
   p.ui.ShowResult(dialog);
 }
@@ -239,7 +240,7 @@ void QueryMemoryCrc(const Program& p) {
       {kQrymcrcResult,
        {{IDC_QRYMCRCO_ADDRESS, address},
         {IDC_QRYMCRCO_LENGTH, length},
-        {IDC_QRYMCRCO_CRC, eft::BytesToHex(eft::FieldBytes(p.response, eft::response::kCrcValue))}},
+        {IDC_QRYMCRCO_CRC, base::BytesToHex(eft::FieldBytes(p.response, eft::response::kCrcValue))}},
        IDC_QRYMCRCO_OK});
 }
 

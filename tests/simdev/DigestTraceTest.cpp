@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/Hex.h"
 #include "simdev/Digest.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
@@ -18,7 +19,7 @@ std::span<const std::uint8_t> Span(const std::string& s) {
 TEST(Sha256, PublishedVectors) {
   auto hex = [](const std::string& s) {
     auto d = simdev::Sha256(Span(s));
-    return simdev::ToHex(d.data(), d.size());
+    return base::BytesToHex({d.data(), d.size()});
   };
   EXPECT_EQ(hex(""), "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855");
   EXPECT_EQ(hex("abc"), "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");

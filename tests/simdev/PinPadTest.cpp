@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/Hex.h"
 #include "simdev/Digest.h"
 #include "simdev/PinLibrary.h"
 #include "simdev/PinPad8342.h"
@@ -107,7 +108,7 @@ TEST_F(PinPad, MasterKeyLoadsKeepADigestAndAnswerTheCheckValue) {
   EXPECT_EQ(s["master_key.16"], simdev::KeyDigest(kKey16));
   EXPECT_EQ(s["master_key.16.source"], "loaded-encrypted");
   // The check value is the start of the digest the state file shows.
-  EXPECT_EQ(s["master_key.16"].substr(7, 16), simdev::ToHex(response, 8));
+  EXPECT_EQ(s["master_key.16"].substr(7, 16), base::BytesToHex({response, 8}));
   std::string file = FileText();
   EXPECT_EQ(file.find("0123456789ABCDEF"), std::string::npos) << file;
 
@@ -151,7 +152,7 @@ TEST_F(PinPad, EntryAtThePadCompletesAtOnceWithAKeyOfItsOwn) {
   simdev::KeyValues s = State();
   EXPECT_EQ(s["entries"], "2");
   EXPECT_EQ(s["master_key.8.source"], "entered-single");
-  EXPECT_EQ(s["master_key.8"].substr(7, 16), simdev::ToHex(second, 8));
+  EXPECT_EQ(s["master_key.8"].substr(7, 16), base::BytesToHex({second, 8}));
   Bytes key(8);
   simdev::EnteredKey(2, 2, key);
   EXPECT_EQ(Bytes(second, second + 8), Check(key));

@@ -100,15 +100,6 @@ TEST(Faults, ASkipCountLetsThatManyCallsPass) {
   EXPECT_EQ(simdev::TakeFault(state, "write"), std::nullopt);
 }
 
-TEST(Hex, BothWays) {
-  const std::uint8_t bytes[] = {0x00, 0xAB, 0x7F};
-  EXPECT_EQ(simdev::ToHex(bytes, 3), "00AB7F");
-  EXPECT_EQ(simdev::FromHex("00ab7F"), (std::vector<std::uint8_t>{0x00, 0xAB, 0x7F}));
-  EXPECT_EQ(simdev::FromHex(""), std::vector<std::uint8_t>{});
-  EXPECT_FALSE(simdev::FromHex("0"));
-  EXPECT_FALSE(simdev::FromHex("0G"));
-}
-
 TEST(StateDirectory, TheVariableElseTheDefault) {
 #ifndef _WIN32
   setenv(simdev::kStateDirVariable, "/tmp/some/where", 1);

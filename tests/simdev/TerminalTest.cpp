@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/Hex.h"
 #include "base/PlainFile.h"
 #include "simdev/Digest.h"
 #include "simdev/IntelHex.h"
@@ -22,7 +23,7 @@ std::string Record(std::uint8_t type, std::uint16_t address, const Bytes& data) 
   unsigned sum = 0;
   for (std::uint8_t b : all) sum += b;
   all.push_back(static_cast<std::uint8_t>(-sum));
-  return ":" + simdev::ToHex(all.data(), all.size()) + "\n";
+  return ":" + base::BytesToHex({all.data(), all.size()}) + "\n";
 }
 const std::string kEnd = ":00000001FF\n";
 
@@ -207,7 +208,7 @@ TEST_F(Terminal, UnknownCommandsAndWrongLengthsAreRefused) {
   const Bytes wrong[] = {{0x00, 0x00},     {0x01, 0x00},    {0x05, 0x05},    {0x0E},
                          Bytes(130, 0x82), Bytes(18, 0x83), Bytes(16, 0x8F), {0xF5, 0, 0, 0}};
   for (Bytes frame : wrong) {
-    EXPECT_EQ(Send(frame), Bytes{0x02}) << simdev::ToHex(frame.data(), frame.size());
+    EXPECT_EQ(Send(frame), Bytes{0x02}) << base::BytesToHex({frame.data(), frame.size()});
   }
 }
 
@@ -250,7 +251,7 @@ TEST_F(Terminal, StateFileRoundTripKeepsKeysOnlyAsDigests) {
   EXPECT_EQ(state["fault.read"], "30");  // other keys stay
   std::string all;
   for (const auto& [k, v] : state) all += k + "=" + v + "\n";
-  EXPECT_EQ(all.find(simdev::ToHex(key.data(), 8)), std::string::npos);
+  EXPECT_EQ(all.find(base::BytesToHex({key.data(), 8})), std::string::npos);
   EXPECT_EQ(all.find("3C3C3C3C"), std::string::npos);
   EXPECT_EQ(state["image.4000"].size(), 64u);  // 32 bytes a line
   EXPECT_EQ(state["image.4040"].size(), 32u);

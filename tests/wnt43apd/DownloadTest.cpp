@@ -322,31 +322,4 @@ TEST_F(Download, PortArgumentZeroOrOutOfRangeStillUsesEftOpenParmsWithZero) {
   }
 }
 
-TEST(ParsePort, ReadLikeAtoiWithOutOfRangeValuesGivingZero) {
-  const std::pair<const char*, int> cases[] = {
-      {"3", 3},
-      {"abc", 0},
-      {"12ab", 12},
-      {"  +7", 7},
-      {"\t 9", 9},
-      {"", 0},
-      {"+", 0},
-      {"-", 0},
-      {"-0", 0},
-      {"+-3", 0},
-      {"3 4", 3},
-      {"0012", 12},
-      {"256", 256},
-      {"65535", 65535},
-      {"65536", 0},
-      {"65539", 0},
-      {"-1", 0},
-      {"-65535", 0},
-      {"99999999999999999999", 0},
-      {"4294967299", 0},
-  };
-  for (const auto& [text, port] : cases)
-    EXPECT_EQ(wnt43apd::ParsePort(text), port) << '"' << text << '"';
-}
-
 }  // namespace
