@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "fiosetup/Commands.h"
+#include "fiosetup/Operations.h"
 
 namespace fiosetup {
 

@@ -1,7 +1,7 @@
 // The availability applied to a menu.
 #include "fiosetup/win32/Win32Menu.h"
 
-#include "fiosetup/Commands.h"
+#include "fiosetup/Operations.h"
 #include "fiosetup/FIOSETUP.h"
 
 namespace fiosetup {

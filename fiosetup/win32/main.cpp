@@ -6,8 +6,8 @@
 #include <string>
 
 #include "devconfig/win32/Win32Registry.h"
-#include "fiosetup/CommandLine.h"
-#include "fiosetup/Commands.h"
+#include "fiosetup/Startup.h"
+#include "fiosetup/Operations.h"
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/Painting.h"
 #include "fiosetup/Texts.h"
@@ -30,7 +30,7 @@ class InstallerWindow : public fiosetup::StatusLine, public fiosetup::MainWindow
   explicit InstallerWindow(const fiosetup::DeviceTable& table) : table_(table) {}
 
   HWND hwnd = nullptr;
-  fiosetup::Session* session = nullptr;
+  fiosetup::Program* session = nullptr;
 
   // The steps that set a status line block the message loop, so it is drawn at once.
   void Show(const std::string& text) override {
@@ -85,7 +85,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   }
   auto* window = reinterpret_cast<InstallerWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!window) return DefWindowProcA(hwnd, message, wParam, lParam);
-  fiosetup::Session& session = *window->session;
+  fiosetup::Program& session = *window->session;
   switch (message) {
     case WM_CREATE:
       window->MeasureFont();
@@ -97,7 +97,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       window->Paint();
       return 0;
     case WM_COMMAND: {
-      fiosetup::After after = fiosetup::RunCommand(LOWORD(wParam), session);
+      fiosetup::After after = fiosetup::RunCommand(session, LOWORD(wParam));
       fiosetup::ApplyAvailability(GetMenu(hwnd), session.table.availability);
       if (after == fiosetup::After::Close) {
         DestroyWindow(hwnd);
@@ -142,7 +142,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   InstallerWindow window(table);
   fiosetup::Platform platform{registry, ui, pause, window, settingChange, files};
   fiosetup::Win32ComPortDialog comPort(instance, nullptr);
-  fiosetup::Session session{table, platform, comPort, window};
+  fiosetup::Program session{table, platform, comPort, window};
   window.session = &session;
 
   if (!ui::RegisterProgramClass(instance, kName, WindowProc)) return 0;

@@ -1,5 +1,5 @@
 // The flows of the installer's menu commands.
-#include "fiosetup/Commands.h"
+#include "fiosetup/Operations.h"
 
 #include <cstdio>
 #include <optional>
@@ -14,11 +14,11 @@
 namespace fiosetup {
 namespace {
 
-ui::Answer Ask(Session& s, const char* text, ui::Buttons buttons) {
+ui::Answer Ask(Program& s, const char* text, ui::Buttons buttons) {
   return s.platform.ui.ShowMessage({kTitle, text, ui::Icon::Question, buttons});
 }
 
-void Tell(Session& s, const char* text, ui::Icon icon) {
+void Tell(Program& s, const char* text, ui::Icon icon) {
   s.platform.ui.ShowMessage({kTitle, text, icon, ui::Buttons::Ok});
 }
 
@@ -32,7 +32,7 @@ std::optional<Submenu> SubmenuOf(int commandId) {
   return std::nullopt;
 }
 
-After AddOrChange(Session& s, DeviceKind kind, bool add) {
+After AddOrChange(Program& s, DeviceKind kind, bool add) {
   std::uint32_t port = s.comPort.Choose();
   if (port == 0) return After::Nothing;
   if (add) {
@@ -86,7 +86,7 @@ bool Available(const Availability& availability, int commandId) {
 
 namespace {
 
-After AskToClose(Session& s) {
+After AskToClose(Program& s) {
   if (!s.table.changed) return After::Close;
   return Ask(s, kAskThrowAway, ui::Buttons::YesNo) == ui::Answer::Yes ? After::Close
                                                                       : After::Nothing;
@@ -94,9 +94,9 @@ After AskToClose(Session& s) {
 
 }  // namespace
 
-After CloseRequested(Session& s) { return s.busy ? After::Nothing : AskToClose(s); }
+After CloseRequested(Program& s) { return s.busy ? After::Nothing : AskToClose(s); }
 
-After Install(Session& s) {
+After Install(Program& s) {
   if (Ask(s, kAskCompleteInstallation, ui::Buttons::OkCancel) != ui::Answer::Ok) {
     return After::Repaint;
   }
@@ -124,7 +124,7 @@ After Install(Session& s) {
   return After::Repaint;
 }
 
-After SaveToDisk(Session& s) {
+After SaveToDisk(Program& s) {
   auto directory = AskSaveDirectory(s.platform);
   // A cancelled dialog saved nothing, and says so like a failed save.
   int result = directory ? SaveConfiguration(s.table, *directory, s.platform.files) : 0;
@@ -132,7 +132,7 @@ After SaveToDisk(Session& s) {
   return After::Nothing;
 }
 
-After UpdateConfiguration(Session& s) {
+After UpdateConfiguration(Program& s) {
   if (Ask(s, kAskUpdateConfiguration, ui::Buttons::OkCancel) == ui::Answer::Ok) {
     if (WriteRegistry(s.table, s.platform) == 1) {
       Tell(s, kUpdateConfigurationComplete, ui::Icon::Information);
@@ -145,7 +145,7 @@ After UpdateConfiguration(Session& s) {
   return After::Repaint;
 }
 
-After UpdateDeviceSupport(Session& s) {
+After UpdateDeviceSupport(Program& s) {
   if (Ask(s, kAskUpdateDeviceSupport, ui::Buttons::OkCancel) != ui::Answer::Ok) {
     return After::Repaint;
   }
@@ -160,7 +160,7 @@ After UpdateDeviceSupport(Session& s) {
 
 namespace {
 
-After Dispatch(int commandId, Session& s) {
+After Dispatch(int commandId, Program& s) {
   switch (commandId) {
     case IDM_EXIT:
       return AskToClose(s);
@@ -196,7 +196,7 @@ After Dispatch(int commandId, Session& s) {
 
 }  // namespace
 
-After RunCommand(int commandId, Session& s) {
+After RunCommand(Program& s, int commandId) {
   if (s.busy || !Available(s.table.availability, commandId)) return After::Nothing;
   s.busy = true;
   After after = Dispatch(commandId, s);

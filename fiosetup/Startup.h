@@ -1,5 +1,5 @@
-// The command-line mode of FIOSETUP: which path the command line names, and applying that
-// configuration file to the registry without a window.
+// FIOSETUP's start: a window, or the command-line mode when the command line names a
+// configuration file, which is then applied to the registry without a window.
 #pragma once
 
 #include <optional>

@@ -6,7 +6,7 @@
 #include <deque>
 #include <sstream>
 
-#include "fiosetup/Commands.h"
+#include "fiosetup/Operations.h"
 #include "fiosetup/FIOSETUP.h"
 #include "fiosetup/Texts.h"
 #include "tests/fiosetup/Fakes.h"
@@ -55,7 +55,7 @@ struct Bench {
     table.nt = true;
   }
 
-  After Run(int command) { return RunCommand(command, session); }
+  After Run(int command) { return RunCommand(session, command); }
 
   // Each message box as "<icon> <text>", with its buttons when it has more than OK:
   // '?' question, 'i' information, 'x' error. Every box must carry the program's title.
@@ -84,7 +84,7 @@ struct Bench {
   ScriptedPorts ports;
   RecordingWindow window{f.ui};
   Platform platform = f.platform();
-  Session session{table, platform, ports, window};
+  Program session{table, platform, ports, window};
 };
 
 TEST(ComPortItem, NumberLeftAlignedInThreeCharacters) {
@@ -444,11 +444,11 @@ TEST(DeviceCommands, WhatAGreyedMenuWouldNotLetThroughDoesNothing) {
 class ReentrantPorts : public ComPortDialog {
  public:
   std::uint32_t Choose() override {
-    inner = RunCommand(IDM_DELETE_8341, *session);
+    inner = RunCommand(*session, IDM_DELETE_8341);
     close = CloseRequested(*session);
     return 4;
   }
-  Session* session = nullptr;
+  Program* session = nullptr;
   After inner = After::Repaint;
   After close = After::Repaint;
 };
@@ -459,16 +459,16 @@ TEST(DeviceCommands, NothingRunsInsideARunningCommand) {
   b.ports.answers = {2};
   b.Run(IDM_ADD_8341);
   ReentrantPorts reentrant;
-  Session session{b.table, b.platform, reentrant, b.window};
+  Program session{b.table, b.platform, reentrant, b.window};
   reentrant.session = &session;
-  EXPECT_EQ(RunCommand(IDM_CHANGE_8341, session), After::Repaint);
+  EXPECT_EQ(RunCommand(session, IDM_CHANGE_8341), After::Repaint);
   EXPECT_EQ(reentrant.inner, After::Nothing);
   EXPECT_EQ(reentrant.close, After::Nothing);
   EXPECT_EQ(b.table.Port(DeviceKind::k8341), 4u);
   EXPECT_EQ(b.table.deviceCount, 1);
   EXPECT_TRUE(b.f.ui.Events().empty());  // the close request did not ask either
   // Afterwards commands run again.
-  EXPECT_EQ(RunCommand(IDM_DELETE_8341, session), After::Repaint);
+  EXPECT_EQ(RunCommand(session, IDM_DELETE_8341), After::Repaint);
   EXPECT_EQ(b.table.deviceCount, 0);
 }
 

@@ -2,7 +2,7 @@
 // configuration file to the in-memory registry.
 #include <gtest/gtest.h>
 
-#include "fiosetup/CommandLine.h"
+#include "fiosetup/Startup.h"
 #include "tests/fiosetup/Fakes.h"
 
 using namespace fiosetup;

@@ -1,5 +1,5 @@
-// Command-line mode: the path argument and RestoreConfiguration.
-#include "fiosetup/CommandLine.h"
+// Start-up: the path argument and the command-line mode, RestoreConfiguration.
+#include "fiosetup/Startup.h"
 
 #include "fiosetup/ConfigFile.h"
 #include "fiosetup/RegistryWriter.h"

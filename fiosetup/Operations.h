@@ -32,7 +32,7 @@ class MainWindow {
 };
 
 // Everything a command works on; the shell owns it all.
-struct Session {
+struct Program {
   DeviceTable& table;
   const Platform& platform;
   ComPortDialog& comPort;
@@ -63,16 +63,16 @@ bool Available(const Availability& availability, int commandId);
 // Runs the flow of a menu command. A command that is greyed, or in a greyed submenu, does
 // nothing: posted by another program it would break the table (a Delete of a kind that is
 // not configured would count it twice). So does any command while another one runs.
-After RunCommand(int commandId, Session& session);
+After RunCommand(Program& program, int command);
 
 // Exit (F3), and the close box or the system menu's Close: with unsaved edits, asks whether
 // to throw them away. Close, or Nothing when the user keeps the window or a command runs.
-After CloseRequested(Session& session);
+After CloseRequested(Program& program);
 
 // The flows with something to decide, one per command.
-After Install(Session& session);
-After SaveToDisk(Session& session);
-After UpdateConfiguration(Session& session);
-After UpdateDeviceSupport(Session& session);
+After Install(Program& program);
+After SaveToDisk(Program& program);
+After UpdateConfiguration(Program& program);
+After UpdateDeviceSupport(Program& program);
 
 }  // namespace fiosetup
