@@ -7,10 +7,14 @@ namespace devconfig {
 
 const char* SubkeyName(DeviceKind kind) {
   switch (kind) {
-    case DeviceKind::k8341: return kSubkey8341;
-    case DeviceKind::k8342Msr: return kSubkey8342M;
-    case DeviceKind::k8342Pin: return kSubkey8342P;
-    case DeviceKind::k8343: return kSubkey8343;
+    case DeviceKind::k8341:
+      return kSubkey8341;
+    case DeviceKind::k8342Msr:
+      return kSubkey8342M;
+    case DeviceKind::k8342Pin:
+      return kSubkey8342P;
+    case DeviceKind::k8343:
+      return kSubkey8343;
   }
   return "";
 }

@@ -24,8 +24,8 @@ inline constexpr char kValueOptionS[] = "OptionS";  // S option of the 8342 MSR,
 
 // The device kinds, in the order in which every program visits them.
 enum class DeviceKind { k8341 = 0, k8342Msr = 1, k8342Pin = 2, k8343 = 3 };
-inline constexpr std::array<DeviceKind, 4> kDeviceKinds = {
-    DeviceKind::k8341, DeviceKind::k8342Msr, DeviceKind::k8342Pin, DeviceKind::k8343};
+inline constexpr std::array<DeviceKind, 4> kDeviceKinds = {DeviceKind::k8341, DeviceKind::k8342Msr,
+                                                           DeviceKind::k8342Pin, DeviceKind::k8343};
 
 const char* SubkeyName(DeviceKind kind);
 

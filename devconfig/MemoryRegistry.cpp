@@ -17,13 +17,20 @@ std::string Lower(std::string text) {
 
 const char* OpName(MemoryRegistry::Op op) {
   switch (op) {
-    case MemoryRegistry::Op::Open: return "Open";
-    case MemoryRegistry::Op::OpenRead: return "OpenRead";
-    case MemoryRegistry::Op::Create: return "Create";
-    case MemoryRegistry::Op::Query: return "Query";
-    case MemoryRegistry::Op::Set: return "Set";
-    case MemoryRegistry::Op::Delete: return "Delete";
-    case MemoryRegistry::Op::Close: return "Close";
+    case MemoryRegistry::Op::Open:
+      return "Open";
+    case MemoryRegistry::Op::OpenRead:
+      return "OpenRead";
+    case MemoryRegistry::Op::Create:
+      return "Create";
+    case MemoryRegistry::Op::Query:
+      return "Query";
+    case MemoryRegistry::Op::Set:
+      return "Set";
+    case MemoryRegistry::Op::Delete:
+      return "Delete";
+    case MemoryRegistry::Op::Close:
+      return "Close";
   }
   return "?";
 }

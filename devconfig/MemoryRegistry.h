@@ -47,8 +47,8 @@ class MemoryRegistry : public Registry {
   long OpenKey(RegKey parent, const std::string& subkey, RegKey* key) override;
   long OpenKeyToRead(RegKey parent, const std::string& subkey, RegKey* key) override;
   long CreateKey(RegKey parent, const std::string& subkey, RegKey* key) override;
-  long QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
-                  std::uint32_t* type, std::vector<std::uint8_t>* data) override;
+  long QueryValue(RegKey key, const std::string& name, std::uint32_t capacity, std::uint32_t* type,
+                  std::vector<std::uint8_t>* data) override;
   long SetValue(RegKey key, const std::string& name, std::uint32_t type,
                 const std::vector<std::uint8_t>& data) override;
   long DeleteKey(RegKey parent, const std::string& subkey) override;
@@ -61,7 +61,7 @@ class MemoryRegistry : public Registry {
     std::vector<std::uint8_t> data;
   };
   struct Node {
-    std::string path;  // as first created, for display
+    std::string path;                     // as first created, for display
     std::map<std::string, Value> values;  // by lower-case name
   };
   struct Fault {

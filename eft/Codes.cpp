@@ -39,8 +39,7 @@ std::string FormatReturnCode(std::uint8_t byte) {
 }
 
 std::string FormatCommandFailed(std::uint8_t rc) {
-  return "Command failed:  Device RC=" + base::BytesToHex({&rc, 1}) + " - " +
-         ReturnCodeText(rc);
+  return "Command failed:  Device RC=" + base::BytesToHex({&rc, 1}) + " - " + ReturnCodeText(rc);
 }
 
 }  // namespace eft

@@ -32,7 +32,6 @@ inline constexpr std::size_t kLoadClearDesKeyPartLength = 19;
 inline constexpr std::size_t kLoadDeviceSerialNumberLength = 17;
 inline constexpr std::size_t kQueryMemoryCrcLength = 5;
 
-
 // One command frame. Frames may carry key material, so a frame wipes its bytes when it goes.
 class Frame {
  public:

@@ -11,11 +11,11 @@ namespace fiosetup {
 enum class CopyMode { Install = 0, Update = 1 };
 
 struct CopyOutcome {
-  int result = 0;          // 1 success (also when nothing had to be copied), 0 otherwise
+  int result = 0;  // 1 success (also when nothing had to be copied), 0 otherwise
   // The directory dialog was cancelled, or a question ended without an answer: the caller
   // shows no message.
   bool cancelled = false;
-  std::string target;      // the target directory chosen, for the PATH update
+  std::string target;  // the target directory chosen, for the PATH update
 };
 
 // Asks for the source and target directories, then copies the groups of the new kinds

@@ -173,7 +173,8 @@ void ShowOne(Context& c, const AttachedDevice& where) {
   const std::uint8_t status = terminal ? StatusByte(t) : 0;
   for (const auto& [key, value] : state) {
     if (key.rfind("image.", 0) == 0) continue;
-    *c.out += "  " + key + "=" + (terminal && key == "status" ? base::BytesToHex({&status, 1}) : value) + "\n";
+    *c.out += "  " + key + "=" +
+              (terminal && key == "status" ? base::BytesToHex({&status, 1}) : value) + "\n";
   }
   if (where.model == kModel8343) {
     if (!terminal) {
@@ -187,7 +188,10 @@ void ShowOne(Context& c, const AttachedDevice& where) {
         std::uint8_t w[4] = {static_cast<std::uint8_t>(first >> 8),
                              static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(last >> 8),
                              static_cast<std::uint8_t>(last)};
-        line.append(" ").append(base::BytesToHex({w, 2})).append("-").append(base::BytesToHex({w + 2, 2}));
+        line.append(" ")
+            .append(base::BytesToHex({w, 2}))
+            .append("-")
+            .append(base::BytesToHex({w + 2, 2}));
         total += last - first + 1;
       }
       line.append(" (").append(std::to_string(total)).append(" bytes)");

@@ -140,7 +140,8 @@ void StoreTerminal(const Terminal8343& t, KeyValues* state) {
       for (std::uint32_t a = first; a <= last; a += kChunkSize) {
         std::size_t n = std::min<std::size_t>(kChunkSize, last - a + 1);
         std::uint8_t word[2] = {static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a)};
-        s[kChunkPrefix + base::BytesToHex({word, 2})] = base::BytesToHex({t.image->bytes.data() + a, n});
+        s[kChunkPrefix + base::BytesToHex({word, 2})] =
+            base::BytesToHex({t.image->bytes.data() + a, n});
       }
     }
   }

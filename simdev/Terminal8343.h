@@ -36,9 +36,9 @@ struct Terminal8343 {
   std::string mainApplication;
   std::string securityMicrocode;
   std::string securityApplication;
-  std::uint8_t statusBits = 0;  // Device Status Byte 1 apart from kCardPresentBit
-  std::optional<std::vector<std::uint8_t>> card;   // response-to-reset data of the inserted card
-  std::string rsaKey;                              // digest, empty when none was loaded
+  std::uint8_t statusBits = 0;                    // Device Status Byte 1 apart from kCardPresentBit
+  std::optional<std::vector<std::uint8_t>> card;  // response-to-reset data of the inserted card
+  std::string rsaKey;                             // digest, empty when none was loaded
   std::map<std::string, std::string> desKeyParts;  // "key.part" -> digest
   std::unique_ptr<MemoryImage> image;              // the downloaded application, if any
 

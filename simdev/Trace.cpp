@@ -131,7 +131,8 @@ bool Append(const std::string& dir, const std::string& driver, Record record) {
     std::vector<std::uint8_t> one = Encode(records[i]);
     bytes.insert(bytes.end(), one.begin(), one.end());
   }
-  return base::WriteWholeFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  return base::WriteWholeFile(
+      path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver) {

@@ -31,11 +31,10 @@ std::vector<char> EnvironmentBlock(const std::vector<std::pair<std::string, std:
   }
   for (const auto& [name, value] : extra) {
     std::string key = Lower(name) + "=";
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&](const std::string& e) {
-                                   return Lower(e.substr(0, key.size())) == key;
-                                 }),
-                  entries.end());
+    entries.erase(
+        std::remove_if(entries.begin(), entries.end(),
+                       [&](const std::string& e) { return Lower(e.substr(0, key.size())) == key; }),
+        entries.end());
     entries.push_back(name + "=" + value);
   }
   std::vector<char> out;
@@ -176,7 +175,8 @@ Process Process::Start(const std::string& commandLine, const StartOptions& optio
 }
 
 Process::Process(Process&& other) noexcept
-    : info_(other.info_), outputPath_(std::move(other.outputPath_)),
+    : info_(other.info_),
+      outputPath_(std::move(other.outputPath_)),
       commandLine_(std::move(other.commandLine_)) {
   other.info_ = {};
 }
@@ -272,7 +272,8 @@ static HWND WaitFor(const Process& process, const std::string& what, DWORD timeo
   for (;;) {
     if (HWND hwnd = find()) return hwnd;
     if (!process.Running()) {
-      throw Error("the program ended while waiting for " + what + "; windows: " + DescribeWindows());
+      throw Error("the program ended while waiting for " + what +
+                  "; windows: " + DescribeWindows());
     }
     if (GetTickCount() - start > timeoutMs) {
       throw Error("timed out after " + std::to_string(timeoutMs) + " ms waiting for " + what +
@@ -375,7 +376,8 @@ std::string ListText(HWND dialog, int id, int index) {
   // The wide form: Wine answers the ANSI LB_GETTEXT of another process with UTF-16 bytes.
   HWND list = Control(dialog, id);
   LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length < 0) throw Error("list " + std::to_string(id) + " has no item " + std::to_string(index));
+  if (length < 0)
+    throw Error("list " + std::to_string(id) + " has no item " + std::to_string(index));
   std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
   SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.data()));
   wide.resize(static_cast<std::size_t>(length));
@@ -445,7 +447,8 @@ void Screenshot(const std::string& pngPath, HWND window) {
   RECT r;
   if (window) {
     // Let the window's thread finish painting what it just showed before reading pixels.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     Sleep(200);

@@ -19,9 +19,9 @@ struct Error : std::runtime_error {
 inline constexpr DWORD kDefaultTimeout = 15000;
 
 struct StartOptions {
-  std::string workDir;                                       // empty: the caller's
-  std::vector<std::pair<std::string, std::string>> env;      // added or replaced variables
-  bool captureOutput = false;                                // standard output and error to a file
+  std::string workDir;                                   // empty: the caller's
+  std::vector<std::pair<std::string, std::string>> env;  // added or replaced variables
+  bool captureOutput = false;                            // standard output and error to a file
 };
 
 class Process {
@@ -59,24 +59,26 @@ std::vector<WindowInfo> TopLevelWindows();
 std::string DescribeWindows();
 
 // A visible top-level window (main window or dialog) of the process with exactly this title.
-HWND WaitWindow(const Process& process, const std::string& title, DWORD timeoutMs = kDefaultTimeout);
+HWND WaitWindow(const Process& process, const std::string& title,
+                DWORD timeoutMs = kDefaultTimeout);
 // A visible dialog (class #32770) of the process with exactly this title: tells a dialog from
 // a main window of the same title (an About box is often titled like its program).
-HWND WaitDialog(const Process& process, const std::string& title, DWORD timeoutMs = kDefaultTimeout);
+HWND WaitDialog(const Process& process, const std::string& title,
+                DWORD timeoutMs = kDefaultTimeout);
 // Waits until the window is gone (closed or destroyed).
 void WaitGone(HWND window, const std::string& what, DWORD timeoutMs = kDefaultTimeout);
 // Fails when a visible top-level window of the process has this title (checked now).
 bool HasWindow(const Process& process, const std::string& title);
 
-std::string Text(HWND window);                  // window or control text
+std::string Text(HWND window);  // window or control text
 std::string Text(HWND dialog, int id);
 void SetText(HWND dialog, int id, const std::string& text);  // replaces the text (WM_SETTEXT)
 void Type(HWND dialog, int id, const std::string& text);     // types key by key (WM_CHAR)
-void Clear(HWND dialog, int id);                              // selects all and deletes, by key
-void Click(HWND dialog, int id);  // a click on a button, handled unless it opens a modal dialog
-void Command(HWND window, int id);                            // a menu command
-void PressKey(HWND window, int virtualKey);                   // key down and up
-HWND Control(HWND dialog, int id);                            // fails when there is none
+void Clear(HWND dialog, int id);                             // selects all and deletes, by key
+void Click(HWND dialog, int id);    // a click on a button, handled unless it opens a modal dialog
+void Command(HWND window, int id);  // a menu command
+void PressKey(HWND window, int virtualKey);  // key down and up
+HWND Control(HWND dialog, int id);           // fails when there is none
 LONG_PTR Style(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
 
@@ -89,8 +91,8 @@ struct MessageBoxInfo {
   HWND hwnd = nullptr;
   std::string caption;
   std::string text;
-  std::string icon;               // "none", "error", "question", "warning", "information"
-  std::vector<int> buttons;       // ids of the visible buttons: IDOK, IDCANCEL, IDYES, IDNO ...
+  std::string icon;          // "none", "error", "question", "warning", "information"
+  std::vector<int> buttons;  // ids of the visible buttons: IDOK, IDCANCEL, IDYES, IDNO ...
 };
 // The newest message box of the process.
 MessageBoxInfo WaitMessageBox(const Process& process, DWORD timeoutMs = kDefaultTimeout);

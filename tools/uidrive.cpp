@@ -94,8 +94,10 @@ int Run(std::istream& script) {
       std::printf("window \"%s\"\n", t[1].c_str());
     } else if (op == "type" || op == "set") {
       need(t, 3);
-      if (op == "type") uiauto::Type(window, std::stoi(t[1]), t[2]);
-      else uiauto::SetText(window, std::stoi(t[1]), t[2]);
+      if (op == "type")
+        uiauto::Type(window, std::stoi(t[1]), t[2]);
+      else
+        uiauto::SetText(window, std::stoi(t[1]), t[2]);
     } else if (op == "clear") {
       need(t, 2);
       uiauto::Clear(window, std::stoi(t[1]));

@@ -54,7 +54,6 @@ std::string FailureText(std::uint16_t result) {
   }
 }
 
-
 // Asks the terminal for its type: kSuccess with `dual` set, kNoCommunication or
 // kDeviceTypeError.
 Result ReadDeviceType(eft::EftApi& api, const eft::PortSelection& ports,

@@ -1,8 +1,8 @@
 // The availability applied to a menu.
 #include "fiosetup/win32/Win32Menu.h"
 
-#include "fiosetup/Operations.h"
 #include "fiosetup/FIOSETUP.h"
+#include "fiosetup/Operations.h"
 
 namespace fiosetup {
 

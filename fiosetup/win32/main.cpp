@@ -6,10 +6,10 @@
 #include <string>
 
 #include "devconfig/win32/Win32Registry.h"
-#include "fiosetup/Startup.h"
-#include "fiosetup/Operations.h"
 #include "fiosetup/DeviceTable.h"
+#include "fiosetup/Operations.h"
 #include "fiosetup/Painting.h"
+#include "fiosetup/Startup.h"
 #include "fiosetup/Texts.h"
 #include "fiosetup/win32/ComPortDialog.h"
 #include "fiosetup/win32/Win32Menu.h"

@@ -5,8 +5,8 @@
 #include "devconfig/DeviceConfig.h"
 #include "devconfig/win32/Win32Registry.h"
 #include "simdev/ConfiguredPort.h"
-#include "simdev/PinLibrary.h"
 #include "simdev/Guarded.h"
+#include "simdev/PinLibrary.h"
 #include "simdev/State.h"
 
 namespace {

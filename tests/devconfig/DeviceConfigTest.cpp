@@ -49,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         PresenceCase{"terminal", {kRoot + "\\QRT8343"}, {}, true, false},
         PresenceCase{"subkey names ignore case", {kRoot + "\\qrt8343"}, {}, true, false},
         PresenceCase{"PIN pad", {kRoot + "\\QRT8342P"}, {}, false, true},
-        PresenceCase{"MSR alone counts for the PIN pad program", {kRoot + "\\QRT8342M"}, {}, false, true},
+        PresenceCase{
+            "MSR alone counts for the PIN pad program", {kRoot + "\\QRT8342M"}, {}, false, true},
         PresenceCase{"8341 holding only OptionS", {kRoot + "\\QRT8341"}, {}, false, false},
         PresenceCase{"root may not be opened with full access",
                      {kRoot + "\\QRT8343", kRoot + "\\QRT8342P"},

@@ -65,7 +65,8 @@ TYPED_TEST_SUITE(RegistryContract, Registries);
 TYPED_TEST(RegistryContract, OpenOfAMissingKeyIsFileNotFound) {
   RegKey key = 0;
   EXPECT_EQ(this->reg().OpenKey(this->base_, "Missing", &key), kErrorFileNotFound);
-  EXPECT_EQ(this->reg().OpenKey(kClassesRoot, "FioSuiteTest_No_Such_Key", &key), kErrorFileNotFound);
+  EXPECT_EQ(this->reg().OpenKey(kClassesRoot, "FioSuiteTest_No_Such_Key", &key),
+            kErrorFileNotFound);
 }
 
 TYPED_TEST(RegistryContract, CreateMakesIntermediateKeysAndNamesIgnoreCase) {

@@ -73,7 +73,6 @@ bool IsFolder(const std::string& path);
 // from the menu shows as "missing <id>".
 std::string DescribeMenu(menuhook::MenuProbe& probe);
 
-
 // Whether a message box of the program shows up within `ms`.
 bool MessageBoxWithin(const uiauto::Process& process, DWORD ms);
 

@@ -34,7 +34,6 @@ std::vector<std::string> ValueNames(const RegResult& listing) {
   return names;
 }
 
-
 class CommandLine : public ::testing::Test {
  protected:
   void SetUp() override {

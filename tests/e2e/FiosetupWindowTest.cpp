@@ -34,7 +34,6 @@ Names Sorted(Names names) {
   return names;
 }
 
-
 // The state after the start-up read of an empty registry.
 constexpr char kEmpty[] =
     "grey 104 105 107 300 301 302 303 400 401 402 403 500 | S unchecked | ---";

@@ -115,14 +115,13 @@ TEST_F(Save, ThePreviousConfigurationSurvivesEveryFailure) {
       {"no previous file", false, [](DirFiles&) {}, 1, new16, std::nullopt},
       {"previous file", true, [](DirFiles&) {}, 1, new16, old16},
       // A .BAK that cannot be replaced (here a folder of that name) keeps FIOSETUP.CFG as it was.
-      {"backup not writable", true,
-       [&](DirFiles& f) { f.Put(dir + "FIOSETUP.BAK\\inside", ""); }, 0, old16, std::nullopt},
+      {"backup not writable", true, [&](DirFiles& f) { f.Put(dir + "FIOSETUP.BAK\\inside", ""); },
+       0, old16, std::nullopt},
       {"disk full", true, [](DirFiles& f) { f.writeLimit = 15; }, 0, old16, old16},
-      {"disk full, no previous file", false, [](DirFiles& f) { f.writeLimit = 0; }, 0,
-       std::nullopt, std::nullopt},
-      {"directory missing", false,
-       [&](DirFiles& f) { std::filesystem::remove_all(f.Map(dir)); }, 0, std::nullopt,
+      {"disk full, no previous file", false, [](DirFiles& f) { f.writeLimit = 0; }, 0, std::nullopt,
        std::nullopt},
+      {"directory missing", false, [&](DirFiles& f) { std::filesystem::remove_all(f.Map(dir)); }, 0,
+       std::nullopt, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -316,8 +316,9 @@ TEST(CopyDeviceFiles, TheRunningInstallerInTheTargetFolder) {
     if (!c.sourceThere) std::filesystem::remove(b.f.files.Map("SRC\\FIOSETUP.EXE"));
     b.Added(DeviceKind::k8343, 4);
     EXPECT_EQ(b.RunCopy(CopyMode::Install).result, c.result);
-    bool copiedOver = std::any_of(b.f.files.copies.begin(), b.f.files.copies.end(),
-                                  [](const auto& copy) { return FileName(copy.to) == "FIOSETUP.EXE"; });
+    bool copiedOver =
+        std::any_of(b.f.files.copies.begin(), b.f.files.copies.end(),
+                    [](const auto& copy) { return FileName(copy.to) == "FIOSETUP.EXE"; });
     EXPECT_EQ(copiedOver, c.running != source);
     EXPECT_EQ(b.f.files.copies.back().ok, c.result == 1);
     EXPECT_EQ(b.f.files.Get("DST\\FIOSETUP.EXE"), c.exeAfter);

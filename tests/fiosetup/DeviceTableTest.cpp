@@ -19,7 +19,8 @@ std::string Sub(const char* name) { return std::string(kRoot) + "\\" + name; }
 
 TEST(Availability, InitialState) {
   Availability a;
-  EXPECT_EQ(DescribeAvailability(a), "grey 104 105 300 301 302 303 400 401 402 403 500 | S unchecked | UDC");
+  EXPECT_EQ(DescribeAvailability(a),
+            "grey 104 105 300 301 302 303 400 401 402 403 500 | S unchecked | UDC");
   EXPECT_FALSE(a.Enabled(0));
   EXPECT_FALSE(a.Enabled(108));
 }

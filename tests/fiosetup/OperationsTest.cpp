@@ -6,8 +6,8 @@
 #include <deque>
 #include <sstream>
 
-#include "fiosetup/Operations.h"
 #include "fiosetup/FIOSETUP.h"
+#include "fiosetup/Operations.h"
 #include "fiosetup/Texts.h"
 #include "tests/fiosetup/Fakes.h"
 

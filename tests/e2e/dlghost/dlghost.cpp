@@ -2,11 +2,12 @@
 // dialog and message boxes, so the host can be driven end to end like the real programs.
 // Exit code: 3 after CANCEL, else 0x10000 + the number of completed rounds (more than a
 // shell's 8 bits, so the test also proves that the full exit code is read).
+#include "tests/e2e/dlghost/dlghost.h"
+
 #include <windows.h>
 
 #include <string>
 
-#include "tests/e2e/dlghost/dlghost.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace {
@@ -47,12 +48,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show) {
     for (const auto& [icon, name] : icons) ui.ShowMessage({kTitle, name, icon, ui::Buttons::Ok});
     return 0;
   }
-  const ui::EntryDialog entry{"ENTRY",
-                              {{IDC_NAME, 5, 0, ""}, {IDC_PORT, 3, 3, "1"}},
-                              IDC_OK,
-                              IDC_CANCEL,
-                              IDC_HELPBUTTON,
-                              {"dlghost.hlp", 42}};
+  const ui::EntryDialog entry{"ENTRY",        {{IDC_NAME, 5, 0, ""}, {IDC_PORT, 3, 3, "1"}},
+                              IDC_OK,         IDC_CANCEL,
+                              IDC_HELPBUTTON, {"dlghost.hlp", 42}};
   DWORD rounds = 0;
   for (;;) {
     ui::EntryResult typed = ui.RunEntry(entry);
@@ -61,8 +59,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show) {
       return 3;
     }
     if (ui.RunConfirm({"CONFIRM", IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL}) != ui::Answer::Ok) continue;
-    ui.ShowResult({"RESULT", {{IDC_SHOW_NAME, (*typed)[0]}, {IDC_SHOW_PORT, (*typed)[1]}},
-                   IDC_SHOW_OK});
+    ui.ShowResult(
+        {"RESULT", {{IDC_SHOW_NAME, (*typed)[0]}, {IDC_SHOW_PORT, (*typed)[1]}}, IDC_SHOW_OK});
     ++rounds;
     if (ui.ShowMessage({kTitle, "Again?", ui::Icon::Question, ui::Buttons::YesNo}) !=
         ui::Answer::Yes) {
