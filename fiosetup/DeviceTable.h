@@ -11,6 +11,7 @@
 
 #include "devconfig/DeviceConfig.h"
 #include "devconfig/Registry.h"
+#include "fiosetup/FIOSETUP.h"
 
 namespace fiosetup {
 
@@ -33,9 +34,29 @@ enum class Submenu { FileUpdate = 0, DeviceDelete = 1, DeviceChange = 2 };
 class Availability {
  public:
   // Every command id of the menu, in menu order.
-  static constexpr std::array<int, 23> kCommands = {100, 104, 105, 106, 107, 200, 201, 202,
-                                                    203, 300, 301, 302, 303, 400, 401, 402,
-                                                    403, 500, 600, 601, 602, 603, 604};
+  static constexpr std::array<int, 23> kCommands = {IDM_EXIT,
+                                                    IDM_INSTALL,
+                                                    IDM_SAVETODISK,
+                                                    IDM_UPDATE_CONFIGURATION,
+                                                    IDM_UPDATE_DEVICESUPPORT,
+                                                    IDM_ADD_8341,
+                                                    IDM_ADD_8342MSR,
+                                                    IDM_ADD_8342PIN,
+                                                    IDM_ADD_8343,
+                                                    IDM_DELETE_8341,
+                                                    IDM_DELETE_8342MSR,
+                                                    IDM_DELETE_8342PIN,
+                                                    IDM_DELETE_8343,
+                                                    IDM_CHANGE_8341,
+                                                    IDM_CHANGE_8342MSR,
+                                                    IDM_CHANGE_8342PIN,
+                                                    IDM_CHANGE_8343,
+                                                    IDM_OPTION_S,
+                                                    IDM_ABOUT,
+                                                    IDM_HELP_FILE,
+                                                    IDM_HELP_DEVICE,
+                                                    IDM_HELP_OPTION,
+                                                    IDM_HELP_GENERAL};
 
   Availability();  // the state before the start-up read
 

@@ -10,9 +10,9 @@
 
 namespace fiosetup {
 
-// "SubDir": source (800, empty) and target (801, "C:\W8300FIO"), OK 803, CANCEL 804.
+// "SubDir": source (empty) and target ("C:\W8300FIO"), OK and CANCEL.
 ui::EntryDialog SubDirDialog();
-// "SaveSubDir": the save directory (802, "C:\W8300FIO"), OK 803, CANCEL 804.
+// "SaveSubDir": the save directory ("C:\W8300FIO"), OK and CANCEL.
 ui::EntryDialog SaveSubDirDialog();
 
 struct Directories {

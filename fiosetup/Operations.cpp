@@ -8,6 +8,7 @@
 #include "fiosetup/CopyFiles.h"
 #include "fiosetup/Dialogs.h"
 #include "fiosetup/FIOSETUP.h"
+#include "fiosetup/HelpContexts.h"
 #include "fiosetup/RegistryWriter.h"
 #include "fiosetup/Texts.h"
 
@@ -66,13 +67,13 @@ MenuPosition PositionOf(Submenu submenu) {
 unsigned HelpContext(int commandId) {
   switch (commandId) {
     case IDM_HELP_FILE:
-      return 10;
+      return kHelpContextFile;
     case IDM_HELP_DEVICE:
-      return 20;
+      return kHelpContextDevice;
     case IDM_HELP_OPTION:
-      return 30;
+      return kHelpContextOption;
     case IDM_HELP_GENERAL:
-      return 40;
+      return kHelpContextGeneral;
     default:
       return 0;
   }

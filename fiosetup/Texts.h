@@ -30,9 +30,6 @@ inline constexpr char kAskUpdateDeviceSupport[] = "Update device support?";
 inline constexpr char kUpdateDeviceSupportComplete[] = "Update device support complete!";
 inline constexpr char kUpdateDeviceSupportFailed[] = "Update device support failed!";
 
-// The help file of the window's Help menu.
-inline constexpr char kHelpFile[] = "fiosetup.hlp";
-
 // What the target directory field of the directory dialog and the save-directory field
 // show when they open.
 inline constexpr char kDefaultDirectory[] = "C:\\W8300FIO";

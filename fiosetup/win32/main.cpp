@@ -7,6 +7,7 @@
 
 #include "devconfig/win32/Win32Registry.h"
 #include "fiosetup/DeviceTable.h"
+#include "fiosetup/HelpContexts.h"
 #include "fiosetup/Operations.h"
 #include "fiosetup/Painting.h"
 #include "fiosetup/Startup.h"

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "fiosetup/FIOSETUP.h"
+#include "fiosetup/HelpContexts.h"
 #include "fiosetup/Operations.h"
 #include "fiosetup/Texts.h"
 #include "tests/fiosetup/Fakes.h"
@@ -473,13 +474,15 @@ TEST(DeviceCommands, NothingRunsInsideARunningCommand) {
 }
 
 TEST(HelpAndAbout, OpenTheHelpFileAtItsContextAndTheAboutDialog) {
-  const std::pair<int, unsigned> help[] = {
-      {IDM_HELP_FILE, 10}, {IDM_HELP_DEVICE, 20}, {IDM_HELP_OPTION, 30}, {IDM_HELP_GENERAL, 40}};
+  const std::pair<int, unsigned> help[] = {{IDM_HELP_FILE, kHelpContextFile},
+                                           {IDM_HELP_DEVICE, kHelpContextDevice},
+                                           {IDM_HELP_OPTION, kHelpContextOption},
+                                           {IDM_HELP_GENERAL, kHelpContextGeneral}};
   for (const auto& [command, context] : help) {
     Bench b;
     EXPECT_EQ(b.Run(command), After::Nothing);
     ASSERT_EQ(b.f.ui.Events().size(), 1u);
-    EXPECT_EQ(b.f.ui.Events()[0].help.file, "fiosetup.hlp");
+    EXPECT_EQ(b.f.ui.Events()[0].help.file, kHelpFile);
     EXPECT_EQ(b.f.ui.Events()[0].help.context, context) << command;
   }
   Bench b;

@@ -1,10 +1,13 @@
 // What the three windowed programs ask the help viewer for: the file name as they pass it
-// to WinHelpA, the context number, and the title of the topic that must open. The titles
+// to WinHelpA, the context number (both from the programs' help headers), and the title of
+// the topic that must open. The titles
 // are those of the dialog or menu whose HELP (or Help menu item) asks for the number.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "fiosetup/HelpContexts.h"
 
 namespace helptest {
 
@@ -15,10 +18,11 @@ struct ProgramContext {
 };
 
 inline const ProgramContext kProgramContexts[] = {
-    {"fiosetup.hlp", 10, "File Menu"},
-    {"fiosetup.hlp", 20, "Device Menu"},
-    {"fiosetup.hlp", 30, "Options Menu"},
-    {"fiosetup.hlp", 40, "QRT 8300 FIO Devices Installation Program"},
+    {fiosetup::kHelpFile, fiosetup::kHelpContextFile, "File Menu"},
+    {fiosetup::kHelpFile, fiosetup::kHelpContextDevice, "Device Menu"},
+    {fiosetup::kHelpFile, fiosetup::kHelpContextOption, "Options Menu"},
+    {fiosetup::kHelpFile, fiosetup::kHelpContextGeneral,
+     "QRT 8300 FIO Devices Installation Program"},
     {"wnt43sup.hlp", 10, "QRT 8343 Support Program"},
     {"wnt43sup.hlp", 20, "Load Cleartext RSA Private Key"},
     {"wnt43sup.hlp", 30, "Load Cleartext Double Length DES Key Part"},
