@@ -1,8 +1,6 @@
 // The Pause port: the suite's deliberate waits, real in the programs and recorded in tests.
 #pragma once
 
-#include <vector>
-
 namespace ui {
 
 class Pause {
@@ -15,13 +13,6 @@ class Pause {
 class SleepPause : public Pause {
  public:
   void Wait(unsigned milliseconds) override;
-};
-
-// Returns at once and remembers every requested wait, in order.
-class RecordedPause : public Pause {
- public:
-  void Wait(unsigned milliseconds) override { waits.push_back(milliseconds); }
-  std::vector<unsigned> waits;
 };
 
 }  // namespace ui

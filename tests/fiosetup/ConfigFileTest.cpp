@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "fiosetup/ConfigFile.h"
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using fiosetup::testing::DirFiles;

@@ -4,7 +4,7 @@
 
 #include "fiosetup/CopyFiles.h"
 #include "fiosetup/Dialogs.h"
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using fiosetup::testing::Fakes;

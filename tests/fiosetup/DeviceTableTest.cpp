@@ -6,7 +6,7 @@
 
 #include "devconfig/MemoryRegistry.h"
 #include "fiosetup/DeviceTable.h"
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;

@@ -10,7 +10,7 @@
 #include "fiosetup/HelpContexts.h"
 #include "fiosetup/Operations.h"
 #include "fiosetup/Texts.h"
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fiosetup/RegistryWriter.h"
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;

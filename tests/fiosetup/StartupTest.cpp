@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fiosetup/Startup.h"
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;

@@ -10,7 +10,7 @@
 #include "fiosetup/ConfigFile.h"
 #include "fiosetup/RegistryWriter.h"
 #include "fiosetup/win32/Win32Platform.h"
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 

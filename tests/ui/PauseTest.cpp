@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "ui/Pause.h"
+#include "ui/RecordedPause.h"
 
 TEST(Pause, RecordedKeepsEveryWaitInOrder) {
   ui::RecordedPause pause;

@@ -1,5 +1,5 @@
 // The installer's test doubles.
-#include "tests/fiosetup/Fakes.h"
+#include "fiosetup/Fakes.h"
 
 #include <algorithm>
 #include <atomic>

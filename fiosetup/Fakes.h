@@ -11,7 +11,7 @@
 #include "devconfig/MemoryRegistry.h"
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/Ports.h"
-#include "ui/Pause.h"
+#include "ui/RecordedPause.h"
 #include "ui/ScriptedUi.h"
 
 namespace fiosetup::testing {
