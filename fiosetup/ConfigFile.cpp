@@ -51,18 +51,19 @@ bool IsValidConfiguration(const ConfigRecord& record) {
   return !(has8343 && has8342);
 }
 
-int SaveConfiguration(const DeviceTable& table, const std::string& directory, FileSystem& files) {
+base::Result SaveConfiguration(const DeviceTable& table, const std::string& directory,
+                               FileSystem& files) {
   auto config = JoinPath(directory, kConfigFileName);
   auto backup = JoinPath(directory, kBackupFileName);
   auto fresh = JoinPath(directory, kNewConfigFileName);
-  if (!config || !backup || !fresh) return 0;
+  if (!config || !backup || !fresh) return base::kFailed;
   // Without a previous file there is nothing to back up; that is not a failure.
-  if (files.FileExists(*config) && !files.CopyReplacing(*config, *backup)) return 0;
+  if (files.FileExists(*config) && !files.CopyReplacing(*config, *backup)) return base::kFailed;
   auto bytes = EncodeConfiguration(RecordOf(table));
   std::size_t written = files.WriteReplacing(*fresh, {bytes.begin(), bytes.end()});
-  if (written == kConfigFileSize && files.MoveReplacing(*fresh, *config)) return 1;
+  if (written == kConfigFileSize && files.MoveReplacing(*fresh, *config)) return base::kSucceeded;
   files.Remove(*fresh);
-  return 0;
+  return base::kFailed;
 }
 
 }  // namespace fiosetup

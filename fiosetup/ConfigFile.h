@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "base/Result.h"
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/Ports.h"
 
@@ -46,6 +47,7 @@ bool IsValidConfiguration(const ConfigRecord& record);
 // otherwise, also when a path would not fit. When the previous file exists but cannot be
 // backed up, nothing is replaced: it would then be in neither file. FIOSETUP.CFG always holds
 // either its old bytes or the new 16. The table is not changed.
-int SaveConfiguration(const DeviceTable& table, const std::string& directory, FileSystem& files);
+base::Result SaveConfiguration(const DeviceTable& table, const std::string& directory,
+                               FileSystem& files);
 
 }  // namespace fiosetup

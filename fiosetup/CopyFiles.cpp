@@ -68,7 +68,7 @@ CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platf
   if (!dirs->fits) return outcome;
   outcome.target = dirs->target;
   if (SameDirectory(dirs->source, dirs->target)) {
-    outcome.result = 1;
+    outcome.result = base::kSucceeded;
     return outcome;
   }
 
@@ -123,7 +123,7 @@ CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platf
   if (selected[Index(DeviceKind::k8343)]) {
     if (!copy(FileGroup::k8343, FileGroup::k8343Async)) return outcome;
   }
-  outcome.result = 1;
+  outcome.result = base::kSucceeded;
   return outcome;
 }
 

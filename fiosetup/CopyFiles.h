@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/Result.h"
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/Ports.h"
 
@@ -11,7 +12,8 @@ namespace fiosetup {
 enum class CopyMode { Install = 0, Update = 1 };
 
 struct CopyOutcome {
-  int result = 0;  // 1 success (also when nothing had to be copied), 0 otherwise
+  // kSucceeded (also when nothing had to be copied) or kFailed
+  base::Result result = base::kFailed;
   // The directory dialog was cancelled, or a question ended without an answer: the caller
   // shows no message.
   bool cancelled = false;

@@ -102,15 +102,15 @@ After Install(Program& s) {
     return After::Repaint;
   }
   CopyOutcome copied = CopyDeviceFiles(s.table, CopyMode::Install, s.platform);
-  if (copied.result != 1) {
+  if (copied.result != base::kSucceeded) {
     if (!copied.cancelled) Tell(s, kCopyFilesFailed, ui::Icon::Error);
     return After::Repaint;
   }
-  if (WriteRegistry(s.table, s.platform) != 1) {
+  if (WriteRegistry(s.table, s.platform) != base::kSucceeded) {
     Tell(s, kUpdateRegistryFailed, ui::Icon::Error);
     return After::Repaint;
   }
-  if (UpdatePath(s.table, copied.target, s.platform) != 1) {
+  if (UpdatePath(s.table, copied.target, s.platform) != base::kSucceeded) {
     Tell(s, kUpdateEnvironmentFailed, ui::Icon::Error);
     return After::Repaint;
   }
@@ -128,14 +128,16 @@ After Install(Program& s) {
 After SaveToDisk(Program& s) {
   auto directory = AskSaveDirectory(s.platform);
   // A cancelled dialog saved nothing, and says so like a failed save.
-  int result = directory ? SaveConfiguration(s.table, *directory, s.platform.files) : 0;
-  Tell(s, result == 1 ? kConfigurationSaved : kSaveConfigurationFailed, ui::Icon::Information);
+  base::Result result =
+      directory ? SaveConfiguration(s.table, *directory, s.platform.files) : base::kFailed;
+  Tell(s, result == base::kSucceeded ? kConfigurationSaved : kSaveConfigurationFailed,
+       ui::Icon::Information);
   return After::Nothing;
 }
 
 After UpdateConfiguration(Program& s) {
   if (Ask(s, kAskUpdateConfiguration, ui::Buttons::OkCancel) == ui::Answer::Ok) {
-    if (WriteRegistry(s.table, s.platform) == 1) {
+    if (WriteRegistry(s.table, s.platform) == base::kSucceeded) {
       Tell(s, kUpdateConfigurationComplete, ui::Icon::Information);
       s.table.changed = false;
     } else {
@@ -151,7 +153,7 @@ After UpdateDeviceSupport(Program& s) {
     return After::Repaint;
   }
   CopyOutcome copied = CopyDeviceFiles(s.table, CopyMode::Update, s.platform);
-  if (copied.result == 1) {
+  if (copied.result == base::kSucceeded) {
     Tell(s, kUpdateDeviceSupportComplete, ui::Icon::Information);
   } else if (!copied.cancelled) {
     Tell(s, kUpdateDeviceSupportFailed, ui::Icon::Error);

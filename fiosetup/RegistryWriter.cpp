@@ -41,14 +41,14 @@ bool WriteSubkey(Registry& registry, RegKey root, const char* name,
 
 }  // namespace
 
-long WriteRegistry(DeviceTable& table, const Platform& platform) {
+base::Result WriteRegistry(DeviceTable& table, const Platform& platform) {
   Registry& registry = platform.registry;
   platform.status.Show(kStatusRegistry);
   platform.pause.Wait(kPauseBeforeStep);
 
   RegKey root = 0;
   if (long rc = registry.CreateKey(devconfig::kClassesRoot, devconfig::kRootKey, &root)) {
-    return rc;
+    return static_cast<base::Result>(rc);
   }
   KeyCloser closeRoot(registry, root);
 
@@ -58,11 +58,11 @@ long WriteRegistry(DeviceTable& table, const Platform& platform) {
     table.mode = table.Port(DeviceKind::k8343) != 0 ? 2 : 1;
     if (!WriteSubkey(registry, root, devconfig::kSubkey8341,
                      {{devconfig::kValueComPort, port}, {devconfig::kValueMode, table.mode}})) {
-      return 0;
+      return base::kFailed;
     }
     table.Registered(DeviceKind::k8341) = true;
   } else if (table.Registered(DeviceKind::k8341)) {
-    if (!DeleteSubkey(registry, root, devconfig::kSubkey8341)) return 0;
+    if (!DeleteSubkey(registry, root, devconfig::kSubkey8341)) return base::kFailed;
     table.Registered(DeviceKind::k8341) = false;
     deleted8341 = true;
   }
@@ -70,19 +70,19 @@ long WriteRegistry(DeviceTable& table, const Platform& platform) {
   // 8342 MSR, with its S option in QRT8341.
   if (std::uint32_t port = table.Port(DeviceKind::k8342Msr)) {
     if (!WriteSubkey(registry, root, devconfig::kSubkey8342M, {{devconfig::kValueComPort, port}})) {
-      return 0;
+      return base::kFailed;
     }
     table.Registered(DeviceKind::k8342Msr) = true;
     if (!WriteSubkey(registry, root, devconfig::kSubkey8341,
                      {{devconfig::kValueOptionS, table.optionS ? 1u : 0u}})) {
-      return 0;
+      return base::kFailed;
     }
   } else if (table.Registered(DeviceKind::k8342Msr)) {
-    if (!DeleteSubkey(registry, root, devconfig::kSubkey8342M)) return 0;
+    if (!DeleteSubkey(registry, root, devconfig::kSubkey8342M)) return base::kFailed;
     // Without an 8341, QRT8341 held only the MSR's OptionS.
     if (table.Port(DeviceKind::k8341) == 0 && !deleted8341 &&
         !DeleteSubkey(registry, root, devconfig::kSubkey8341)) {
-      return 0;
+      return base::kFailed;
     }
     table.Registered(DeviceKind::k8342Msr) = false;
   }
@@ -90,27 +90,29 @@ long WriteRegistry(DeviceTable& table, const Platform& platform) {
   for (DeviceKind kind : {DeviceKind::k8342Pin, DeviceKind::k8343}) {
     const char* name = devconfig::SubkeyName(kind);
     if (std::uint32_t port = table.Port(kind)) {
-      if (!WriteSubkey(registry, root, name, {{devconfig::kValueComPort, port}})) return 0;
+      if (!WriteSubkey(registry, root, name, {{devconfig::kValueComPort, port}}))
+        return base::kFailed;
       table.Registered(kind) = true;
     } else if (table.Registered(kind)) {
-      if (!DeleteSubkey(registry, root, name)) return 0;
+      if (!DeleteSubkey(registry, root, name)) return base::kFailed;
       table.Registered(kind) = false;
     }
   }
 
   ApplyRegistryWritten(table);
-  return 1;
+  return base::kSucceeded;
 }
 
-int UpdatePath(const DeviceTable& table, const std::string& target, const Platform& platform) {
-  if (!table.nt) return 1;
+base::Result UpdatePath(const DeviceTable& table, const std::string& target,
+                        const Platform& platform) {
+  if (!table.nt) return base::kSucceeded;
   Registry& registry = platform.registry;
   platform.status.Show(kStatusPath);
   platform.pause.Wait(kPauseBeforeStep);
 
   RegKey environment = 0;
   if (registry.OpenKey(devconfig::kCurrentUser, kEnvironmentKey, &environment) != kErrorSuccess) {
-    return 0;
+    return base::kFailed;
   }
   KeyCloser close(registry, environment);
 
@@ -126,23 +128,23 @@ int UpdatePath(const DeviceTable& table, const std::string& target, const Platfo
     const std::string entry = target + ";";
     const std::size_t sizeRead = value.size() + 1;  // with its terminating zero
     if (!value.empty() && value.back() != ';') value += ';';
-    if (value.find(entry) != std::string::npos) return 1;
-    if (entry.size() + sizeRead + 1 > kPathBufferSize) return 0;
+    if (value.find(entry) != std::string::npos) return base::kSucceeded;
+    if (entry.size() + sizeRead + 1 > kPathBufferSize) return base::kFailed;
     text = value + entry;
     if (type == devconfig::kRegExpandSz) writeType = devconfig::kRegExpandSz;
   } else if (rc == kErrorFileNotFound) {
     ui::Message question{kTitle, kAskCreatePath, ui::Icon::Question, ui::Buttons::YesNo};
-    if (platform.ui.ShowMessage(question) != ui::Answer::Yes) return 0;
+    if (platform.ui.ShowMessage(question) != ui::Answer::Yes) return base::kFailed;
     text = target;
   } else {
     // Too long for the buffer, or unreadable: a PATH that was not read is never replaced.
-    return 0;
+    return base::kFailed;
   }
   if (devconfig::SetString(registry, environment, kPathValue, text, writeType) != kErrorSuccess) {
-    return 0;
+    return base::kFailed;
   }
   platform.settingChange.BroadcastEnvironment();
-  return 1;
+  return base::kSucceeded;
 }
 
 }  // namespace fiosetup

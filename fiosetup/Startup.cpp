@@ -34,7 +34,8 @@ std::optional<std::string> ConfigurationPathOf(std::string_view commandLine) {
   return std::string(rest);
 }
 
-long RestoreConfiguration(DeviceTable& table, const std::string& path, const Platform& platform) {
+base::Result RestoreConfiguration(DeviceTable& table, const std::string& path,
+                                  const Platform& platform) {
   auto bytes = platform.files.ReadStart(path, kConfigFileSize);
   if (!bytes) return kExitCannotOpen;
   if (bytes->size() < kConfigFileSize) return kExitNotAConfiguration;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Result.h"
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/Ports.h"
 
@@ -13,8 +14,8 @@ namespace fiosetup {
 
 // Exit codes of the command-line mode besides WriteRegistry's results (1, 0, or a registry
 // error code).
-inline constexpr long kExitCannotOpen = 2;
-inline constexpr long kExitNotAConfiguration = 30;
+inline constexpr base::Result kExitCannotOpen = 2;
+inline constexpr base::Result kExitNotAConfiguration = 30;
 
 // The raw command line (as GetCommandLineA gives it) without the program name and the blanks
 // behind it. Nothing when no more follows: the program then opens its window. A rest enclosed
@@ -26,6 +27,7 @@ std::optional<std::string> ConfigurationPathOf(std::string_view commandLine);
 // 30 when it is not a valid configuration file (fewer than 16 bytes, a port above 256, or an
 // 8343 together with an 8342 personality), otherwise WriteRegistry's result. The registry is
 // only written for a valid file; the table ends as WriteRegistry left it.
-long RestoreConfiguration(DeviceTable& table, const std::string& path, const Platform& platform);
+base::Result RestoreConfiguration(DeviceTable& table, const std::string& path,
+                                  const Platform& platform);
 
 }  // namespace fiosetup

@@ -10,8 +10,8 @@ std::string CannotWriteMessage(const Build& build) {
   return text;
 }
 
-int CaptureTrace(const Build& build, unsigned char (&buffer)[kTraceBufferSize], Driver& driver,
-                 TraceFile& file, Console& console) {
+base::Result CaptureTrace(const Build& build, unsigned char (&buffer)[kTraceBufferSize],
+                          Driver& driver, TraceFile& file, Console& console) {
   // The driver's answer is 16 bits wide; whatever the upper half of the register holds is
   // not part of it.
   if ((driver.PddTrace(buffer) & 0xFFFFu) == 0) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Result.h"
+
 namespace trace {
 
 // The buffer the driver fills, and the part of it that the file keeps.
@@ -27,9 +29,10 @@ inline constexpr Build kW43Trace{"WNT43PDD", "W43TRACE.DAT",
                                  "\nERROR, PddTrace not active in wnt43pdd.dll !\n"};
 
 // Exit statuses.
-inline constexpr int kWritten = 0;      // the trace file holds the trace
-inline constexpr int kCannotWrite = 1;  // the file could not be created, written in full or closed
-inline constexpr int kNotActive = 2;    // the driver's trace is not active; no file touched
+inline constexpr base::Result kWritten = 0;  // the trace file holds the trace
+inline constexpr base::Result kCannotWrite =
+    1;  // the file could not be created, written in full or closed
+inline constexpr base::Result kNotActive = 2;  // the driver's trace is not active; no file touched
 
 // The port driver: PddTrace as imported, its whole 32-bit result.
 class Driver {
@@ -58,7 +61,7 @@ std::string CannotWriteMessage(const Build& build);
 
 // The whole run. `buffer` is the program's trace buffer, all zero before the call, so the
 // file shows zeros wherever the driver put nothing. Returns the exit status.
-int CaptureTrace(const Build& build, unsigned char (&buffer)[kTraceBufferSize], Driver& driver,
-                 TraceFile& file, Console& console);
+base::Result CaptureTrace(const Build& build, unsigned char (&buffer)[kTraceBufferSize],
+                          Driver& driver, TraceFile& file, Console& console);
 
 }  // namespace trace

@@ -32,7 +32,7 @@ constexpr char kVerifyInstalled[] =
 constexpr char kSucceeded[] = "\n\n8343 Application Download Program completed successfully.\n\n";
 
 // What follows kEnded for each result.
-std::string FailureText(std::uint16_t result) {
+std::string FailureText(Result result) {
   switch (result) {
     case kCannotOpen:
       return std::string("Cannot open 8343 device.\n") + kVerifyInstalled;
@@ -118,7 +118,7 @@ Result CheckHexTag(const std::string& path, bool dualProcessor) {
   return std::memcmp(tag, expected, 4) == 0 ? kSuccess : kProcessorMismatch;
 }
 
-int Run(std::span<const std::string> args, eft::EftApi& api, ui::Pause& pause, Output& out) {
+Result Run(std::span<const std::string> args, eft::EftApi& api, ui::Pause& pause, Output& out) {
   if (args.size() != 1 && args.size() != 2) {
     for (const char* line : kUsage) out.Write(line);
     return kUsageExitStatus;
@@ -134,7 +134,7 @@ int Run(std::span<const std::string> args, eft::EftApi& api, ui::Pause& pause, O
   eft::ResponseBuffer response{};
 
   bool dual = false;
-  std::uint16_t result = ReadDeviceType(api, ports, response, &dual);
+  Result result = ReadDeviceType(api, ports, response, &dual);
   if (result == kSuccess) result = CheckHexTag(hexFile, dual);
   if (result == kSuccess) {
     eft::Handle handle = 0;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/Result.h"
 #include "eft/EftApi.h"
 #include "ui/Pause.h"
 
@@ -28,16 +29,15 @@ class StringOutput : public Output {
   std::string text_;
 };
 
-// Results, which are also the exit status.
-enum Result : std::uint16_t {
-  kSuccess = 0,
-  kCannotOpen = 1,         // open before the download failed, or EftDload said so
-  kDeviceTypeError = 2,    // unexpected Read Device Type answer
-  kProcessorMismatch = 3,  // the file's processor tag does not suit the terminal
-  kFileNotOpened = 1808,
-  kNoCommunication = 1809,  // the Read Device Type exchange failed
-};
-inline constexpr int kUsageExitStatus = 1;
+// Results, which are also the exit status: these, or any other status EftDload returns.
+using base::Result;
+inline constexpr Result kSuccess = 0;
+inline constexpr Result kCannotOpen = 1;         // the open before the download failed
+inline constexpr Result kDeviceTypeError = 2;    // unexpected Read Device Type answer
+inline constexpr Result kProcessorMismatch = 3;  // the file's tag does not suit the terminal
+inline constexpr Result kFileNotOpened = 1808;
+inline constexpr Result kNoCommunication = 1809;  // the Read Device Type exchange failed
+inline constexpr Result kUsageExitStatus = 1;
 inline constexpr unsigned kPauseAfterDownloadMs = 2000;
 // The longest first record (':', 255 data bytes and the other fields in hexadecimal, 521
 // characters) and its line end easily fit; a file without a second ':' in this many
@@ -53,6 +53,6 @@ Result CheckHexTag(const std::string& path, bool dualProcessor);
 
 // One run. `args` are the command-line arguments after the program name. Returns the exit
 // status.
-int Run(std::span<const std::string> args, eft::EftApi& api, ui::Pause& pause, Output& out);
+Result Run(std::span<const std::string> args, eft::EftApi& api, ui::Pause& pause, Output& out);
 
 }  // namespace wnt43apd
