@@ -1,16 +1,7 @@
 # Cross build for 64-bit Windows with MinGW-w64 (posix threads); tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+set(SUITE_MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Static runtime: no MinGW DLL has to travel with the programs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)
 # How the suite names this target: Wine's 64-bit loader, llvm-dlltool's machine, the release.
 set(SUITE_WINE_LOADER /usr/lib/wine/wine64)
 set(SUITE_DLLTOOL_MACHINE i386:x86-64)

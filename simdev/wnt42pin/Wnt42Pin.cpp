@@ -11,15 +11,8 @@
 
 namespace {
 
-simdev::PinLibrary& Library() {
-  static simdev::PinLibrary library(simdev::StateDirectory());
-  return library;
-}
-
-template <typename Call>
-PINSTATUS Guarded(Call call) {
-  return simdev::Guarded<PINSTATUS>(call);
-}
+simdev::PinLibrary& Library() { return simdev::TheLibrary<simdev::PinLibrary>(); }
+PINSTATUS Guarded(auto call) { return simdev::Guarded<PINSTATUS>(call); }
 
 }  // namespace
 

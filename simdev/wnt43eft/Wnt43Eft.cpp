@@ -11,15 +11,8 @@
 
 namespace {
 
-simdev::EftLibrary& Library() {
-  static simdev::EftLibrary library(simdev::StateDirectory());
-  return library;
-}
-
-template <typename Call>
-EFTSTATUS Guarded(Call call) {
-  return simdev::Guarded<EFTSTATUS>(call);
-}
+simdev::EftLibrary& Library() { return simdev::TheLibrary<simdev::EftLibrary>(); }
+EFTSTATUS Guarded(auto call) { return simdev::Guarded<EFTSTATUS>(call); }
 
 }  // namespace
 

@@ -1,0 +1,12 @@
+# What both MinGW-w64 toolchain files share; each sets SUITE_MINGW_TRIPLE first.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER   ${SUITE_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SUITE_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${SUITE_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${SUITE_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Static runtime: no MinGW DLL has to travel with the programs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
