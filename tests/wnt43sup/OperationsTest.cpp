@@ -866,14 +866,14 @@ TEST(KeyMaterial, KeyBytesAreWipedWhenTheyGo) {
 TEST(KeyMaterial, TypedKeyTextsAreWiped) {
   KeyTexts texts(std::vector<std::string>{"0123456789ABCDEF", "FEDC"});
   EXPECT_EQ(texts[5], "");  // a field the Ui did not hand over counts as empty
-  std::string& first = texts[0];
-  std::string& second = texts[1];
-  const char* firstBuffer = first.data();
-  const char* secondBuffer = second.data();
-  std::size_t firstCapacity = first.capacity(), secondCapacity = second.capacity();
+  // Each field read on its own: a reference held across the next operator[] could dangle.
+  const char* firstBuffer = texts[0].data();
+  std::size_t firstCapacity = texts[0].capacity();
+  const char* secondBuffer = texts[1].data();
+  std::size_t secondCapacity = texts[1].capacity();
   texts.Wipe();
-  EXPECT_TRUE(first.empty());
-  EXPECT_TRUE(second.empty());
+  EXPECT_TRUE(texts[0].empty());
+  EXPECT_TRUE(texts[1].empty());
   for (std::size_t i = 0; i < firstCapacity; ++i) EXPECT_EQ(firstBuffer[i], 0) << i;
   for (std::size_t i = 0; i < secondCapacity; ++i) EXPECT_EQ(secondBuffer[i], 0) << i;
   KeyTexts cancelled(std::nullopt);
