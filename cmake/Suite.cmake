@@ -15,8 +15,12 @@ set(SUITE_RELEASE_NAME "qrt8300-fio-${SUITE_VERSION}-${SUITE_ARCH}")
 set(SUITE_RELEASE_ZIP "${SUITE_RELEASE_DIR}/${SUITE_RELEASE_NAME}.zip")
 include("${CMAKE_CURRENT_LIST_DIR}/DistFiles.cmake")
 
+# Warnings as errors, in one switch: scripts/build.sh (make test, make demo, CI) turns it on;
+# a build by hand keeps warnings as warnings unless it passes -DSUITE_WERROR=ON.
+option(SUITE_WERROR "Treat compiler warnings as errors" OFF)
+
 function(suite_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${SUITE_WERROR}>:-Werror>)
 endfunction()
 
 # The Wine fixture: one virtual display, one prefix and one warmed, persistent wineserver

@@ -125,7 +125,8 @@ std::vector<std::string> ScriptedUi::DialogNames() const {
 std::vector<std::string> ScriptedUi::Problems() const {
   std::vector<std::string> all = problems_;
   for (const Step& s : steps_) {
-    all.push_back("never asked: " + (s.dialog.empty() ? std::string("message box answer") : s.dialog));
+    all.push_back("never asked: " +
+                  (s.dialog.empty() ? std::string("message box answer") : s.dialog));
   }
   return all;
 }

@@ -13,10 +13,11 @@ class ScriptedUi : public Ui {
  public:
   // What the user does, consumed in order by the dialogs and boxes that need an answer.
   // A message box with only OK and a result dialog are answered with OK without a step.
-  ScriptedUi& Answer(ui::Answer answer);                                  // next message box with a choice
-  ScriptedUi& Enter(std::string dialog, std::vector<std::string> typed);  // next entry dialog: type, then OK
-  ScriptedUi& Cancel(std::string dialog);                                 // next entry or confirm dialog: CANCEL
-  ScriptedUi& Confirm(std::string dialog);                                // next confirm dialog: OK
+  // Next entry dialog: type `typed`, then OK.
+  ScriptedUi& Enter(std::string dialog, std::vector<std::string> typed);
+  ScriptedUi& Answer(ui::Answer answer);    // next message box with a choice
+  ScriptedUi& Cancel(std::string dialog);   // next entry or confirm dialog: CANCEL
+  ScriptedUi& Confirm(std::string dialog);  // next confirm dialog: OK
   // Next entry or confirm dialog ends without its buttons, as when the main window is closed
   // under it (a message box does the same with Answer(ui::Answer::None)).
   ScriptedUi& Dismiss(std::string dialog);
@@ -24,11 +25,11 @@ class ScriptedUi : public Ui {
   struct Event {
     enum class Kind { Message, Entry, Confirm, Result, Help };
     Kind kind;
-    ui::Message message;            // Message
-    ui::EntryDialog entry;          // Entry
-    std::string name;               // Entry, Confirm, Result: the template name
+    ui::Message message;                              // Message
+    ui::EntryDialog entry;                            // Entry
+    std::string name;                                 // Entry, Confirm, Result: the template name
     std::vector<std::pair<int, std::string>> fields;  // Result: the texts shown
-    ui::HelpRef help;               // Help
+    ui::HelpRef help;                                 // Help
   };
 
   const std::vector<Event>& Events() const { return events_; }

@@ -236,12 +236,12 @@ void QueryMemoryCrc(const Program& p) {
   if (result == eft::kExchangeNoOpen) return ShowError(p, kCrcCannotOpen);
   if (result != eft::kExchangeDone) return ShowError(p, kCrcInternal);
   if (p.response[eft::response::kReturnCode] != 0) return ShowError(p, kCrcInvalidParameter);
-  p.ui.ShowResult(
-      {kQrymcrcResult,
-       {{IDC_QRYMCRCO_ADDRESS, address},
-        {IDC_QRYMCRCO_LENGTH, length},
-        {IDC_QRYMCRCO_CRC, base::BytesToHex(eft::FieldBytes(p.response, eft::response::kCrcValue))}},
-       IDC_QRYMCRCO_OK});
+  p.ui.ShowResult({kQrymcrcResult,
+                   {{IDC_QRYMCRCO_ADDRESS, address},
+                    {IDC_QRYMCRCO_LENGTH, length},
+                    {IDC_QRYMCRCO_CRC,
+                     base::BytesToHex(eft::FieldBytes(p.response, eft::response::kCrcValue))}},
+                   IDC_QRYMCRCO_OK});
 }
 
 void ShowGeneralHelp(const Program& p) { p.ui.ShowHelp({kHelpFile, HELPCTX_GENERAL}); }

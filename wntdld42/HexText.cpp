@@ -50,5 +50,4 @@ bool IsHexText(std::string_view text, std::size_t digits) {
   return text.size() == digits && std::all_of(text.begin(), text.end(), IsHexDigit);
 }
 
-
 }  // namespace wntdld42

@@ -28,7 +28,6 @@ std::string BytesToHexText(const std::uint8_t* bytes, std::size_t count);
 // True when `text` is exactly `digits` hexadecimal digits and nothing else.
 bool IsHexText(std::string_view text, std::size_t digits);
 
-
 // A fixed-size buffer for key material: zero when made, wiped once the call that needed it
 // returned, and again when it goes.
 template <std::size_t N>

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "fiosetup/FIOSETUP.h"
+#include "fiosetup/Fakes.h"
 #include "fiosetup/HelpContexts.h"
 #include "fiosetup/Operations.h"
 #include "fiosetup/Texts.h"
-#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;

@@ -3,8 +3,8 @@
 // 512-byte buffer, the value type, the question and the broadcast.
 #include <gtest/gtest.h>
 
-#include "fiosetup/RegistryWriter.h"
 #include "fiosetup/Fakes.h"
+#include "fiosetup/RegistryWriter.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;

@@ -2,8 +2,8 @@
 // configuration file to the in-memory registry.
 #include <gtest/gtest.h>
 
-#include "fiosetup/Startup.h"
 #include "fiosetup/Fakes.h"
+#include "fiosetup/Startup.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;

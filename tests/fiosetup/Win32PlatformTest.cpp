@@ -8,9 +8,9 @@
 
 #include "devconfig/win32/Win32Registry.h"
 #include "fiosetup/ConfigFile.h"
+#include "fiosetup/Fakes.h"
 #include "fiosetup/RegistryWriter.h"
 #include "fiosetup/win32/Win32Platform.h"
-#include "fiosetup/Fakes.h"
 
 using namespace fiosetup;
 

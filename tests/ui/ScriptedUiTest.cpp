@@ -43,7 +43,8 @@ TEST(ScriptedUi, CancelConfirmAndDismiss) {
 TEST(ScriptedUi, OkOnlyBoxesNeedNoStepButChoicesDo) {
   ui::ScriptedUi fake;
   fake.Answer(ui::Answer::Yes);
-  EXPECT_EQ(fake.ShowMessage({"T", "done", ui::Icon::Information, ui::Buttons::Ok}), ui::Answer::Ok);
+  EXPECT_EQ(fake.ShowMessage({"T", "done", ui::Icon::Information, ui::Buttons::Ok}),
+            ui::Answer::Ok);
   EXPECT_EQ(fake.ShowMessage({"T", "sure?", ui::Icon::Question, ui::Buttons::YesNo}),
             ui::Answer::Yes);
   EXPECT_EQ(fake.MessageTexts(), (std::vector<std::string>{"done", "sure?"}));

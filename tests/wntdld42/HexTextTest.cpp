@@ -85,5 +85,4 @@ TEST(Wipe, SecretBytesAreZeroWhenMadeAndWipedWhenGone) {
   for (unsigned char b : storage) EXPECT_EQ(b, 0);
 }
 
-
 }  // namespace

@@ -318,9 +318,15 @@ TEST_F(Operations, ShortOrBrokenKeyEntriesAreRefusedWithNothingSent) {
        "digits."},
       {102, "LDVERP", {"", k32}, "", "Parameters may not contain blanks"},
       {102, "LDVERP", {" ", k32}, "", "Parameters may not contain blanks"},
-      {102, "LDVERP", {"g", k32}, "",
+      {102,
+       "LDVERP",
+       {"g", k32},
+       "",
        "Load verification parameters error: the PIN length must be one hexadecimal digit."},
-      {102, "LDVERP", {"-", k32}, "",
+      {102,
+       "LDVERP",
+       {"-", k32},
+       "",
        "Load verification parameters error: the PIN length must be one hexadecimal digit."},
       {102, "LDVERP", {"", ""}, "", "Parameters may not contain blanks"},  // the length first
   };
