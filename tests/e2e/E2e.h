@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace e2e {
@@ -49,6 +50,44 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
                                    std::istreambuf_iterator<char>());
+}
+
+// Which of `texts` a running process holds anywhere in its writable memory, each as ASCII and
+// as UTF-16LE (the form Windows controls keep text in): "ASCII <text>" or "UTF-16 <text>".
+inline std::vector<std::string> FoundInMemory(DWORD pid, const std::vector<std::string>& texts) {
+  std::vector<std::string> needles, names;
+  for (const std::string& text : texts) {
+    std::string wide;
+    for (char c : text) wide += std::string{c, '\0'};
+    needles.insert(needles.end(), {text, wide});
+    names.insert(names.end(), {"ASCII " + text, "UTF-16 " + text});
+  }
+  std::vector<bool> found(needles.size(), false);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) return {"cannot open process " + std::to_string(pid)};
+  constexpr DWORD kWritable =
+      PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  std::string chunk;
+  MEMORY_BASIC_INFORMATION region{};
+  for (const char* at = nullptr;
+       VirtualQueryEx(process, at, &region, sizeof region) == sizeof region;
+       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+    if (region.State != MEM_COMMIT || !(region.Protect & kWritable) ||
+        (region.Protect & PAGE_GUARD)) {
+      continue;
+    }
+    chunk.resize(region.RegionSize);
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process, region.BaseAddress, chunk.data(), chunk.size(), &got)) continue;
+    std::string_view bytes(chunk.data(), got);
+    for (std::size_t i = 0; i < needles.size(); ++i)
+      found[i] = found[i] || bytes.find(needles[i]) != std::string_view::npos;
+  }
+  CloseHandle(process);
+  std::vector<std::string> holds;
+  for (std::size_t i = 0; i < needles.size(); ++i)
+    if (found[i]) holds.push_back(names[i]);
+  return holds;
 }
 
 // Line ends as a console program's text-mode standard output writes them.

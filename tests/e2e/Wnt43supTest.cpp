@@ -16,6 +16,7 @@
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpViewer.h"
 #include "tools/UiAuto.h"
+#include "wnt43sup/WNT43SUP.h"
 
 using namespace uiauto;
 
@@ -25,6 +26,8 @@ constexpr char kRoot[] = "QRT_8300_FIO_DEVICES";
 constexpr char kSubkey[] = "QRT_8300_FIO_DEVICES\\QRT8343";
 constexpr char kTitle[] = "QRT 8343 Support Program";
 constexpr char kCommPort[] = "Enter Communication Port Number";
+constexpr char kRsaTitle[] = "Load Cleartext RSA Private Key";
+constexpr char kDesTitle[] = "Load Cleartext Double Length DES Key Part";
 
 // Menu commands.
 constexpr int kExit = 100, kRsa = 101, kDes = 102, kSerial = 103, kInfo = 104, kStatus = 105,
@@ -432,6 +435,99 @@ TEST_F(Wnt43sup, HelpLeavesEachDialogOpenWithItsTexts) {
   EXPECT_TRUE(version);
   Click(about, 1001);
   WaitGone(about, "ABOUT");
+  e2e::ExpectHelpViewerEndsWith([&] { Exit(main); });
+}
+
+// While a command's dialog is open, a command or a close request that another program posts to
+// the main window starts nothing, neither then nor after the dialog, and the window stays
+// disabled until the dialog ends.
+TEST_F(Wnt43sup, NothingStartsWhileACommandsDialogIsOpen) {
+  Simdev("attach COM3 8343 dual");
+  HWND main = StartOnPort("3");
+  HWND des = Open(main, IDM_LDDLKP, kDesTitle);
+  auto shown = [&] {
+    std::vector<HWND> windows;
+    for (const WindowInfo& w : TopLevelWindows())
+      if (w.visible && w.pid == program_->Id()) windows.push_back(w.hwnd);
+    return windows;
+  };
+  Command(main, IDM_DEVINFO);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Command(main, IDM_EXIT);
+  Sleep(1000);
+  EXPECT_EQ(shown().size(), 2u) << DescribeWindows();
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_FALSE(IsWindowEnabled(main));
+  Click(des, IDC_LDDLKP_CANCEL);
+  WaitGone(des, kDesTitle);
+  Sleep(1000);
+  EXPECT_EQ(shown(), std::vector<HWND>{main}) << DescribeWindows();
+  EXPECT_TRUE(IsWindowEnabled(main));
+  Exit(main);
+}
+
+// Typed key texts leave no copy in the program, the edit controls' own buffers included,
+// whichever button ended the dialog. While the dialog is open, the scan finds them.
+TEST_F(Wnt43sup, TypedKeyTextsLeaveNoCopyInMemory) {
+  Simdev("attach COM3 8343 dual");
+  HWND main = StartOnPort("3");
+  // Texts of 16 hexadecimal digits that nothing else in the program holds.
+  auto typed = [](unsigned seed, int count) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < count; ++i) {
+      char text[17];
+      std::snprintf(text, sizeof text, "%08X%08X", seed, 0x9E3779B9u * (i + 1));
+      texts.push_back(text);
+    }
+    return texts;
+  };
+  const std::vector<std::string> rsa =
+      typed(0x5EC2E7u, IDC_LDRSAPK_EXPONENT8 - IDC_LDRSAPK_MODULUS1 + 1);
+  HWND dialog = Open(main, IDM_LDRSAPK, kRsaTitle);
+  for (std::size_t i = 0; i < rsa.size(); ++i)
+    Type(dialog, IDC_LDRSAPK_MODULUS1 + static_cast<int>(i), rsa[i]);
+  EXPECT_GE(e2e::FoundInMemory(program_->Id(), rsa).size(), rsa.size());
+  Click(dialog, IDC_LDRSAPK_OK);
+  Click(WaitWindow(*program_, "Load Cleartext RSA Private Key Warning"), IDC_LDRSAPKWN_OK);
+  Box();
+  EXPECT_EQ(e2e::FoundInMemory(program_->Id(), rsa), std::vector<std::string>{});
+
+  struct Ending {
+    const char* how;
+    int help, button;  // help 0: not pressed
+  };
+  const Ending endings[] = {{"OK", 0, IDC_LDDLKP_OK},
+                            {"CANCEL", 0, IDC_LDDLKP_CANCEL},
+                            {"HELP, then CANCEL", IDC_LDDLKP_HELP, IDC_LDDLKP_CANCEL}};
+  unsigned seed = 0xDE5u;
+  for (const auto& [how, help, end] : endings) {
+    SCOPED_TRACE(how);
+    const std::vector<std::string> halves = typed(++seed, 2);
+    dialog = Open(main, IDM_LDDLKP, kDesTitle);
+    Type(dialog, IDC_LDDLKP_KEYNUMBER, "1");
+    Type(dialog, IDC_LDDLKP_PART, "1");
+    Type(dialog, IDC_LDDLKP_LEFT, halves[0]);
+    Type(dialog, IDC_LDDLKP_RIGHT, halves[1]);
+    if (help) {
+      Click(dialog, help);
+      e2e::WaitHelpTopic(kDesTitle);
+      e2e::CloseHelpViewer();
+    }
+    Click(dialog, end);
+    if (end == IDC_LDDLKP_OK) Box();
+    WaitGone(dialog, kDesTitle);
+    EXPECT_EQ(e2e::FoundInMemory(program_->Id(), halves), std::vector<std::string>{});
+  }
+  Exit(main);
+}
+
+// Started in a folder without the help file, HELP opens the one beside the program.
+TEST_F(Wnt43sup, HelpFindsTheHelpFileBesideTheProgram) {
+  HWND main = StartOnPort("1", dir_);
+  HWND dialog = Open(main, IDM_GENCRC, "Generate a CRC from an Input HEX File");
+  Click(dialog, IDC_GENCRC_HELP);
+  e2e::WaitHelpTopic("Generate a CRC from an Input HEX File");
+  Click(dialog, IDC_GENCRC_CANCEL);
   e2e::ExpectHelpViewerEndsWith([&] { Exit(main); });
 }
 

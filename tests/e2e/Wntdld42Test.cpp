@@ -284,8 +284,14 @@ TEST_F(Wntdld42, MasterKeysLoadedAndEnteredShowThePadsResponses) {
 
   // CANCEL sends nothing.
   std::size_t before = Trace().size();
+  const std::string cancelled = "13579BDF02468ACE13579BDF02468ACE";
   Command(main, 203);
-  Close(WaitWindow(p, "Load 16 Byte Encrypted Master Key"), 802);
+  form = WaitWindow(p, "Load 16 Byte Encrypted Master Key");
+  Type(form, 800, cancelled);
+  Close(form, 802);
+  // No key typed so far, however its form ended, is left in the program's memory.
+  EXPECT_EQ(e2e::FoundInMemory(p.Id(), {"FEDCBA98", "76543210", key32, cancelled}),
+            std::vector<std::string>{});
   // A key cut short is refused, nothing sent.
   Command(main, 203);
   form = WaitWindow(p, "Load 16 Byte Encrypted Master Key");
@@ -420,13 +426,15 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   ExpectMessage(p, "Set Encrypted Mode completed successfully.", "none");
   EXPECT_EQ(Pad()["mode"], "encrypted");
 
-  // Two commands at once: the second is taken when the first has ended.
+  // Two commands at once: the second, arriving while the first runs, is dropped.
   Command(main, 104);
   Command(main, 105);
   HWND shown = WaitWindow(p, "8342 Serial Number Response");
   EXPECT_EQ(Text(shown, 500), "00 01 02 03 04 05 06 07 ");
-  EXPECT_FALSE(HasWindow(p, "8342 Hardware Version Response"));
   Close(shown, 501);
+  Sleep(500);
+  EXPECT_FALSE(HasWindow(p, "8342 Hardware Version Response"));
+  Command(main, 105);
   shown = WaitWindow(p, "8342 Hardware Version Response");
   EXPECT_EQ(Text(shown, 400), "ABCDEFGHIJKLMN");
   Close(shown, 402);
@@ -453,13 +461,19 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   EXPECT_TRUE(version);
   Close(about, 1101);
 
-  // A close request while Set Mode is open with "Set NonEncrypted Mode" marked: the form dies
-  // with the main window and nothing is sent; the pad stays encrypted.
+  // A close request while Set Mode is open is dropped: the form stays, and what it then sends
+  // is what its buttons say (back to encrypted mode, and the warning cancelled: nothing).
   Command(main, 103);
   form = WaitWindow(p, "8342 Set Mode");
   Click(form, 601);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  Sleep(500);
+  EXPECT_TRUE(IsWindowVisible(form));
+  Click(form, 600);
+  Close(form, 602);
+  Close(WaitWindow(p, "8342 Set Encrypted Mode Warning"), 604);
   e2e::ExpectHelpViewerEndsWith([&] {
-    PostMessageA(main, WM_CLOSE, 0, 0);
+    PressKey(main, VK_F3);
     EXPECT_EQ(p.WaitExit(), 0u);
   });
   EXPECT_EQ(Pad()["mode"], "encrypted");

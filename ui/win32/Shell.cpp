@@ -1,6 +1,8 @@
 // The shared pieces of the windowed programs' shells.
 #include "ui/win32/Shell.h"
 
+#include "ui/win32/Win32Ui.h"
+
 namespace ui {
 
 bool RegisterProgramClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
@@ -22,7 +24,9 @@ HWND CreateProgramWindow(HINSTANCE instance, const char* className, const char* 
                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, param);
 }
 
-void QuitHelp(HWND main, const char* helpFile) { WinHelpA(main, helpFile, HELP_QUIT, 0); }
+void QuitHelp(HWND main, const char* helpFile) {
+  WinHelpA(main, HelpFilePath(helpFile).c_str(), HELP_QUIT, 0);
+}
 
 int RunMessageLoop(HINSTANCE instance, HWND main, const char* acceleratorName) {
   HACCEL accelerators = LoadAcceleratorsA(instance, acceleratorName);

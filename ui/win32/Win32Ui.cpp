@@ -1,13 +1,14 @@
 // One generic dialog procedure serves every entry, confirm and result dialog of a program:
 // the table says which fields to fill and read and what each button does. Nothing but the
 // dialog's own buttons closes it: no close box, and Escape (IDCANCEL) only acts when the
-// table's CANCEL button happens to be IDCANCEL.
+// table's CANCEL button happens to be IDCANCEL. Typed fields may hold key material, so what
+// they hold is overwritten before the dialog goes, however it ends.
 #include "ui/win32/Win32Ui.h"
-
-#include "ui/Wipe.h"
 
 #include <utility>
 #include <vector>
+
+#include "ui/Wipe.h"
 
 namespace ui {
 namespace {
@@ -34,11 +35,34 @@ void InitDialog(HWND dialog, DialogState* state) {
   }
 }
 
+// An edit control keeps its text in a buffer of its own, which it frees without clearing, and
+// replacing a selection first copies the selected text aside, where it stays after it is freed.
+// So the text is overwritten one character at a time, from its end, in place, before the control
+// is emptied. A control that does not scroll its text refuses a replacement that would not fit
+// the box (and Wine's then writes outside the control's buffer); such a field, which holds no
+// key material here, is overwritten as a whole instead.
+void OverwriteField(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  if (!control) return;
+  const int length = GetWindowTextLengthA(control);
+  const LONG_PTR style = GetWindowLongPtrA(control, GWL_STYLE);
+  if ((style & ES_AUTOHSCROLL) && !(style & ES_MULTILINE)) {
+    for (int i = length; i-- > 0;) {
+      SendMessageA(control, EM_SETSEL, i, i + 1);
+      SendMessageA(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("0"));
+    }
+  } else {
+    SetWindowTextA(control, std::string(static_cast<std::size_t>(length), '0').c_str());
+  }
+  SetWindowTextA(control, "");
+}
+
 // Returns true when the command ended the dialog.
 bool OnCommand(HWND dialog, DialogState* state, int id) {
   if (const EntryDialog* entry = state->entry) {
     if (id == entry->okId) {
       state->texts.clear();
+      state->texts.reserve(entry->fields.size());  // no reallocation leaves copies of short texts
       for (const Field& field : entry->fields) {
         std::string text = DialogItemText(dialog, field.id);
         state->texts.push_back(TakeField(text, field.take));
@@ -53,7 +77,8 @@ bool OnCommand(HWND dialog, DialogState* state, int id) {
     }
     if (entry->helpId != 0 && id == entry->helpId && !entry->help.file.empty()) {
       // Help belongs to the main window; the dialog stays open with what was typed.
-      WinHelpA(state->helpOwner, entry->help.file.c_str(), HELP_CONTEXT, entry->help.context);
+      WinHelpA(state->helpOwner, HelpFilePath(entry->help.file).c_str(), HELP_CONTEXT,
+               entry->help.context);
     }
     return false;
   }
@@ -87,6 +112,12 @@ INT_PTR CALLBACK GenericDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
       return FALSE;
     case WM_CLOSE:
       return TRUE;  // only the buttons close a dialog
+    case WM_DESTROY:
+      // Its controls are still there; OK has already read them.
+      if (state && state->entry) {
+        for (const Field& field : state->entry->fields) OverwriteField(dialog, field.id);
+      }
+      return FALSE;
     default:
       return FALSE;
   }
@@ -98,6 +129,17 @@ INT_PTR RunDialog(HINSTANCE instance, HWND owner, const std::string& name, Dialo
 }
 
 }  // namespace
+
+// A modal dialog or box disables its owner and, as it ends, enables it again, even when an
+// outer one is still open on the same owner; the owner would then take clicks and commands
+// under that one. So the owner is disabled again until the outermost has ended.
+template <typename Show>
+auto Win32Ui::Modal(Show show) {
+  ++modalDepth_;
+  auto result = show();
+  if (--modalDepth_ > 0 && owner_ && IsWindow(owner_)) EnableWindow(owner_, FALSE);
+  return result;
+}
 
 std::string DialogItemText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
@@ -113,7 +155,8 @@ std::string DialogItemText(HWND dialog, int id) {
 Answer Win32Ui::ShowMessage(const Message& message) {
   if (OwnerGone()) return Answer::None;
   UINT flags = static_cast<UINT>(message.icon) | static_cast<UINT>(message.buttons);
-  int answer = MessageBoxA(owner_, message.text.c_str(), message.caption.c_str(), flags);
+  int answer = Modal(
+      [&] { return MessageBoxA(owner_, message.text.c_str(), message.caption.c_str(), flags); });
   return static_cast<Answer>(answer);  // 0 (None) when the box did not end with a button
 }
 
@@ -122,7 +165,8 @@ EntryResult Win32Ui::RunEntry(const EntryDialog& dialog) {
   DialogState state;
   state.entry = &dialog;
   state.helpOwner = owner_;
-  if (RunDialog(instance_, owner_, dialog.name, &state) != IDOK) return std::nullopt;
+  if (Modal([&] { return RunDialog(instance_, owner_, dialog.name, &state); }) != IDOK)
+    return std::nullopt;
   return std::move(state.texts);  // moved, not copied: no second copy of the texts is left
 }
 
@@ -133,7 +177,7 @@ Answer Win32Ui::RunConfirm(const ConfirmDialog& dialog) {
   state.helpOwner = owner_;
   // Only its two buttons end it with IDOK or IDCANCEL; a dialog that died with its owner
   // gives 0, a dialog that could not be made -1.
-  switch (RunDialog(instance_, owner_, dialog.name, &state)) {
+  switch (Modal([&] { return RunDialog(instance_, owner_, dialog.name, &state); })) {
     case IDOK:
       return Answer::Ok;
     case IDCANCEL:
@@ -148,12 +192,25 @@ void Win32Ui::ShowResult(const ResultDialog& dialog) {
   DialogState state;
   state.result = &dialog;
   state.helpOwner = owner_;
-  RunDialog(instance_, owner_, dialog.name, &state);
+  Modal([&] { return RunDialog(instance_, owner_, dialog.name, &state); });
 }
 
 void Win32Ui::ShowHelp(const HelpRef& help) {
   if (OwnerGone() || help.file.empty()) return;
-  WinHelpA(owner_, help.file.c_str(), HELP_CONTEXT, help.context);
+  WinHelpA(owner_, HelpFilePath(help.file).c_str(), HELP_CONTEXT, help.context);
+}
+
+std::string HelpFilePath(const std::string& name) {
+  char program[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return name;  // cut short: no folder to trust
+  std::string beside(program, length);
+  const std::size_t folderEnd = beside.find_last_of("\\/");
+  if (folderEnd == std::string::npos) return name;
+  beside.replace(folderEnd + 1, std::string::npos, name);
+  const DWORD attributes = GetFileAttributesA(beside.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return name;
+  return beside;
 }
 
 }  // namespace ui

@@ -10,7 +10,8 @@ namespace ui {
 // Every dialog and box is modal and owned by `owner` (the main window), which is also the
 // window that help is opened for. Once an owner that was set has been destroyed nothing more is
 // shown: a flow still running then ends as though cancelled (Answer::None, no texts), instead of
-// showing its next dialog without a window to belong to.
+// showing its next dialog without a window to belong to. The owner stays disabled until the
+// outermost of its dialogs and boxes has ended, even when one was opened inside another.
 class Win32Ui : public Ui {
  public:
   Win32Ui(HINSTANCE instance, HWND owner) : instance_(instance), owner_(owner) {}
@@ -26,12 +27,20 @@ class Win32Ui : public Ui {
 
  private:
   bool OwnerGone() const { return owner_ && !IsWindow(owner_); }
+  template <typename Show>
+  auto Modal(Show show);
 
   HINSTANCE instance_;
   HWND owner_;
+  int modalDepth_ = 0;  // dialogs and boxes of this Ui open now
 };
 
 // Reads the whole text of a dialog control.
 std::string DialogItemText(HWND dialog, int id);
+
+// The help file to give WinHelpA for `name`: the file of that name beside the program's .EXE
+// when it is there, so that help opens whichever folder the program was started from; else
+// the bare name, which the viewer looks for in the current folder and on PATH.
+std::string HelpFilePath(const std::string& name);
 
 }  // namespace ui

@@ -4,6 +4,7 @@
 
 #include "devconfig/win32/Win32Registry.h"
 #include "eft/ImportedEftApi.h"
+#include "ui/CommandGate.h"
 #include "ui/win32/Shell.h"
 #include "ui/win32/Win32Ui.h"
 #include "wnt43sup/Operations.h"
@@ -14,19 +15,30 @@ namespace {
 
 const char kClassName[] = "WNT43SUP";
 
-// The window procedure finds the program's state in the window's user data, set once the port
-// is chosen; no command can come earlier, the port dialog being modal.
+// What the window procedure needs once the port is chosen.
+struct WindowState {
+  const wnt43sup::Program* program = nullptr;
+  ui::CommandGate commands;  // also closing: never under a running command
+};
+
+// The window procedure finds its state in the window's user data, set once the port is chosen;
+// no command can come earlier, the port dialog being modal.
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   switch (message) {
-    case WM_COMMAND: {
-      const auto* program =
-          reinterpret_cast<const wnt43sup::Program*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-      if (program &&
-          wnt43sup::RunMenuCommand(LOWORD(wParam), *program) == wnt43sup::MenuResult::kExit) {
-        DestroyWindow(hwnd);
+    case WM_COMMAND:
+      if (state) {
+        state->commands.Run([&] {
+          if (wnt43sup::RunMenuCommand(LOWORD(wParam), *state->program) ==
+              wnt43sup::MenuResult::kExit) {
+            DestroyWindow(hwnd);
+          }
+        });
       }
       return 0;
-    }
+    case WM_CLOSE:
+      if (state && state->commands.Busy()) return 0;
+      return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_DESTROY:
       ui::QuitHelp(hwnd, wnt43sup::kHelpFile);
       PostQuitMessage(0);
@@ -51,7 +63,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   eft::ImportedEftApi api;
   eft::ResponseBuffer response{};
   const wnt43sup::Program program{ui, api, ports, response};
-  SetWindowLongPtrA(main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&program));
+  WindowState state;
+  state.program = &program;
+  SetWindowLongPtrA(main, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
 
   ui::RunMessageLoop(instance, main, kClassName);
   return 0;

@@ -1,9 +1,8 @@
 // WNTDLD42, the key loader of the 8342 PIN pad: window, start-up, menu dispatch, shutdown.
 #include <windows.h>
 
-#include <deque>
-
 #include "devconfig/win32/Win32Registry.h"
+#include "ui/CommandGate.h"
 #include "ui/win32/Shell.h"
 #include "ui/win32/Win32Ui.h"
 #include "wntdld42/ImportedPinApi.h"
@@ -18,38 +17,25 @@ constexpr char kClassName[] = "WNTDLD42";
 // What the window procedure needs once the PIN pad is open.
 struct WindowState {
   wntdld42::Program* program = nullptr;
-  bool busy = false;        // an operation runs: its dialogs pump the thread's messages
-  std::deque<int> waiting;  // commands that arrived meanwhile, taken when it ends
+  ui::CommandGate commands;  // also closing: never under a running command
 };
-
-// Runs a command and then those that arrived while it ran, each to its end, one at a time.
-void RunCommands(HWND window, WindowState& state, int command) {
-  if (state.busy) {
-    state.waiting.push_back(command);
-    return;
-  }
-  state.busy = true;
-  state.waiting.push_back(command);
-  while (!state.waiting.empty()) {
-    int next = state.waiting.front();
-    state.waiting.pop_front();
-    if (wntdld42::RunCommand(*state.program, next) == wntdld42::CommandResult::kExit) {
-      DestroyWindow(window);
-    }
-    // Closed, by Exit or by a close request under a form: what waited is dropped, not sent.
-    if (!IsWindow(window)) state.waiting.clear();
-  }
-  state.busy = false;
-}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   switch (message) {
     case WM_COMMAND:
       if (state && state->program) {
-        RunCommands(window, *state, LOWORD(wParam));
+        state->commands.Run([&] {
+          if (wntdld42::RunCommand(*state->program, LOWORD(wParam)) ==
+              wntdld42::CommandResult::kExit) {
+            DestroyWindow(window);
+          }
+        });
         return 0;
       }
+      break;
+    case WM_CLOSE:
+      if (state && state->commands.Busy()) return 0;
       break;
     case WM_DESTROY:
       ui::QuitHelp(window, wntdld42::kHelpFile);
