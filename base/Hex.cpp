@@ -24,6 +24,18 @@ std::uint8_t UncheckedValue(char c) {
   return static_cast<std::uint8_t>(code <= '9' ? code - 48 : code - 55);
 }
 
+// Two capital digits per byte, high half first, and a blank after each when asked.
+std::string Capitals(std::span<const std::uint8_t> bytes, bool blankAfterEach) {
+  std::string text;
+  text.reserve(bytes.size() * (blankAfterEach ? 3 : 2));
+  for (std::uint8_t b : bytes) {
+    text.push_back(kDigits[b >> 4]);
+    text.push_back(kDigits[b & 0x0F]);
+    if (blankAfterEach) text.push_back(' ');
+  }
+  return text;
+}
+
 }  // namespace
 
 bool IsHexDigit(char c) { return DigitValue(c) >= 0; }
@@ -33,15 +45,7 @@ std::uint8_t HexPairToByte(char first, char second) {
                                    UncheckedValue(second));
 }
 
-std::string BytesToHex(std::span<const std::uint8_t> bytes) {
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (std::uint8_t b : bytes) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0x0F]);
-  }
-  return text;
-}
+std::string BytesToHex(std::span<const std::uint8_t> bytes) { return Capitals(bytes, false); }
 
 std::size_t HexTextToBytes(std::string_view text, std::span<std::uint8_t> buffer) {
   std::size_t taken = 0;
@@ -59,16 +63,7 @@ std::size_t HexTextToBytes(std::string_view text, std::span<std::uint8_t> buffer
   return taken;
 }
 
-std::string BytesToHexText(std::span<const std::uint8_t> bytes) {
-  std::string text;
-  text.reserve(bytes.size() * 3);
-  for (std::uint8_t b : bytes) {
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0x0F]);
-    text.push_back(' ');
-  }
-  return text;
-}
+std::string BytesToHexText(std::span<const std::uint8_t> bytes) { return Capitals(bytes, true); }
 
 bool IsHexText(std::string_view text, std::size_t digits) {
   return text.size() == digits && std::all_of(text.begin(), text.end(), IsHexDigit);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "ui/Wipe.h"
+#include "base/Wipe.h"
 
 namespace eft {
 
@@ -39,7 +39,7 @@ class Frame {
   Frame(std::initializer_list<std::uint8_t> bytes);
   Frame(const Frame& other) = default;
   Frame& operator=(const Frame& other) = default;
-  ~Frame() { ui::WipeBytes(bytes_.data(), bytes_.size()); }
+  ~Frame() { base::WipeBytes(bytes_.data(), bytes_.size()); }
 
   std::span<const std::uint8_t> Bytes() const { return {bytes_.data(), length_}; }
   std::size_t Length() const { return length_; }

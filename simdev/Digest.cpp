@@ -2,8 +2,8 @@
 #include "simdev/Digest.h"
 
 #include "base/Hex.h"
+#include "base/Wipe.h"
 #include "simdev/State.h"
-#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -47,7 +47,7 @@ void Block(std::uint32_t h[8], const std::uint8_t* p) {
     a = t1 + t2;
   }
   h[0] += a, h[1] += b, h[2] += c, h[3] += d, h[4] += e, h[5] += f, h[6] += g, h[7] += k;
-  ui::WipeBytes(w, sizeof w);
+  base::WipeBytes(w, sizeof w);
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data) {
   std::uint64_t bits = static_cast<std::uint64_t>(data.size()) * 8;
   for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
   for (std::size_t i = 0; i < tailSize; i += 64) Block(h, tail + i);
-  ui::WipeBytes(tail, sizeof tail);
+  base::WipeBytes(tail, sizeof tail);
   std::array<std::uint8_t, 32> digest;
   for (int i = 0; i < 32; ++i)
     digest[i] = static_cast<std::uint8_t>(h[i / 4] >> (24 - 8 * (i % 4)));

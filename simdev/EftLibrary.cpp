@@ -6,12 +6,12 @@
 
 #include "base/Hex.h"
 #include "base/PlainFile.h"
+#include "base/Wipe.h"
 #include "simdev/Digest.h"
 #include "simdev/IntelHex.h"
 #include "simdev/State.h"
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
-#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -114,7 +114,7 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
     if (written) *written = length;
   }
   if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
-  ui::WipeBytes(sent.data(), sent.size());
+  base::WipeBytes(sent.data(), sent.size());
   TraceRecord(trace::kFrameSent, port, status, std::move(traced), flags);
   return status;
 }

@@ -3,16 +3,11 @@
 
 #include <memory>
 
+#include "base/Hex.h"
+
 namespace simdev {
 
 namespace {
-
-int Digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -57,10 +52,9 @@ bool ParseIntelHex(std::string_view text, MemoryImage* image, std::string* error
     unsigned sum = 0;
     auto byte = [&](std::uint8_t* out) {
       if (text.size() - pos < 2) return false;
-      int hi = Digit(text[pos]), lo = Digit(text[pos + 1]);
-      if (hi < 0 || lo < 0) return false;
+      if (!base::IsHexDigit(text[pos]) || !base::IsHexDigit(text[pos + 1])) return false;
+      *out = base::HexPairToByte(text[pos], text[pos + 1]);
       pos += 2;
-      *out = static_cast<std::uint8_t>(hi * 16 + lo);
       sum += *out;
       return true;
     };

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/Wipe.h"
 #include "simdev/Digest.h"
 #include "simdev/PinPad8342.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
-#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -193,7 +193,7 @@ std::uint16_t PinLibrary::EnterMasterKey(std::uint32_t handle, std::uint16_t key
                  slot.digest = KeyDigest(Bytes(entered, n));
                  slot.source = (keyType & 1) ? "entered-dual" : "entered-single";
                  auto check = CheckValue(Bytes(entered, n));
-                 ui::WipeBytes(entered, sizeof entered);
+                 base::WipeBytes(entered, sizeof entered);
                  std::copy(check.begin(), check.end(), response);
                  out->assign(check.begin(), check.end());
                  return pinstatus::kOk;

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "base/Hex.h"
+#include "base/Wipe.h"
 #include "simdev/Digest.h"
-#include "ui/Wipe.h"
 
 namespace simdev {
 
@@ -142,8 +142,7 @@ void StorePinPad(const PinPad8342& p, KeyValues* state) {
   if (p.pinLength < 0) {
     s["pin_length"] = kNone;
   } else {
-    static const char kDigits[] = "0123456789ABCDEF";
-    s["pin_length"] = std::string(1, kDigits[p.pinLength & 15]);
+    s["pin_length"] = ByteHex(static_cast<std::uint8_t>(p.pinLength & 15)).substr(1);
   }
   s["decimalization_table"] = p.decimalizationTable.empty() ? kNone : p.decimalizationTable;
   s["entries"] = std::to_string(p.entries);
@@ -153,7 +152,7 @@ std::array<std::uint8_t, 8> CheckValue(std::span<const std::uint8_t> key) {
   std::array<std::uint8_t, 32> digest = Sha256(key);
   std::array<std::uint8_t, 8> value{};
   std::copy_n(digest.begin(), value.size(), value.begin());
-  ui::WipeBytes(digest.data(), digest.size());
+  base::WipeBytes(digest.data(), digest.size());
   return value;
 }
 
@@ -162,7 +161,7 @@ void EnteredKey(std::uint16_t port, unsigned entry, std::span<std::uint8_t> key)
   std::array<std::uint8_t, 32> digest = Sha256(std::span<const std::uint8_t>(
       reinterpret_cast<const std::uint8_t*>(seed.data()), seed.size()));
   std::copy_n(digest.begin(), std::min(key.size(), digest.size()), key.begin());
-  ui::WipeBytes(digest.data(), digest.size());
+  base::WipeBytes(digest.data(), digest.size());
 }
 
 }  // namespace simdev

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/Hex.h"
 #include "base/PlainFile.h"
 #include "simdev/State.h"
 
@@ -175,9 +176,8 @@ std::string Describe(const Record& r) {
     line.append(r.data.begin(), r.data.end());
   } else {
     for (std::uint8_t b : r.data) {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, " %02X", b);
-      line += hex;
+      line += ' ';
+      line += base::BytesToHex({&b, 1});
     }
   }
   return line;

@@ -1,30 +1,22 @@
 // The port selection at start-up.
 #include "wnt43sup/Startup.h"
 
+#include <string_view>
+
+#include "base/Number.h"
 #include "devconfig/DeviceConfig.h"
 #include "wnt43sup/Dialogs.h"
 
 namespace wnt43sup {
 
-std::uint16_t ParsePortNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  std::uint32_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<std::uint32_t>(text[i] - '0');
-    if (value > 0xFFFF) return 0;
-  }
-  if (negative && value != 0) return 0;
-  return static_cast<std::uint16_t>(value);
-}
-
 eft::PortSelection SelectPort(devconfig::Registry& registry, ui::Ui& ui) {
   if (devconfig::IsSubkeyPresent(registry, devconfig::kSubkey8343)) return {};
   ui::EntryResult typed = ui.RunEntry(CommPortDialog());
   if (!typed) return {};
-  return {true, ParsePortNumber(typed->empty() ? "" : typed->front())};
+  // Kept whole because the library takes 16 bits: 256 is COM256.
+  std::string_view port;
+  if (!typed->empty()) port = typed->front();
+  return {true, static_cast<std::uint16_t>(base::AtoiInRange(port, 0xFFFF))};
 }
 
 }  // namespace wnt43sup

@@ -18,7 +18,7 @@ TEST(AtoiInRange, ReadLikeAtoiWithOutOfRangeValuesGivingZero) {
       {"0012", 65535, 12},      {"65535", 65535, 65535}, {"65536", 65535, 0},
       {"-1", 65535, 0},         {"-65535", 65535, 0},    {"99999999999999999999", 65535, 0},
       {"4294967299", 65535, 0}, {"255", 255, 255},       {"256", 255, 0},
-      {"007", 255, 7},
+      {"007", 255, 7},          {"  ", 255, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(base::AtoiInRange(c.text, c.max), c.value) << '"' << c.text << '"' << c.max;

@@ -17,17 +17,6 @@ namespace {
 
 const char kSubkeyPath[] = "HKCR\\QRT_8300_FIO_DEVICES\\QRT8343";
 
-TEST(ParsePortNumber, ReadLikeAtoiAndKeptWhole) {
-  const std::pair<const char*, std::uint16_t> cases[] = {
-      {"1", 1},     {"3", 3},          {"256", 256}, {"300", 300}, {"999", 999},
-      {"", 0},      {"0", 0},          {"x", 0},     {" 7", 7},    {"\t+5", 5},
-      {"12x", 12},  {"-1", 0},         {"-0", 0},    {"+", 0},     {"65535", 65535},
-      {"65536", 0}, {"4294967299", 0}, {"1 2", 1},   {"007", 7},
-  };
-  for (const auto& [text, port] : cases)
-    EXPECT_EQ(ParsePortNumber(text), port) << '"' << text << '"';
-}
-
 class PortSelectionTest : public ::testing::Test {
  protected:
   void TearDown() override {

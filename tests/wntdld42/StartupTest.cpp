@@ -13,13 +13,9 @@ namespace {
 using ui::ScriptedUi;
 using wntdld42::StartResult;
 
-TEST(PortFromText, ReadLikeAtoiAndOutsideZeroTo255IsZero) {
-  const std::pair<const char*, std::uint16_t> cases[] = {
-      {"3", 3},    {"1", 1},   {"255", 255}, {"256", 0},    {"300", 0}, {"999", 0},
-      {"12a", 12}, {"abc", 0}, {"", 0},      {" 7", 7},     {"\t9", 9}, {"+5", 5},
-      {"-1", 0},   {"-0", 0},  {"0", 0},     {"1234", 123},  // only 3 characters count
-      {"  ", 0},   {"+", 0},   {"7 8", 7},   {"007", 7},
-  };
+// Read like atoi (the table of base's AtoiInRange), from the first 3 characters, up to 255.
+TEST(PortFromText, OnlyThreeCharactersCountAndOutsideZeroTo255IsZero) {
+  const std::pair<const char*, std::uint16_t> cases[] = {{"1234", 123}, {"999", 0}};
   for (auto [text, port] : cases)
     EXPECT_EQ(wntdld42::PortFromText(text), port) << '"' << text << '"';
 }

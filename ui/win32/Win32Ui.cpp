@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/Wipe.h"
+#include "base/Wipe.h"
 
 namespace ui {
 namespace {
@@ -66,7 +66,7 @@ bool OnCommand(HWND dialog, DialogState* state, int id) {
       for (const Field& field : entry->fields) {
         std::string text = DialogItemText(dialog, field.id);
         state->texts.push_back(TakeField(text, field.take));
-        WipeBytes(text.data(), text.size());  // typed texts may be key material
+        base::WipeBytes(text.data(), text.size());  // typed texts may be key material
       }
       EndDialog(dialog, IDOK);
       return true;
@@ -148,7 +148,7 @@ std::string DialogItemText(HWND dialog, int id) {
   std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
   int got = GetWindowTextA(control, buffer.data(), length + 1);
   std::string text(buffer.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
-  WipeBytes(buffer.data(), buffer.size());
+  base::WipeBytes(buffer.data(), buffer.size());
   return text;
 }
 

@@ -1,7 +1,7 @@
 // The one wipe every module uses.
-#include "ui/Wipe.h"
+#include "base/Wipe.h"
 
-namespace ui {
+namespace base {
 
 void WipeBytes(void* data, std::size_t size) {
   volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
@@ -14,4 +14,4 @@ void WipeText(std::string& text) {
   text.clear();
 }
 
-}  // namespace ui
+}  // namespace base

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace ui {
+namespace base {
 
 // Sets the bytes to zero in a way the compiler may not drop as a dead store.
 void WipeBytes(void* data, std::size_t size);
@@ -12,4 +12,4 @@ void WipeBytes(void* data, std::size_t size);
 // was cut may have left characters there), and leaves the text empty.
 void WipeText(std::string& text);
 
-}  // namespace ui
+}  // namespace base
