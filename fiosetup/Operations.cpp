@@ -85,17 +85,11 @@ bool Available(const Availability& availability, int commandId) {
   return !submenu || availability.SubmenuEnabled(*submenu);
 }
 
-namespace {
-
-After AskToClose(Program& s) {
+After CloseRequested(Program& s) {
   if (!s.table.changed) return After::Close;
   return Ask(s, kAskThrowAway, ui::Buttons::YesNo) == ui::Answer::Yes ? After::Close
                                                                       : After::Nothing;
 }
-
-}  // namespace
-
-After CloseRequested(Program& s) { return s.busy ? After::Nothing : AskToClose(s); }
 
 After Install(Program& s) {
   if (Ask(s, kAskCompleteInstallation, ui::Buttons::OkCancel) != ui::Answer::Ok) {
@@ -166,7 +160,7 @@ namespace {
 After Dispatch(int commandId, Program& s) {
   switch (commandId) {
     case IDM_EXIT:
-      return AskToClose(s);
+      return CloseRequested(s);
     case IDM_INSTALL:
       return Install(s);
     case IDM_SAVETODISK:
@@ -200,11 +194,8 @@ After Dispatch(int commandId, Program& s) {
 }  // namespace
 
 After RunCommand(Program& s, int commandId) {
-  if (s.busy || !Available(s.table.availability, commandId)) return After::Nothing;
-  s.busy = true;
-  After after = Dispatch(commandId, s);
-  s.busy = false;
-  return after;
+  if (!Available(s.table.availability, commandId)) return After::Nothing;
+  return Dispatch(commandId, s);
 }
 
 }  // namespace fiosetup

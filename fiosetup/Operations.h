@@ -8,6 +8,7 @@
 
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/Ports.h"
+#include "ui/CommandGate.h"
 
 namespace fiosetup {
 
@@ -37,13 +38,10 @@ struct Program {
   const Platform& platform;
   ComPortDialog& comPort;
   MainWindow& window;
-  // A command is running. Its dialogs and message boxes dispatch the window's messages, so
-  // a command or close request posted meanwhile would otherwise start a flow inside a flow.
-  bool busy = false;
 };
 
-// What the window does when a command has run.
-enum class After { Nothing, Repaint, Close };
+// What the window does when a command has run (one command at a time: the shell's frame).
+using ui::After;
 
 // Where the three submenus that are greyed as wholes sit: the position of their menu in the
 // menu bar, and their position in that menu.
@@ -62,11 +60,11 @@ bool Available(const Availability& availability, int commandId);
 
 // Runs the flow of a menu command. A command that is greyed, or in a greyed submenu, does
 // nothing: posted by another program it would break the table (a Delete of a kind that is
-// not configured would count it twice). So does any command while another one runs.
+// not configured would count it twice).
 After RunCommand(Program& program, int command);
 
 // Exit (F3), and the close box or the system menu's Close: with unsaved edits, asks whether
-// to throw them away. Close, or Nothing when the user keeps the window or a command runs.
+// to throw them away. Close, or Nothing when the user keeps the window.
 After CloseRequested(Program& program);
 
 // The flows with something to decide, one per command.

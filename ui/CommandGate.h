@@ -1,9 +1,17 @@
-// One command at a time: the rule every windowed program's main window follows.
+// One command at a time: the rule every windowed program's main window follows, and what a
+// command asks of that window when it ends.
 #pragma once
 
 #include <utility>
 
 namespace ui {
+
+// What the main window does once a menu command (or a close request) has ended.
+enum class After {
+  Nothing,  // the command ran to its end, or was not one of the menu's
+  Repaint,  // what the window shows has changed
+  Close,    // the program ends: the window is destroyed
+};
 
 // A command runs to its end, through its dialogs and message boxes, before another starts.
 // Those dialogs pump the thread's messages, so a command or a close request can still reach
@@ -15,14 +23,15 @@ class CommandGate {
  public:
   bool Busy() const { return busy_; }
 
-  // Runs `command` to its end unless a command is running; false when it was dropped.
+  // Runs `command` to its end and gives its result, unless a command is running: then
+  // nothing runs and the result is `dropped`.
   template <typename Command>
-  bool Run(Command&& command) {
-    if (busy_) return false;
+  After Run(Command&& command, After dropped = After::Nothing) {
+    if (busy_) return dropped;
     busy_ = true;
-    std::forward<Command>(command)();
+    After after = std::forward<Command>(command)();
     busy_ = false;
-    return true;
+    return after;
   }
 
  private:

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "wnt43sup/HelpContexts.h"
 #include "wnt43sup/HexCrc.h"
 #include "wnt43sup/Texts.h"
 #include "wnt43sup/WNT43SUP.h"
@@ -25,7 +26,7 @@ ui::Field Typed(int id, std::size_t take) { return {id, take, 0, ""}; }
 ui::EntryDialog CommPortDialog() {
   // The one field with a preset, and the one whose typing is limited.
   return Entry(kCommPort, {{IDC_COMMPORT_PORT, kPortChars, kPortChars, "1"}}, IDC_COMMPORT_OK,
-               IDC_COMMPORT_CANCEL, IDC_COMMPORT_HELP, HELPCTX_COMMPORT);
+               IDC_COMMPORT_CANCEL, IDC_COMMPORT_HELP, kHelpCommport);
 }
 
 ui::EntryDialog RsaKeyDialog() {
@@ -34,31 +35,31 @@ ui::EntryDialog RsaKeyDialog() {
     fields.push_back(Typed(IDC_LDRSAPK_MODULUS1 + static_cast<int>(i), kRsaFieldChars));
   }
   return Entry(kLdrsapk, std::move(fields), IDC_LDRSAPK_OK, IDC_LDRSAPK_CANCEL, IDC_LDRSAPK_HELP,
-               HELPCTX_LDRSAPK);
+               kHelpLdrsapk);
 }
 
 ui::EntryDialog DesKeyPartDialog() {
   return Entry(kLddlkp,
                {Typed(IDC_LDDLKP_KEYNUMBER, kDesDigitChars), Typed(IDC_LDDLKP_PART, kDesDigitChars),
                 Typed(IDC_LDDLKP_LEFT, kDesHalfChars), Typed(IDC_LDDLKP_RIGHT, kDesHalfChars)},
-               IDC_LDDLKP_OK, IDC_LDDLKP_CANCEL, IDC_LDDLKP_HELP, HELPCTX_LDDLKP);
+               IDC_LDDLKP_OK, IDC_LDDLKP_CANCEL, IDC_LDDLKP_HELP, kHelpLddlkp);
 }
 
 ui::EntryDialog SerialNumberDialog() {
   return Entry(kLdsn, {Typed(IDC_LDSN_DIGITS, kSerialChars)}, IDC_LDSN_OK, IDC_LDSN_CANCEL,
-               IDC_LDSN_HELP, HELPCTX_LDSN);
+               IDC_LDSN_HELP, kHelpLdsn);
 }
 
 ui::EntryDialog GenerateCrcDialog() {
   return Entry(kGencrc, {Typed(IDC_GENCRC_NAME, kHexNameLength)}, IDC_GENCRC_OK, IDC_GENCRC_CANCEL,
-               IDC_GENCRC_HELP, HELPCTX_GENCRC);
+               IDC_GENCRC_HELP, kHelpGencrc);
 }
 
 ui::EntryDialog QueryCrcDialog() {
   return Entry(
       kQrymcrc,
       {Typed(IDC_QRYMCRC_ADDRESS, kCrcFieldChars), Typed(IDC_QRYMCRC_LENGTH, kCrcFieldChars)},
-      IDC_QRYMCRC_OK, IDC_QRYMCRC_CANCEL, IDC_QRYMCRC_HELP, HELPCTX_QRYMCRC);
+      IDC_QRYMCRC_OK, IDC_QRYMCRC_CANCEL, IDC_QRYMCRC_HELP, kHelpQrymcrc);
 }
 
 ui::ConfirmDialog RsaKeyWarning() {

@@ -9,6 +9,7 @@
 #include "eft/Codes.h"
 #include "eft/Frames.h"
 #include "wnt43sup/Dialogs.h"
+#include "wnt43sup/HelpContexts.h"
 #include "wnt43sup/HexCrc.h"
 #include "wnt43sup/KeyMaterial.h"
 #include "wnt43sup/Texts.h"
@@ -244,14 +245,14 @@ void QueryMemoryCrc(const Program& p) {
                    IDC_QRYMCRCO_OK});
 }
 
-void ShowGeneralHelp(const Program& p) { p.ui.ShowHelp({kHelpFile, HELPCTX_GENERAL}); }
+void ShowGeneralHelp(const Program& p) { p.ui.ShowHelp({kHelpFile, kHelpGeneral}); }
 
 void ShowAbout(const Program& p) { p.ui.ShowResult(AboutDialog()); }
 
-MenuResult RunMenuCommand(int command, const Program& p) {
+ui::After RunCommand(const Program& p, int command) {
   switch (command) {
     case IDM_EXIT:
-      return MenuResult::kExit;
+      return ui::After::Close;
     case IDM_LDRSAPK:
       LoadClearRsaPrivateKey(p);
       break;
@@ -283,9 +284,9 @@ MenuResult RunMenuCommand(int command, const Program& p) {
       ShowAbout(p);
       break;
     default:
-      return MenuResult::kUnknown;
+      break;
   }
-  return MenuResult::kDone;
+  return ui::After::Nothing;
 }
 
 }  // namespace wnt43sup

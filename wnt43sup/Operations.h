@@ -10,6 +10,7 @@
 
 #include "eft/EftApi.h"
 #include "eft/Exchange.h"
+#include "ui/CommandGate.h"
 #include "ui/Ui.h"
 
 namespace wnt43sup {
@@ -34,14 +35,9 @@ void QueryMemoryCrc(const Program& p);          // 108
 void ShowGeneralHelp(const Program& p);         // 1100
 void ShowAbout(const Program& p);               // 1000
 
-enum class MenuResult {
-  kDone,     // the command ran to its end
-  kExit,     // Exit (or F3): the shell closes the main window
-  kUnknown,  // not a command of the menu
-};
-
-// Runs the command of a menu id (or of the F3 accelerator).
-MenuResult RunMenuCommand(int command, const Program& p);
+// Runs the command of a menu id (or of the F3 accelerator): Close for Exit, else Nothing (an
+// id that is no command of the menu does nothing).
+ui::After RunCommand(const Program& p, int command);
 
 // Exactly 2 x out.size() hexadecimal digits (0-9, A-F, a-f), converted pair by pair, first
 // pair to first byte. Any other text leaves `out` untouched and gives false, so a mistyped

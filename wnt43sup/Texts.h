@@ -7,7 +7,6 @@ namespace wnt43sup {
 
 // Title of the main window and caption of every message box.
 inline constexpr char kTitle[] = "QRT 8343 Support Program";
-inline constexpr char kHelpFile[] = "wnt43sup.hlp";
 
 // Load Clear RSA Private Key.
 inline constexpr char kRsaInvalidModulus[] = "Load Clear RSA Private Key failed:  Invalid Modulus.";

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/Number.h"
 #include "devconfig/DeviceConfig.h"
 #include "wntdld42/HexText.h"
 #include "wntdld42/WNTDLD42.h"
@@ -74,17 +75,7 @@ bool TakeHex(const std::string& text, std::size_t digits, std::span<std::uint8_t
 }  // namespace
 
 std::uint16_t PortFromText(std::string_view text) {
-  text = text.substr(0, 3);
-  std::size_t i = 0;
-  auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-  while (i < text.size() && blank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long value = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9')
-    value = value * 10 + (text[i++] - '0');
-  if (negative) value = -value;
-  return value < 0 || value > 255 ? 0 : static_cast<std::uint16_t>(value);
+  return static_cast<std::uint16_t>(base::AtoiInRange(text.substr(0, 3), 255));
 }
 
 void ReportError(ui::Ui& ui, std::string_view prefix, Status code) {
@@ -261,17 +252,17 @@ void ShowAbout(Program& p) { p.ui.ShowResult({"ABOUT", {}, IDC_ABOUT_OK}); }
 
 void ShowGeneralHelp(Program& p) { p.ui.ShowHelp({kHelpFile, kHelpGeneral}); }
 
-CommandResult RunCommand(Program& p, int command) {
+ui::After RunCommand(Program& p, int command) {
   for (const MasterKeyLoad& v : kMasterKeyLoads) {
     if (v.command == command) {
       LoadMasterKey(p, v);
-      return CommandResult::kDone;
+      return ui::After::Nothing;
     }
   }
   for (const MasterKeyEntry& v : kMasterKeyEntries) {
     if (v.command == command) {
       EnterMasterKey(p, v);
-      return CommandResult::kDone;
+      return ui::After::Nothing;
     }
   }
   switch (command) {
@@ -300,11 +291,11 @@ CommandResult RunCommand(Program& p, int command) {
       ShowGeneralHelp(p);
       break;
     case IDM_EXIT:
-      return CommandResult::kExit;
+      return ui::After::Close;
     default:
-      return CommandResult::kUnknown;
+      break;
   }
-  return CommandResult::kDone;
+  return ui::After::Nothing;
 }
 
 }  // namespace wntdld42

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "devconfig/Registry.h"
+#include "ui/CommandGate.h"
 #include "ui/Ui.h"
 #include "wntdld42/ModeForm.h"
 #include "wntdld42/PinApi.h"
@@ -84,8 +85,8 @@ void ShowGeneralHelp(Program& program);
 // characters.
 std::string HardwareVersionText(const std::uint8_t* buffer, std::size_t size);
 
-enum class CommandResult { kDone, kExit, kUnknown };
-// Runs the operation of a menu command (or F3) to its end. kExit: close the main window.
-CommandResult RunCommand(Program& program, int command);
+// Runs the operation of a menu command (or F3) to its end: Close for Exit, else Nothing (an
+// id that is no command of the menu does nothing).
+ui::After RunCommand(Program& program, int command);
 
 }  // namespace wntdld42

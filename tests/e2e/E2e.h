@@ -52,6 +52,13 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
                                    std::istreambuf_iterator<char>());
 }
 
+// Waits until `window` is destroyed, not only hidden: a dialog that has ended is hidden first
+// and destroyed, with what its WM_DESTROY does, once its modal loop has returned.
+inline bool WaitDestroyed(HWND window) {
+  for (int i = 0; i < 500 && IsWindow(window); ++i) Sleep(10);
+  return !IsWindow(window);
+}
+
 // Which of `texts` a running process holds anywhere in its writable memory, each as ASCII and
 // as UTF-16LE (the form Windows controls keep text in): "ASCII <text>" or "UTF-16 <text>".
 inline std::vector<std::string> FoundInMemory(DWORD pid, const std::vector<std::string>& texts) {

@@ -515,7 +515,7 @@ TEST_F(Wnt43sup, TypedKeyTextsLeaveNoCopyInMemory) {
     }
     Click(dialog, end);
     if (end == IDC_LDDLKP_OK) Box();
-    WaitGone(dialog, kDesTitle);
+    ASSERT_TRUE(e2e::WaitDestroyed(dialog));
     EXPECT_EQ(e2e::FoundInMemory(program_->Id(), halves), std::vector<std::string>{});
   }
   Exit(main);

@@ -289,6 +289,7 @@ TEST_F(Wntdld42, MasterKeysLoadedAndEnteredShowThePadsResponses) {
   form = WaitWindow(p, "Load 16 Byte Encrypted Master Key");
   Type(form, 800, cancelled);
   Close(form, 802);
+  ASSERT_TRUE(e2e::WaitDestroyed(form));
   // No key typed so far, however its form ended, is left in the program's memory.
   EXPECT_EQ(e2e::FoundInMemory(p.Id(), {"FEDCBA98", "76543210", key32, cancelled}),
             std::vector<std::string>{});

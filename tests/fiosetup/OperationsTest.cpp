@@ -440,39 +440,6 @@ TEST(DeviceCommands, WhatAGreyedMenuWouldNotLetThroughDoesNothing) {
   EXPECT_EQ(b.table.Port(DeviceKind::k8342Pin), 0u);
 }
 
-// A dialog of a running command dispatches the window's messages: a command or a close
-// request posted then must wait, not run inside the first flow.
-class ReentrantPorts : public ComPortDialog {
- public:
-  std::uint32_t Choose() override {
-    inner = RunCommand(*session, IDM_DELETE_8341);
-    close = CloseRequested(*session);
-    return 4;
-  }
-  Program* session = nullptr;
-  After inner = After::Repaint;
-  After close = After::Repaint;
-};
-
-TEST(DeviceCommands, NothingRunsInsideARunningCommand) {
-  Bench b;
-  ReadConfiguration(b.table, b.f.registry);
-  b.ports.answers = {2};
-  b.Run(IDM_ADD_8341);
-  ReentrantPorts reentrant;
-  Program session{b.table, b.platform, reentrant, b.window};
-  reentrant.session = &session;
-  EXPECT_EQ(RunCommand(session, IDM_CHANGE_8341), After::Repaint);
-  EXPECT_EQ(reentrant.inner, After::Nothing);
-  EXPECT_EQ(reentrant.close, After::Nothing);
-  EXPECT_EQ(b.table.Port(DeviceKind::k8341), 4u);
-  EXPECT_EQ(b.table.deviceCount, 1);
-  EXPECT_TRUE(b.f.ui.Events().empty());  // the close request did not ask either
-  // Afterwards commands run again.
-  EXPECT_EQ(RunCommand(session, IDM_DELETE_8341), After::Repaint);
-  EXPECT_EQ(b.table.deviceCount, 0);
-}
-
 TEST(HelpAndAbout, OpenTheHelpFileAtItsContextAndTheAboutDialog) {
   const std::pair<int, unsigned> help[] = {{IDM_HELP_FILE, kHelpContextFile},
                                            {IDM_HELP_DEVICE, kHelpContextDevice},

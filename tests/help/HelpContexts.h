@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fiosetup/HelpContexts.h"
+#include "wnt43sup/HelpContexts.h"
 
 namespace helptest {
 
@@ -23,13 +24,13 @@ inline const ProgramContext kProgramContexts[] = {
     {fiosetup::kHelpFile, fiosetup::kHelpContextOption, "Options Menu"},
     {fiosetup::kHelpFile, fiosetup::kHelpContextGeneral,
      "QRT 8300 FIO Devices Installation Program"},
-    {"wnt43sup.hlp", 10, "QRT 8343 Support Program"},
-    {"wnt43sup.hlp", 20, "Load Cleartext RSA Private Key"},
-    {"wnt43sup.hlp", 30, "Load Cleartext Double Length DES Key Part"},
-    {"wnt43sup.hlp", 40, "Load Device Serial Number"},
-    {"wnt43sup.hlp", 50, "Generate a CRC from an Input HEX File"},
-    {"wnt43sup.hlp", 60, "Query the CRC of the Device Memory"},
-    {"wnt43sup.hlp", 70, "Enter Communication Port Number"},
+    {wnt43sup::kHelpFile, wnt43sup::kHelpGeneral, "QRT 8343 Support Program"},
+    {wnt43sup::kHelpFile, wnt43sup::kHelpLdrsapk, "Load Cleartext RSA Private Key"},
+    {wnt43sup::kHelpFile, wnt43sup::kHelpLddlkp, "Load Cleartext Double Length DES Key Part"},
+    {wnt43sup::kHelpFile, wnt43sup::kHelpLdsn, "Load Device Serial Number"},
+    {wnt43sup::kHelpFile, wnt43sup::kHelpGencrc, "Generate a CRC from an Input HEX File"},
+    {wnt43sup::kHelpFile, wnt43sup::kHelpQrymcrc, "Query the CRC of the Device Memory"},
+    {wnt43sup::kHelpFile, wnt43sup::kHelpCommport, "Enter Communication Port Number"},
     {"wntdld42.hlp", 10, "QRT 8342 Download Program"},
     {"wntdld42.hlp", 20, "Load 8 Byte Non-Encrypted Master Key"},
     {"wntdld42.hlp", 30, "Load 8 Byte Encrypted Master Key"},

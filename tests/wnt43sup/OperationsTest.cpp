@@ -14,7 +14,7 @@
 #include "eft/FakeEftApi.h"
 #include "ui/ScriptedUi.h"
 #include "wnt43sup/Dialogs.h"
-#include "wnt43sup/KeyMaterial.h"
+#include "wnt43sup/HelpContexts.h"
 #include "wnt43sup/Operations.h"
 #include "wnt43sup/Texts.h"
 #include "wnt43sup/WNT43SUP.h"
@@ -783,7 +783,7 @@ TEST_F(Operations, EveryMenuCommandRunsItsOperation) {
     eft::FakeEftApi fake;
     fake.answers.push_back({0x00});
     if (c.frame.empty() && c.id != 1000) scripted.Cancel(c.firstDialog);
-    EXPECT_EQ(RunMenuCommand(c.id, {scripted, fake, ports, response}), MenuResult::kDone);
+    EXPECT_EQ(RunCommand({scripted, fake, ports, response}, c.id), ui::After::Nothing);
     EXPECT_EQ(scripted.Problems(), std::vector<std::string>{});
     std::vector<std::string> names = scripted.DialogNames();
     if (c.firstDialog) {
@@ -799,15 +799,15 @@ TEST_F(Operations, EveryMenuCommandRunsItsOperation) {
 }
 
 TEST_F(Operations, ExitGeneralHelpAboutAndUnknownIds) {
-  EXPECT_EQ(RunMenuCommand(100, P()), MenuResult::kExit);
-  EXPECT_EQ(RunMenuCommand(1100, P()), MenuResult::kDone);
-  EXPECT_EQ(RunMenuCommand(1000, P()), MenuResult::kDone);
-  EXPECT_EQ(RunMenuCommand(0, P()), MenuResult::kUnknown);
-  EXPECT_EQ(RunMenuCommand(109, P()), MenuResult::kUnknown);
+  EXPECT_EQ(RunCommand(P(), 100), ui::After::Close);
+  EXPECT_EQ(RunCommand(P(), 1100), ui::After::Nothing);
+  EXPECT_EQ(RunCommand(P(), 1000), ui::After::Nothing);
+  EXPECT_EQ(RunCommand(P(), 0), ui::After::Nothing);  // no command: nothing shown
+  EXPECT_EQ(RunCommand(P(), 109), ui::After::Nothing);
   ASSERT_EQ(ui.Events().size(), 2u);
   EXPECT_EQ(ui.Events()[0].kind, ui::ScriptedUi::Event::Kind::Help);
-  EXPECT_EQ(ui.Events()[0].help.file, "wnt43sup.hlp");
-  EXPECT_EQ(ui.Events()[0].help.context, 10u);
+  EXPECT_EQ(ui.Events()[0].help.file, kHelpFile);
+  EXPECT_EQ(ui.Events()[0].help.context, kHelpGeneral);
   EXPECT_EQ(ui.Events()[1].name, "ABOUT");
   EXPECT_TRUE(api.calls.empty());
 }
@@ -842,7 +842,7 @@ TEST(Texts, EasilyConfusedTextsAreEachCommandsOwn) {
   for (const auto& [actual, expected] : texts) EXPECT_STREQ(actual, expected);
 }
 
-// ---- Hexadecimal fields and key material ----------------------------------------------------
+// ---- Hexadecimal fields -------------------------------------------------------------------------
 
 TEST(ParseHexBytes, ExactlyTwoDigitsPerByte) {
   std::array<std::uint8_t, 2> out{0x55, 0x55};
@@ -853,32 +853,6 @@ TEST(ParseHexBytes, ExactlyTwoDigitsPerByte) {
     EXPECT_FALSE(ParseHexBytes(bad, out)) << bad;
     EXPECT_EQ(out, (std::array<std::uint8_t, 2>{0x55, 0x55})) << bad;
   }
-}
-
-TEST(KeyMaterial, KeyBytesAreWipedWhenTheyGo) {
-  alignas(KeyBytes<64>) unsigned char storage[sizeof(KeyBytes<64>)];
-  auto* key = new (storage) KeyBytes<64>;
-  key->bytes.fill(0xA5);
-  key->~KeyBytes();
-  for (unsigned char b : storage) ASSERT_EQ(b, 0);
-}
-
-TEST(KeyMaterial, TypedKeyTextsAreWiped) {
-  KeyTexts texts(std::vector<std::string>{"0123456789ABCDEF", "FEDC"});
-  EXPECT_EQ(texts[5], "");  // a field the Ui did not hand over counts as empty
-  // Each field read on its own: a reference held across the next operator[] could dangle.
-  const char* firstBuffer = texts[0].data();
-  std::size_t firstCapacity = texts[0].capacity();
-  const char* secondBuffer = texts[1].data();
-  std::size_t secondCapacity = texts[1].capacity();
-  texts.Wipe();
-  EXPECT_TRUE(texts[0].empty());
-  EXPECT_TRUE(texts[1].empty());
-  for (std::size_t i = 0; i < firstCapacity; ++i) EXPECT_EQ(firstBuffer[i], 0) << i;
-  for (std::size_t i = 0; i < secondCapacity; ++i) EXPECT_EQ(secondBuffer[i], 0) << i;
-  KeyTexts cancelled(std::nullopt);
-  EXPECT_TRUE(cancelled.Cancelled());
-  cancelled.Wipe();
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using ui::After;
 using ui::ScriptedUi;
-using wntdld42::CommandResult;
 using wntdld42::Mode;
 using wntdld42::Status;
 
@@ -31,7 +31,7 @@ class Operations : public ::testing::Test {
     }
     for (const wntdld42::PinCall& c : api.calls) EXPECT_EQ(c.handle, kHandle) << c.function;
   }
-  CommandResult Run(int command) { return wntdld42::RunCommand(program, command); }
+  After Run(int command) { return wntdld42::RunCommand(program, command); }
   // The only message box shown: its text and icon.
   std::pair<std::string, ui::Icon> OnlyMessage() {
     std::vector<std::pair<std::string, ui::Icon>> shown;
@@ -77,7 +77,7 @@ TEST_F(Operations, EachMasterKeyLoadShowsItsFormSendsItsKeyTypeAndShowsTheRespon
     api.calls.clear();
     std::string key = std::string("0123456789abcdef0123456789ABCDEF").substr(0, c.digits);
     ui.Enter(c.form, {key});
-    EXPECT_EQ(Run(c.command), CommandResult::kDone);
+    EXPECT_EQ(Run(c.command), After::Nothing);
     const auto* entry = Last(ScriptedUi::Event::Kind::Entry);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->entry.name, c.form);
@@ -132,7 +132,7 @@ TEST_F(Operations, EachMasterKeyEntryStartsTheEntryAtThePadAndShowsTheResponse) 
     SCOPED_TRACE(c.form);
     api.calls.clear();
     ui.Enter(c.form, {});
-    EXPECT_EQ(Run(c.command), CommandResult::kDone);
+    EXPECT_EQ(Run(c.command), After::Nothing);
     const auto* entry = Last(ScriptedUi::Event::Kind::Entry);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->entry.name, c.form);
@@ -162,7 +162,7 @@ TEST_F(Operations, CancelOnAnyFormMakesNoCallAndShowsNothing) {
   };
   for (auto [command, form] : forms) {
     ui.Cancel(form);
-    EXPECT_EQ(Run(command), CommandResult::kDone) << form;
+    EXPECT_EQ(Run(command), After::Nothing) << form;
   }
   EXPECT_TRUE(api.calls.empty());
   EXPECT_TRUE(ui.MessageTexts().empty());
@@ -550,19 +550,19 @@ TEST(HardwareVersionText, ABufferWithoutAZeroByteIsReadNoFurtherThanItsEnd) {
 // ---------------------------------------------------------------- menu
 
 TEST_F(Operations, HelpAboutAndExitFromTheMenu) {
-  EXPECT_EQ(Run(1102), CommandResult::kDone);
+  EXPECT_EQ(Run(1102), After::Nothing);
   const auto* help = Last(ScriptedUi::Event::Kind::Help);
   ASSERT_NE(help, nullptr);
   EXPECT_EQ(help->help.file, "wntdld42.hlp");
   EXPECT_EQ(help->help.context, 10u);
-  EXPECT_EQ(Run(1100), CommandResult::kDone);
+  EXPECT_EQ(Run(1100), After::Nothing);
   const auto* about = Last(ScriptedUi::Event::Kind::Result);
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->name, "ABOUT");
   EXPECT_TRUE(about->fields.empty());
-  EXPECT_EQ(Run(100), CommandResult::kExit);
-  EXPECT_EQ(Run(106), CommandResult::kUnknown);
-  EXPECT_EQ(Run(209), CommandResult::kUnknown);
+  EXPECT_EQ(Run(100), After::Close);
+  EXPECT_EQ(Run(106), After::Nothing);
+  EXPECT_EQ(Run(209), After::Nothing);
   EXPECT_TRUE(api.calls.empty());  // neither closes the pad: the shell does, once
 }
 
