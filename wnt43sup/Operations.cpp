@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "base/Hex.h"
+#include "base/KeyMaterial.h"
 #include "eft/Codes.h"
 #include "eft/Frames.h"
 #include "wnt43sup/Dialogs.h"
 #include "wnt43sup/HelpContexts.h"
 #include "wnt43sup/HexCrc.h"
-#include "wnt43sup/KeyMaterial.h"
 #include "wnt43sup/Texts.h"
 #include "wnt43sup/WNT43SUP.h"
 
@@ -85,10 +85,10 @@ std::array<std::uint8_t, 8> SerialNumberFurtherBytes() {
 
 void LoadClearRsaPrivateKey(const Program& p) {
   for (;;) {
-    KeyTexts entry(p.ui.RunEntry(RsaKeyDialog()));
+    base::KeyTexts entry(p.ui.RunEntry(RsaKeyDialog()));
     if (entry.Cancelled()) return;
-    KeyBytes<64> modulus;
-    KeyBytes<64> exponent;
+    base::KeyBytes<64> modulus;
+    base::KeyBytes<64> exponent;
     bool failed = false;
     // Every field is checked, and each failing one has its own box.
     for (std::size_t k = 0; k < kRsaFieldCount; ++k) {
@@ -115,14 +115,14 @@ void LoadClearRsaPrivateKey(const Program& p) {
 }
 
 void LoadClearDesKeyPart(const Program& p) {
-  KeyTexts entry(p.ui.RunEntry(DesKeyPartDialog()));
+  base::KeyTexts entry(p.ui.RunEntry(DesKeyPartDialog()));
   if (entry.Cancelled()) return;
   std::optional<std::uint8_t> keyNumber = Digit(entry[0], '0', '7');
   if (!keyNumber) return ShowError(p, kDesInvalidKeyNumber);
   std::optional<std::uint8_t> part = Digit(entry[1], '1', '3');
   if (!part) return ShowError(p, kDesInvalidPart);
-  KeyBytes<8> left;
-  KeyBytes<8> right;
+  base::KeyBytes<8> left;
+  base::KeyBytes<8> right;
   if (!ParseHexBytes(Take(entry[2], kDesHalfChars), left.bytes) ||
       !ParseHexBytes(Take(entry[3], kDesHalfChars), right.bytes)) {
     return ShowError(p, kDesInvalidKeyPart);

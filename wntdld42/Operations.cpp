@@ -1,61 +1,28 @@
-// The operations of WNTDLD42 and its start-up.
+// The operations of WNTDLD42, one per menu command.
 #include "wntdld42/Operations.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "base/Number.h"
-#include "devconfig/DeviceConfig.h"
-#include "wntdld42/HexText.h"
+#include "base/Hex.h"
+#include "base/KeyMaterial.h"
+#include "wntdld42/Dialogs.h"
+#include "wntdld42/HelpContexts.h"
+#include "wntdld42/Texts.h"
 #include "wntdld42/WNTDLD42.h"
 
 namespace wntdld42 {
 
-const std::array<MasterKeyLoad, 4> kMasterKeyLoads = {{
-    {IDM_LD8MKN, "LD8MKN", kKey8Clear, 16, IDC_LD8MKN_KEY, IDC_LD8MKN_OK, IDC_LD8MKN_CANCEL,
-     IDC_LD8MKN_HELP, 20},
-    {IDM_LD8MKE, "LD8MKE", kKey8Encrypted, 16, IDC_LD8MKE_KEY, IDC_LD8MKE_OK, IDC_LD8MKE_CANCEL,
-     IDC_LD8MKE_HELP, 30},
-    {IDM_LD16MKN, "LD16MKN", kKey16Clear, 32, IDC_LD16MKN_KEY, IDC_LD16MKN_OK, IDC_LD16MKN_CANCEL,
-     IDC_LD16MKN_HELP, 40},
-    {IDM_LD16MKE, "LD16MKE", kKey16Encrypted, 32, IDC_LD16MKE_KEY, IDC_LD16MKE_OK,
-     IDC_LD16MKE_CANCEL, IDC_LD16MKE_HELP, 50},
-}};
-
-const std::array<MasterKeyEntry, 4> kMasterKeyEntries = {{
-    {IDM_ED8MKS, "ED8MKS", kKey8Clear, IDC_ED8MKS_OK, IDC_ED8MKS_CANCEL, IDC_ED8MKS_HELP, 60},
-    {IDM_ED8MKD, "ED8MKD", kKey8Encrypted, IDC_ED8MKD_OK, IDC_ED8MKD_CANCEL, IDC_ED8MKD_HELP, 70},
-    {IDM_ED16MKS, "ED16MKS", kKey16Clear, IDC_ED16MKS_OK, IDC_ED16MKS_CANCEL, IDC_ED16MKS_HELP, 80},
-    {IDM_ED16MKD, "ED16MKD", kKey16Encrypted, IDC_ED16MKD_OK, IDC_ED16MKD_CANCEL, IDC_ED16MKD_HELP,
-     90},
-}};
-
 namespace {
 
-constexpr char kOpenError[] = "Open 8342 device error: rc      ";
-constexpr char kMasterKeyLoadError[] = "Load master key error: rc ";
-constexpr char kMasterKeyEntryError[] = "Enter master key error: rc ";
-constexpr char kEncryptionKeyError[] = "Load encryption key error: rc ";
-constexpr char kIcvError[] = "Load icv error: rc ";
-constexpr char kVerifError[] = "Load verification parameters error: rc ";
-constexpr char kSetModeError[] = "Set Mode error: rc ";
-constexpr char kSerialError[] = "Read serial number error: rc ";
-constexpr char kHardwareError[] = "Read hardware version error: rc ";
 constexpr std::size_t kShownVersionChars = 14;
-
-ui::Field Typed(int id, std::size_t limit) { return ui::Field{id, limit, limit, ""}; }
-
-ui::EntryDialog Form(const char* name, std::vector<ui::Field> fields, int ok, int cancel, int help,
-                     unsigned context) {
-  return ui::EntryDialog{name, std::move(fields), ok, cancel, help, {kHelpFile, context}};
-}
 
 void Say(ui::Ui& ui, const std::string& text, ui::Icon icon) {
   ui.ShowMessage({kCaption, text, icon, ui::Buttons::Ok});
 }
 
 void ShowResponse(ui::Ui& ui, const char* form, int field, int ok, const std::uint8_t* bytes) {
-  ui.ShowResult({form, {{field, BytesToHexText(bytes, kResponseSize)}}, ok});
+  ui.ShowResult({form, {{field, base::BytesToHexText({bytes, kResponseSize})}}, ok});
 }
 
 // The text typed into the i-th field; a Ui that gave fewer texts gave empty ones.
@@ -67,52 +34,24 @@ const std::string& Text(const std::vector<std::string>& typed, std::size_t i) {
 // Converts a field that must be exactly `digits` hexadecimal digits; false (nothing written)
 // otherwise.
 bool TakeHex(const std::string& text, std::size_t digits, std::span<std::uint8_t> out) {
-  if (!IsHexText(text, digits)) return false;
-  HexTextToBytes(text, out);
+  if (!base::IsHexText(text, digits)) return false;
+  base::HexTextToBytes(text, out);
   return true;
 }
 
 }  // namespace
 
-std::uint16_t PortFromText(std::string_view text) {
-  return static_cast<std::uint16_t>(base::AtoiInRange(text.substr(0, 3), 255));
-}
-
 void ReportError(ui::Ui& ui, std::string_view prefix, Status code) {
   Say(ui, std::string(prefix) + std::to_string(code), ui::Icon::Error);
 }
 
-StartResult OpenPinPad(Program& p, devconfig::Registry& registry,
-                       const std::function<void(int x, int y)>& placePointer) {
-  Status rc = 0;
-  if (devconfig::IsAnySubkeyPresent(registry, {devconfig::kSubkey8342P, devconfig::kSubkey8342M})) {
-    rc = p.api.PinOpen(&p.handle);
-  } else {
-    if (placePointer) placePointer(kPromptPointerX, kPromptPointerY);
-    // The port field opens holding 1.
-    ui::EntryDialog prompt = Form("COMMPORT", {ui::Field{IDC_COMMPORT_PORT, 3, 3, "1"}},
-                                  IDC_COMMPORT_OK, IDC_COMMPORT_CANCEL, IDC_COMMPORT_HELP, 130);
-    ui::EntryResult typed = p.ui.RunEntry(prompt);
-    if (!typed) return StartResult::kCancelled;
-    rc = p.api.PinOpenParms(&p.handle, PortFromText(Text(*typed, 0)));
-  }
-  if (rc != 0) {
-    ReportError(p.ui, kOpenError, rc);
-    return StartResult::kOpenFailed;
-  }
-  return StartResult::kOpened;
-}
-
 void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
-  ui::EntryResult typed = p.ui.RunEntry(
-      Form(v.form, {Typed(v.fieldId, v.digits)}, v.okId, v.cancelId, v.helpId, v.help));
+  ui::EntryResult typed = p.ui.RunEntry(MasterKeyLoadDialog(v));
   if (!typed) return;
-  SecretTexts wipeTyped(*typed);
-  SecretBytes<16> key;
+  base::KeyTexts wipeTyped(*typed);
+  base::KeyBytes<16> key;
   if (!TakeHex(Text(*typed, 0), v.digits, key.first(v.digits / 2))) {
-    Say(p.ui,
-        "Load master key error: the key must be " + std::to_string(v.digits) +
-            " hexadecimal digits.",
+    Say(p.ui, kMasterKeyRefusedBefore + std::to_string(v.digits) + kMasterKeyRefusedAfter,
         ui::Icon::Error);
     return;
   }
@@ -125,7 +64,7 @@ void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
 }
 
 void EnterMasterKey(Program& p, const MasterKeyEntry& v) {
-  if (!p.ui.RunEntry(Form(v.form, {}, v.okId, v.cancelId, v.helpId, v.help))) return;
+  if (!p.ui.RunEntry(MasterKeyEntryDialog(v))) return;
   std::uint8_t response[kResponseSize] = {};
   Status rc = p.api.PinEnterMasterKey(p.handle, v.keyType, response);
   if (rc != 0) return ReportError(p.ui, kMasterKeyEntryError, rc);
@@ -133,21 +72,18 @@ void EnterMasterKey(Program& p, const MasterKeyEntry& v) {
 }
 
 void LoadEncryptionKey(Program& p) {
-  ui::EntryResult typed = p.ui.RunEntry(
-      Form("LDENCK",
-           {Typed(IDC_LDENCK_KEY, 16), Typed(IDC_LDENCK_KEYID, 2), Typed(IDC_LDENCK_VARIANT, 2)},
-           IDC_LDENCK_OK, IDC_LDENCK_CANCEL, IDC_LDENCK_HELP, 100));
+  ui::EntryResult typed = p.ui.RunEntry(EncryptionKeyDialog());
   if (!typed) return;
-  SecretTexts wipeTyped(*typed);
-  SecretBytes<8> key;
+  base::KeyTexts wipeTyped(*typed);
+  base::KeyBytes<8> key;
   std::uint8_t keyId = 0, variant = 0;
   const char* refused = nullptr;
   if (!TakeHex(Text(*typed, 0), 16, key.first(8))) {
-    refused = "Load encryption key error: the key must be 16 hexadecimal digits.";
+    refused = kEncryptionKeyRefused;
   } else if (!TakeHex(Text(*typed, 1), 2, {&keyId, 1})) {
-    refused = "Load encryption key error: the key ID must be 2 hexadecimal digits.";
+    refused = kKeyIdRefused;
   } else if (!TakeHex(Text(*typed, 2), 2, {&variant, 1})) {
-    refused = "Load encryption key error: the variant descriptor must be 2 hexadecimal digits.";
+    refused = kKeyVariantRefused;
   }
   if (refused) return Say(p.ui, refused, ui::Icon::Error);
   std::uint8_t response[kResponseSize] = {};
@@ -159,57 +95,45 @@ void LoadEncryptionKey(Program& p) {
 }
 
 void LoadIcv(Program& p) {
-  ui::EntryResult typed =
-      p.ui.RunEntry(Form("LDICV", {Typed(IDC_LDICV_ICV, 16), Typed(IDC_LDICV_VARIANT, 2)},
-                         IDC_LDICV_OK, IDC_LDICV_CANCEL, IDC_LDICV_HELP, 110));
+  ui::EntryResult typed = p.ui.RunEntry(IcvDialog());
   if (!typed) return;
-  SecretTexts wipeTyped(*typed);
-  SecretBytes<8> icv;
+  base::KeyTexts wipeTyped(*typed);
+  base::KeyBytes<8> icv;
   std::uint8_t variant = 0;
-  if (!TakeHex(Text(*typed, 0), 16, icv.first(8)))
-    return Say(p.ui, "Load icv error: the ICV must be 16 hexadecimal digits.", ui::Icon::Error);
+  if (!TakeHex(Text(*typed, 0), 16, icv.first(8))) return Say(p.ui, kIcvRefused, ui::Icon::Error);
   if (!TakeHex(Text(*typed, 1), 2, {&variant, 1})) {
-    return Say(p.ui, "Load icv error: the variant descriptor must be 2 hexadecimal digits.",
-               ui::Icon::Error);
+    return Say(p.ui, kIcvVariantRefused, ui::Icon::Error);
   }
   Status rc = p.api.PinLoadICV(p.handle, variant, icv.data());
   icv.Wipe();
   wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kIcvError, rc);
-  Say(p.ui, "Load icv completed successfully.", ui::Icon::None);
+  Say(p.ui, kIcvLoaded, ui::Icon::None);
 }
 
 void LoadVerificationParameters(Program& p) {
-  ui::EntryResult typed =
-      p.ui.RunEntry(Form("LDVERP", {Typed(IDC_LDVERP_PINLEN, 1), Typed(IDC_LDVERP_TABLE, 32)},
-                         IDC_LDVERP_OK, IDC_LDVERP_CANCEL, IDC_LDVERP_HELP, 120));
+  ui::EntryResult typed = p.ui.RunEntry(VerificationParametersDialog());
   if (!typed) return;
-  SecretTexts wipeTyped(*typed);
+  base::KeyTexts wipeTyped(*typed);
   // The length is the value of its one digit: "0" and the digit make the byte. An empty or
   // blank field is what the pad's own message names; another character gets a message that
   // says what is wrong with it.
   std::uint8_t pinLength = 0;
   const std::string& length = Text(*typed, 0);
   if (length.find_first_not_of(" \t") == std::string::npos)
-    return Say(p.ui, "Parameters may not contain blanks", ui::Icon::Error);
+    return Say(p.ui, kBlankParameters, ui::Icon::Error);
   if (!TakeHex("0" + length, 2, {&pinLength, 1})) {
-    return Say(p.ui,
-               "Load verification parameters error: the PIN length must be one hexadecimal "
-               "digit.",
-               ui::Icon::Error);
+    return Say(p.ui, kPinLengthRefused, ui::Icon::Error);
   }
-  SecretBytes<16> table;
+  base::KeyBytes<16> table;
   if (!TakeHex(Text(*typed, 1), 32, table.first(16))) {
-    return Say(p.ui,
-               "Load verification parameters error: the decimalization table must be 32 "
-               "hexadecimal digits.",
-               ui::Icon::Error);
+    return Say(p.ui, kTableRefused, ui::Icon::Error);
   }
   Status rc = p.api.PinLoadVerifParms(p.handle, pinLength, table.data());
   table.Wipe();
   wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kVerifError, rc);
-  Say(p.ui, "Load verification parameters completed successfully.", ui::Icon::None);
+  Say(p.ui, kVerifLoaded, ui::Icon::None);
 }
 
 void SetMode(Program& p) {
@@ -219,12 +143,12 @@ void SetMode(Program& p) {
   if (p.mode == Mode::kClear) {
     Status rc = p.api.PinSetModeClr(p.handle);
     if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
-    return Say(p.ui, "Set Clear Mode completed successfully.", ui::Icon::None);
+    return Say(p.ui, kClearModeSet, ui::Icon::None);
   }
-  if (p.ui.RunConfirm({"SETMDW", IDC_SETMDW_OK, IDC_SETMDW_CANCEL}) != ui::Answer::Ok) return;
+  if (p.ui.RunConfirm(EncryptedModeWarning()) != ui::Answer::Ok) return;
   Status rc = p.api.PinSetModeEnc(p.handle);
   if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
-  Say(p.ui, "Set Encrypted Mode completed successfully.", ui::Icon::None);
+  Say(p.ui, kEncryptedModeSet, ui::Icon::None);
 }
 
 void ReadSerialNumber(Program& p) {
@@ -248,7 +172,7 @@ void ReadHardwareVersion(Program& p) {
       {"DEVHV", {{IDC_DEVHV_TEXT, HardwareVersionText(buffer, kDiagSize)}}, IDC_DEVHV_OK});
 }
 
-void ShowAbout(Program& p) { p.ui.ShowResult({"ABOUT", {}, IDC_ABOUT_OK}); }
+void ShowAbout(Program& p) { p.ui.ShowResult(AboutDialog()); }
 
 void ShowGeneralHelp(Program& p) { p.ui.ShowHelp({kHelpFile, kHelpGeneral}); }
 

@@ -21,7 +21,7 @@
 #include "tests/e2e/E2e.h"
 #include "tools/UiAuto.h"
 #include "trace/Capture.h"
-#include "wntdld42/Operations.h"
+#include "wntdld42/Texts.h"
 #include "wntdld42/WNT42PIN.H"
 #include "wntdld42/WNTDLD42.h"
 

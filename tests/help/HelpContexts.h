@@ -1,7 +1,7 @@
 // What the three windowed programs ask the help viewer for: the file name as they pass it
 // to WinHelpA, the context number (both from the programs' help headers), and the title of
-// the topic that must open. The titles
-// are those of the dialog or menu whose HELP (or Help menu item) asks for the number.
+// the topic that must open. The titles are those of the dialog or menu whose HELP (or Help
+// menu item) asks for the number.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 
 #include "fiosetup/HelpContexts.h"
 #include "wnt43sup/HelpContexts.h"
+#include "wntdld42/HelpContexts.h"
 
 namespace helptest {
 
@@ -31,19 +32,19 @@ inline const ProgramContext kProgramContexts[] = {
     {wnt43sup::kHelpFile, wnt43sup::kHelpGencrc, "Generate a CRC from an Input HEX File"},
     {wnt43sup::kHelpFile, wnt43sup::kHelpQrymcrc, "Query the CRC of the Device Memory"},
     {wnt43sup::kHelpFile, wnt43sup::kHelpCommport, "Enter Communication Port Number"},
-    {"wntdld42.hlp", 10, "QRT 8342 Download Program"},
-    {"wntdld42.hlp", 20, "Load 8 Byte Non-Encrypted Master Key"},
-    {"wntdld42.hlp", 30, "Load 8 Byte Encrypted Master Key"},
-    {"wntdld42.hlp", 40, "Load 16 Byte Non-Encrypted Master Key"},
-    {"wntdld42.hlp", 50, "Load 16 Byte Encrypted Master Key"},
-    {"wntdld42.hlp", 60, "Enter 8 Byte Single-Entry Master Key"},
-    {"wntdld42.hlp", 70, "Enter 8 Byte Dual-Entry Master Key"},
-    {"wntdld42.hlp", 80, "Enter 16 Byte Single-Entry Master Key"},
-    {"wntdld42.hlp", 90, "Enter 16 Byte Dual-Entry Master Key"},
-    {"wntdld42.hlp", 100, "Load 8 Byte Encryption Key"},
-    {"wntdld42.hlp", 110, "Load Initial Chaining Value"},
-    {"wntdld42.hlp", 120, "Load PIN Verification Parameters"},
-    {"wntdld42.hlp", 130, "Enter Communication Port Number"},
+    {wntdld42::kHelpFile, wntdld42::kHelpGeneral, "QRT 8342 Download Program"},
+    {wntdld42::kHelpFile, wntdld42::kHelpLd8mkn, "Load 8 Byte Non-Encrypted Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpLd8mke, "Load 8 Byte Encrypted Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpLd16mkn, "Load 16 Byte Non-Encrypted Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpLd16mke, "Load 16 Byte Encrypted Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpEd8mks, "Enter 8 Byte Single-Entry Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpEd8mkd, "Enter 8 Byte Dual-Entry Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpEd16mks, "Enter 16 Byte Single-Entry Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpEd16mkd, "Enter 16 Byte Dual-Entry Master Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpLdenck, "Load 8 Byte Encryption Key"},
+    {wntdld42::kHelpFile, wntdld42::kHelpLdicv, "Load Initial Chaining Value"},
+    {wntdld42::kHelpFile, wntdld42::kHelpLdverp, "Load PIN Verification Parameters"},
+    {wntdld42::kHelpFile, wntdld42::kHelpCommport, "Enter Communication Port Number"},
 };
 
 // The built file of a name as the programs pass it: FIOSETUP.HLP for "fiosetup.hlp".

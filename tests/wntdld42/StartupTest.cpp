@@ -7,6 +7,7 @@
 #include "wntdld42/FakePinApi.h"
 #include "wntdld42/ModeForm.h"
 #include "wntdld42/Operations.h"
+#include "wntdld42/Startup.h"
 
 namespace {
 

@@ -6,9 +6,11 @@
 #include "devconfig/win32/Win32Registry.h"
 #include "ui/win32/Shell.h"
 #include "ui/win32/Win32Ui.h"
+#include "wntdld42/HelpContexts.h"
 #include "wntdld42/ImportedPinApi.h"
 #include "wntdld42/Operations.h"
-#include "wntdld42/WNTDLD42.h"
+#include "wntdld42/Startup.h"
+#include "wntdld42/Texts.h"
 #include "wntdld42/win32/Win32ModeForm.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
