@@ -19,11 +19,11 @@ namespace wnt43sup {
 
 namespace {
 
-void Show(const Program& p, const std::string& text, ui::Icon icon) {
+void Tell(const Program& p, const std::string& text, ui::Icon icon) {
   p.ui.ShowMessage({kTitle, text, icon, ui::Buttons::Ok});
 }
 
-void ShowError(const Program& p, const std::string& text) { Show(p, text, ui::Icon::Error); }
+void TellError(const Program& p, const std::string& text) { Tell(p, text, ui::Icon::Error); }
 
 eft::ExchangeResult Exchange(const Program& p, const eft::Frame& frame) {
   return eft::ExchangeCommand(p.api, p.ports, frame.Bytes(), p.response);
@@ -39,13 +39,13 @@ struct CommandTexts {
 // command's own words, the terminal's refusal as its return code, or success without an icon.
 void ReportCommand(const Program& p, eft::ExchangeResult result, const CommandTexts& texts) {
   if (result == eft::kExchangeNoOpen) {
-    ShowError(p, texts.cannotOpen);
+    TellError(p, texts.cannotOpen);
   } else if (result != eft::kExchangeDone) {
-    ShowError(p, texts.internal);
+    TellError(p, texts.internal);
   } else if (std::uint8_t rc = p.response[eft::response::kReturnCode]; rc != 0) {
-    ShowError(p, eft::FormatCommandFailed(rc));
+    TellError(p, eft::FormatCommandFailed(rc));
   } else {
-    Show(p, texts.done, ui::Icon::None);
+    Tell(p, texts.done, ui::Icon::None);
   }
 }
 
@@ -99,7 +99,7 @@ void LoadClearRsaPrivateKey(const Program& p) {
       if (!isModulus) std::replace(text.begin(), text.end(), '_', '0');
       std::span<std::uint8_t> place(isModulus ? modulus.bytes : exponent.bytes);
       if (!ParseHexBytes(Take(text, kRsaFieldChars), place.subspan(8 * i, 8))) {
-        ShowError(p, kRsaInvalidModulus);
+        TellError(p, kRsaInvalidModulus);
         failed = true;
       }
     }
@@ -118,14 +118,14 @@ void LoadClearDesKeyPart(const Program& p) {
   base::KeyTexts entry(p.ui.RunEntry(DesKeyPartDialog()));
   if (entry.Cancelled()) return;
   std::optional<std::uint8_t> keyNumber = Digit(entry[0], '0', '7');
-  if (!keyNumber) return ShowError(p, kDesInvalidKeyNumber);
+  if (!keyNumber) return TellError(p, kDesInvalidKeyNumber);
   std::optional<std::uint8_t> part = Digit(entry[1], '1', '3');
-  if (!part) return ShowError(p, kDesInvalidPart);
+  if (!part) return TellError(p, kDesInvalidPart);
   base::KeyBytes<8> left;
   base::KeyBytes<8> right;
   if (!ParseHexBytes(Take(entry[2], kDesHalfChars), left.bytes) ||
       !ParseHexBytes(Take(entry[3], kDesHalfChars), right.bytes)) {
-    return ShowError(p, kDesInvalidKeyPart);
+    return TellError(p, kDesInvalidKeyPart);
   }
   eft::Frame frame = eft::LoadClearDesKeyPartFrame(*keyNumber, static_cast<std::uint8_t>(*part - 1),
                                                    left.bytes, right.bytes);
@@ -143,7 +143,7 @@ void LoadDeviceSerialNumber(const Program& p) {
     bool failed = false;
     for (std::size_t i = 3; i < serial.size(); ++i) {
       if (serial[i] < '0' || serial[i] > '9') {
-        ShowError(p, kSerialInvalid);
+        TellError(p, kSerialInvalid);
         failed = true;
       }
     }
@@ -160,8 +160,8 @@ void LoadDeviceSerialNumber(const Program& p) {
 
 void ReadDeviceInformation(const Program& p) {
   eft::ExchangeResult result = Exchange(p, eft::ReadDeviceInformationFrame());
-  if (result == eft::kExchangeNoOpen) return ShowError(p, kInfoCannotOpen);
-  if (result != eft::kExchangeDone) return ShowError(p, kInfoInternal);
+  if (result == eft::kExchangeNoOpen) return TellError(p, kInfoCannotOpen);
+  if (result != eft::kExchangeDone) return TellError(p, kInfoInternal);
   // Whatever the return code: the dialog shows it beside whatever the fields hold.
   namespace r = eft::response;
   std::uint8_t rc = p.response[r::kReturnCode];
@@ -180,8 +180,8 @@ void ReadDeviceInformation(const Program& p) {
 void ReadDeviceStatus(const Program& p) {
   p.response.fill(0);  // what the terminal does not send shows as zeros
   eft::ExchangeResult result = Exchange(p, eft::ReadDeviceStatusFrame());
-  if (result == eft::kExchangeNoOpen) return ShowError(p, kStatusCannotOpen);
-  if (result != eft::kExchangeDone) return ShowError(p, kStatusInternal);
+  if (result == eft::kExchangeNoOpen) return TellError(p, kStatusCannotOpen);
+  if (result != eft::kExchangeDone) return TellError(p, kStatusInternal);
   namespace r = eft::response;
   std::uint8_t rc = p.response[r::kReturnCode];
   std::uint8_t status = p.response[r::kStatusByte];
@@ -210,7 +210,7 @@ void GenerateCrc(const Program& p) {
   ui::EntryResult typed = p.ui.RunEntry(GenerateCrcDialog());
   if (!typed) return;
   HexCrcOutcome outcome = GenerateHexCrc(typed->empty() ? "" : typed->front());
-  if (outcome.error != HexCrcError::kNone) return ShowError(p, HexCrcErrorText(outcome.error));
+  if (outcome.error != HexCrcError::kNone) return TellError(p, HexCrcErrorText(outcome.error));
   p.ui.ShowResult({kGencrcResult,
                    {{IDC_GENCRCO_NAME, outcome.texts.name},
                     {IDC_GENCRCO_BEGINNING, outcome.texts.beginning},
@@ -228,15 +228,15 @@ void QueryMemoryCrc(const Program& p) {
   // Four hexadecimal digits each; the length may be anything but 0000, so that a whole
   // application (9000 at 7000, C000 at 4000) can be set beside the CRC of its file.
   std::array<std::uint8_t, 2> addressBytes{};
-  if (!ParseHexBytes(address, addressBytes)) return ShowError(p, kCrcInvalidAddress);
+  if (!ParseHexBytes(address, addressBytes)) return TellError(p, kCrcInvalidAddress);
   std::array<std::uint8_t, 2> lengthBytes{};
   if (!ParseHexBytes(length, lengthBytes) || (lengthBytes[0] == 0 && lengthBytes[1] == 0)) {
-    return ShowError(p, kCrcInvalidLength);
+    return TellError(p, kCrcInvalidLength);
   }
   eft::ExchangeResult result = Exchange(p, eft::QueryMemoryCrcFrame(addressBytes, lengthBytes));
-  if (result == eft::kExchangeNoOpen) return ShowError(p, kCrcCannotOpen);
-  if (result != eft::kExchangeDone) return ShowError(p, kCrcInternal);
-  if (p.response[eft::response::kReturnCode] != 0) return ShowError(p, kCrcInvalidParameter);
+  if (result == eft::kExchangeNoOpen) return TellError(p, kCrcCannotOpen);
+  if (result != eft::kExchangeDone) return TellError(p, kCrcInternal);
+  if (p.response[eft::response::kReturnCode] != 0) return TellError(p, kCrcInvalidParameter);
   p.ui.ShowResult({kQrymcrcResult,
                    {{IDC_QRYMCRCO_ADDRESS, address},
                     {IDC_QRYMCRCO_LENGTH, length},

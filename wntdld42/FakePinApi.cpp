@@ -17,6 +17,15 @@ void Place(const std::vector<std::uint8_t>& from, std::uint8_t* to, std::size_t 
 
 }  // namespace
 
+// The output buffer as it was handed in is kept; on success it receives `from`.
+Status FakePinApi::Answer(PinCall& call, const std::vector<std::uint8_t>& from, std::uint8_t* out,
+                          std::size_t size) {
+  call.outputBefore = Copy(out, size);
+  Status s = Next(call.function);
+  if (s == 0) Place(from, out, size);
+  return s;
+}
+
 Status FakePinApi::Next(const std::string& function) {
   auto it = results.find(function);
   if (it == results.end() || it->second.empty()) return 0;
@@ -64,19 +73,13 @@ Status FakePinApi::PinLoadMasterKey(Handle handle, std::uint16_t keyType, const 
   call.a = keyType;
   call.data = Copy(key, (keyType & 0x10) ? 8 : 16);
   call.dataAt = key;
-  call.outputBefore = Copy(out, kResponseSize);
-  Status s = Next("PinLoadMasterKey");
-  if (s == 0) Place(response, out, kResponseSize);
-  return s;
+  return Answer(call, response, out, kResponseSize);
 }
 
 Status FakePinApi::PinEnterMasterKey(Handle handle, std::uint16_t keyType, std::uint8_t* out) {
   PinCall& call = Add("PinEnterMasterKey", handle);
   call.a = keyType;
-  call.outputBefore = Copy(out, kResponseSize);
-  Status s = Next("PinEnterMasterKey");
-  if (s == 0) Place(response, out, kResponseSize);
-  return s;
+  return Answer(call, response, out, kResponseSize);
 }
 
 Status FakePinApi::PinLoadKey(Handle handle, std::uint16_t keyId, std::uint16_t variant,
@@ -86,10 +89,7 @@ Status FakePinApi::PinLoadKey(Handle handle, std::uint16_t keyId, std::uint16_t 
   call.b = variant;
   call.data = Copy(key, 8);
   call.dataAt = key;
-  call.outputBefore = Copy(out, kResponseSize);
-  Status s = Next("PinLoadKey");
-  if (s == 0) Place(response, out, kResponseSize);
-  return s;
+  return Answer(call, response, out, kResponseSize);
 }
 
 Status FakePinApi::PinLoadICV(Handle handle, std::uint16_t variant, const std::uint8_t* icv) {
@@ -121,19 +121,13 @@ Status FakePinApi::PinSetModeClr(Handle handle) {
 
 Status FakePinApi::PinReadSN(Handle handle, std::uint8_t* out) {
   PinCall& call = Add("PinReadSN", handle);
-  call.outputBefore = Copy(out, kResponseSize);
-  Status s = Next("PinReadSN");
-  if (s == 0) Place(serial, out, kResponseSize);
-  return s;
+  return Answer(call, serial, out, kResponseSize);
 }
 
 Status FakePinApi::PinExecDevDiag(Handle handle, std::uint16_t code, std::uint8_t* buffer) {
   PinCall& call = Add("PinExecDevDiag", handle);
   call.a = code;
-  call.outputBefore = Copy(buffer, kDiagSize);
-  Status s = Next("PinExecDevDiag");
-  if (s == 0) Place(diag, buffer, kDiagSize);
-  return s;
+  return Answer(call, diag, buffer, kDiagSize);
 }
 
 Status FakePinApi::PinClose(Handle handle) {

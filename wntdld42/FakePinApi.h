@@ -57,6 +57,8 @@ class FakePinApi : public PinApi {
  private:
   PinCall& Add(const std::string& function, Handle handle = 0);
   Status Next(const std::string& function);
+  Status Answer(PinCall& call, const std::vector<std::uint8_t>& from, std::uint8_t* out,
+                std::size_t size);
 };
 
 }  // namespace wntdld42

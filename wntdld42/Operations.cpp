@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::size_t kShownVersionChars = 14;
 
-void Say(ui::Ui& ui, const std::string& text, ui::Icon icon) {
+void Tell(ui::Ui& ui, const std::string& text, ui::Icon icon) {
   ui.ShowMessage({kCaption, text, icon, ui::Buttons::Ok});
 }
 
@@ -42,7 +42,7 @@ bool TakeHex(const std::string& text, std::size_t digits, std::span<std::uint8_t
 }  // namespace
 
 void ReportError(ui::Ui& ui, std::string_view prefix, Status code) {
-  Say(ui, std::string(prefix) + std::to_string(code), ui::Icon::Error);
+  Tell(ui, std::string(prefix) + std::to_string(code), ui::Icon::Error);
 }
 
 void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
@@ -51,8 +51,8 @@ void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
   base::KeyTexts wipeTyped(*typed);
   base::KeyBytes<16> key;
   if (!TakeHex(Text(*typed, 0), v.digits, key.first(v.digits / 2))) {
-    Say(p.ui, kMasterKeyRefusedBefore + std::to_string(v.digits) + kMasterKeyRefusedAfter,
-        ui::Icon::Error);
+    Tell(p.ui, kMasterKeyRefusedBefore + std::to_string(v.digits) + kMasterKeyRefusedAfter,
+         ui::Icon::Error);
     return;
   }
   std::uint8_t response[kResponseSize] = {};
@@ -85,7 +85,7 @@ void LoadEncryptionKey(Program& p) {
   } else if (!TakeHex(Text(*typed, 2), 2, {&variant, 1})) {
     refused = kKeyVariantRefused;
   }
-  if (refused) return Say(p.ui, refused, ui::Icon::Error);
+  if (refused) return Tell(p.ui, refused, ui::Icon::Error);
   std::uint8_t response[kResponseSize] = {};
   Status rc = p.api.PinLoadKey(p.handle, keyId, variant, key.data(), response);
   key.Wipe();
@@ -100,15 +100,15 @@ void LoadIcv(Program& p) {
   base::KeyTexts wipeTyped(*typed);
   base::KeyBytes<8> icv;
   std::uint8_t variant = 0;
-  if (!TakeHex(Text(*typed, 0), 16, icv.first(8))) return Say(p.ui, kIcvRefused, ui::Icon::Error);
+  if (!TakeHex(Text(*typed, 0), 16, icv.first(8))) return Tell(p.ui, kIcvRefused, ui::Icon::Error);
   if (!TakeHex(Text(*typed, 1), 2, {&variant, 1})) {
-    return Say(p.ui, kIcvVariantRefused, ui::Icon::Error);
+    return Tell(p.ui, kIcvVariantRefused, ui::Icon::Error);
   }
   Status rc = p.api.PinLoadICV(p.handle, variant, icv.data());
   icv.Wipe();
   wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kIcvError, rc);
-  Say(p.ui, kIcvLoaded, ui::Icon::None);
+  Tell(p.ui, kIcvLoaded, ui::Icon::None);
 }
 
 void LoadVerificationParameters(Program& p) {
@@ -121,19 +121,19 @@ void LoadVerificationParameters(Program& p) {
   std::uint8_t pinLength = 0;
   const std::string& length = Text(*typed, 0);
   if (length.find_first_not_of(" \t") == std::string::npos)
-    return Say(p.ui, kBlankParameters, ui::Icon::Error);
+    return Tell(p.ui, kBlankParameters, ui::Icon::Error);
   if (!TakeHex("0" + length, 2, {&pinLength, 1})) {
-    return Say(p.ui, kPinLengthRefused, ui::Icon::Error);
+    return Tell(p.ui, kPinLengthRefused, ui::Icon::Error);
   }
   base::KeyBytes<16> table;
   if (!TakeHex(Text(*typed, 1), 32, table.first(16))) {
-    return Say(p.ui, kTableRefused, ui::Icon::Error);
+    return Tell(p.ui, kTableRefused, ui::Icon::Error);
   }
   Status rc = p.api.PinLoadVerifParms(p.handle, pinLength, table.data());
   table.Wipe();
   wipeTyped.Wipe();
   if (rc != 0) return ReportError(p.ui, kVerifError, rc);
-  Say(p.ui, kVerifLoaded, ui::Icon::None);
+  Tell(p.ui, kVerifLoaded, ui::Icon::None);
 }
 
 void SetMode(Program& p) {
@@ -143,12 +143,12 @@ void SetMode(Program& p) {
   if (p.mode == Mode::kClear) {
     Status rc = p.api.PinSetModeClr(p.handle);
     if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
-    return Say(p.ui, kClearModeSet, ui::Icon::None);
+    return Tell(p.ui, kClearModeSet, ui::Icon::None);
   }
   if (p.ui.RunConfirm(EncryptedModeWarning()) != ui::Answer::Ok) return;
   Status rc = p.api.PinSetModeEnc(p.handle);
   if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
-  Say(p.ui, kEncryptedModeSet, ui::Icon::None);
+  Tell(p.ui, kEncryptedModeSet, ui::Icon::None);
 }
 
 void ReadSerialNumber(Program& p) {
