@@ -3,13 +3,13 @@
 // CANCEL. Neither is ever copied or moved, so no second copy is left behind unwiped.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "base/Wipe.h"
@@ -35,44 +35,35 @@ struct KeyBytes {
 };
 
 // Typed texts that may hold key material: wiped on request and when the holder goes. The
-// holder takes over a dialog's texts (nothing after CANCEL), or watches texts that stay with
-// the caller, which must then outlive it.
+// holder takes over a dialog's texts (nothing after CANCEL), one per field of the dialog, a
+// field the dialog did not hand over counting as empty. They are copied into buffers of the
+// holder's own, sized once, and the dialog's are wiped: a vector that grew or strings that
+// moved would leave short texts, held inside the strings themselves, in freed memory.
 class KeyTexts {
  public:
-  explicit KeyTexts(std::optional<std::vector<std::string>> typed)
-      : owned_(typed ? std::move(*typed) : std::vector<std::string>()),
-        texts_(typed ? &owned_ : nullptr) {}
-  explicit KeyTexts(std::vector<std::string>& texts) : texts_(&texts) {}
+  KeyTexts(std::optional<std::vector<std::string>> typed, std::size_t fields) : cancelled_(!typed) {
+    if (!typed) return;
+    const std::size_t count = std::max(fields, typed->size());
+    texts_.reserve(count);
+    for (std::string& text : *typed) {
+      texts_.push_back(text);
+      WipeText(text);
+    }
+    texts_.resize(count);  // within what was reserved: nothing moves
+  }
   KeyTexts(const KeyTexts&) = delete;
   KeyTexts& operator=(const KeyTexts&) = delete;
   ~KeyTexts() { Wipe(); }
 
-  bool Cancelled() const { return texts_ == nullptr; }
-  // The text of field `i`; a field the dialog did not hand over counts as empty. Adding one
-  // moves the others, so a reference is good only until the next call.
-  std::string& operator[](std::size_t i) {
-    if (texts_->size() <= i) Grow(i + 1);
-    return (*texts_)[i];
-  }
+  bool Cancelled() const { return cancelled_; }
+  std::string& operator[](std::size_t field) { return texts_.at(field); }
   void Wipe() {
-    if (!texts_) return;
-    for (std::string& text : *texts_) WipeText(text);
+    for (std::string& text : texts_) WipeText(text);
   }
 
  private:
-  // Growing in place would leave the old buffer, with short texts held inside the strings
-  // themselves, freed unwiped: the texts are copied over and the old ones wiped first.
-  void Grow(std::size_t size) {
-    std::vector<std::string> grown;
-    grown.reserve(size);
-    for (const std::string& text : *texts_) grown.push_back(text);
-    Wipe();
-    grown.resize(size);
-    texts_->swap(grown);
-  }
-
-  std::vector<std::string> owned_;  // empty when the holder only watches
-  std::vector<std::string>* texts_ = nullptr;
+  bool cancelled_;
+  std::vector<std::string> texts_;
 };
 
 }  // namespace base

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/KeyMaterial.h"
+
 namespace ui {
 
 // Values are those of the Win32 MB_ICON* / IDOK... constants they stand for.
@@ -77,5 +79,11 @@ class Ui {
 
 // What OK takes from a field: its first `take` characters.
 std::string TakeField(std::string_view text, std::size_t take);
+
+// Runs an entry dialog whose fields may hold key material: its texts, one per field, in a
+// holder that wipes them when it goes (Cancelled() unless OK ended the dialog).
+inline base::KeyTexts RunKeyEntry(Ui& ui, const EntryDialog& dialog) {
+  return base::KeyTexts(ui.RunEntry(dialog), dialog.fields.size());
+}
 
 }  // namespace ui

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/Hex.h"
-#include "base/KeyMaterial.h"
 #include "eft/Codes.h"
 #include "eft/Frames.h"
 #include "wnt43sup/Dialogs.h"
@@ -85,7 +84,7 @@ std::array<std::uint8_t, 8> SerialNumberFurtherBytes() {
 
 void LoadClearRsaPrivateKey(const Program& p) {
   for (;;) {
-    base::KeyTexts entry(p.ui.RunEntry(RsaKeyDialog()));
+    base::KeyTexts entry = ui::RunKeyEntry(p.ui, RsaKeyDialog());
     if (entry.Cancelled()) return;
     base::KeyBytes<64> modulus;
     base::KeyBytes<64> exponent;
@@ -115,7 +114,7 @@ void LoadClearRsaPrivateKey(const Program& p) {
 }
 
 void LoadClearDesKeyPart(const Program& p) {
-  base::KeyTexts entry(p.ui.RunEntry(DesKeyPartDialog()));
+  base::KeyTexts entry = ui::RunKeyEntry(p.ui, DesKeyPartDialog());
   if (entry.Cancelled()) return;
   std::optional<std::uint8_t> keyNumber = Digit(entry[0], '0', '7');
   if (!keyNumber) return TellError(p, kDesInvalidKeyNumber);

@@ -25,12 +25,6 @@ void ShowResponse(ui::Ui& ui, const char* form, int field, int ok, const std::ui
   ui.ShowResult({form, {{field, base::BytesToHexText({bytes, kResponseSize})}}, ok});
 }
 
-// The text typed into the i-th field; a Ui that gave fewer texts gave empty ones.
-const std::string& Text(const std::vector<std::string>& typed, std::size_t i) {
-  static const std::string kEmpty;
-  return i < typed.size() ? typed[i] : kEmpty;
-}
-
 // Converts a field that must be exactly `digits` hexadecimal digits; false (nothing written)
 // otherwise.
 bool TakeHex(const std::string& text, std::size_t digits, std::span<std::uint8_t> out) {
@@ -46,11 +40,10 @@ void ReportError(ui::Ui& ui, std::string_view prefix, Status code) {
 }
 
 void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
-  ui::EntryResult typed = p.ui.RunEntry(MasterKeyLoadDialog(v));
-  if (!typed) return;
-  base::KeyTexts wipeTyped(*typed);
+  base::KeyTexts typed = ui::RunKeyEntry(p.ui, MasterKeyLoadDialog(v));
+  if (typed.Cancelled()) return;
   base::KeyBytes<16> key;
-  if (!TakeHex(Text(*typed, 0), v.digits, key.first(v.digits / 2))) {
+  if (!TakeHex(typed[0], v.digits, key.first(v.digits / 2))) {
     Tell(p.ui, kMasterKeyRefusedBefore + std::to_string(v.digits) + kMasterKeyRefusedAfter,
          ui::Icon::Error);
     return;
@@ -58,7 +51,7 @@ void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
   std::uint8_t response[kResponseSize] = {};
   Status rc = p.api.PinLoadMasterKey(p.handle, v.keyType, key.data(), response);
   key.Wipe();
-  wipeTyped.Wipe();
+  typed.Wipe();
   if (rc != 0) return ReportError(p.ui, kMasterKeyLoadError, rc);
   ShowResponse(p.ui, "RETLSNB", IDC_RETLSNB_TEXT, IDC_RETLSNB_OK, response);
 }
@@ -72,66 +65,63 @@ void EnterMasterKey(Program& p, const MasterKeyEntry& v) {
 }
 
 void LoadEncryptionKey(Program& p) {
-  ui::EntryResult typed = p.ui.RunEntry(EncryptionKeyDialog());
-  if (!typed) return;
-  base::KeyTexts wipeTyped(*typed);
+  base::KeyTexts typed = ui::RunKeyEntry(p.ui, EncryptionKeyDialog());
+  if (typed.Cancelled()) return;
   base::KeyBytes<8> key;
   std::uint8_t keyId = 0, variant = 0;
   const char* refused = nullptr;
-  if (!TakeHex(Text(*typed, 0), 16, key.first(8))) {
+  if (!TakeHex(typed[0], 16, key.first(8))) {
     refused = kEncryptionKeyRefused;
-  } else if (!TakeHex(Text(*typed, 1), 2, {&keyId, 1})) {
+  } else if (!TakeHex(typed[1], 2, {&keyId, 1})) {
     refused = kKeyIdRefused;
-  } else if (!TakeHex(Text(*typed, 2), 2, {&variant, 1})) {
+  } else if (!TakeHex(typed[2], 2, {&variant, 1})) {
     refused = kKeyVariantRefused;
   }
   if (refused) return Tell(p.ui, refused, ui::Icon::Error);
   std::uint8_t response[kResponseSize] = {};
   Status rc = p.api.PinLoadKey(p.handle, keyId, variant, key.data(), response);
   key.Wipe();
-  wipeTyped.Wipe();
+  typed.Wipe();
   if (rc != 0) return ReportError(p.ui, kEncryptionKeyError, rc);
   ShowResponse(p.ui, "RETKSNB", IDC_RETKSNB_TEXT, IDC_RETKSNB_OK, response);
 }
 
 void LoadIcv(Program& p) {
-  ui::EntryResult typed = p.ui.RunEntry(IcvDialog());
-  if (!typed) return;
-  base::KeyTexts wipeTyped(*typed);
+  base::KeyTexts typed = ui::RunKeyEntry(p.ui, IcvDialog());
+  if (typed.Cancelled()) return;
   base::KeyBytes<8> icv;
   std::uint8_t variant = 0;
-  if (!TakeHex(Text(*typed, 0), 16, icv.first(8))) return Tell(p.ui, kIcvRefused, ui::Icon::Error);
-  if (!TakeHex(Text(*typed, 1), 2, {&variant, 1})) {
+  if (!TakeHex(typed[0], 16, icv.first(8))) return Tell(p.ui, kIcvRefused, ui::Icon::Error);
+  if (!TakeHex(typed[1], 2, {&variant, 1})) {
     return Tell(p.ui, kIcvVariantRefused, ui::Icon::Error);
   }
   Status rc = p.api.PinLoadICV(p.handle, variant, icv.data());
   icv.Wipe();
-  wipeTyped.Wipe();
+  typed.Wipe();
   if (rc != 0) return ReportError(p.ui, kIcvError, rc);
   Tell(p.ui, kIcvLoaded, ui::Icon::None);
 }
 
 void LoadVerificationParameters(Program& p) {
-  ui::EntryResult typed = p.ui.RunEntry(VerificationParametersDialog());
-  if (!typed) return;
-  base::KeyTexts wipeTyped(*typed);
+  base::KeyTexts typed = ui::RunKeyEntry(p.ui, VerificationParametersDialog());
+  if (typed.Cancelled()) return;
   // The length is the value of its one digit: "0" and the digit make the byte. An empty or
   // blank field is what the pad's own message names; another character gets a message that
   // says what is wrong with it.
   std::uint8_t pinLength = 0;
-  const std::string& length = Text(*typed, 0);
+  const std::string& length = typed[0];
   if (length.find_first_not_of(" \t") == std::string::npos)
     return Tell(p.ui, kBlankParameters, ui::Icon::Error);
   if (!TakeHex("0" + length, 2, {&pinLength, 1})) {
     return Tell(p.ui, kPinLengthRefused, ui::Icon::Error);
   }
   base::KeyBytes<16> table;
-  if (!TakeHex(Text(*typed, 1), 32, table.first(16))) {
+  if (!TakeHex(typed[1], 32, table.first(16))) {
     return Tell(p.ui, kTableRefused, ui::Icon::Error);
   }
   Status rc = p.api.PinLoadVerifParms(p.handle, pinLength, table.data());
   table.Wipe();
-  wipeTyped.Wipe();
+  typed.Wipe();
   if (rc != 0) return ReportError(p.ui, kVerifError, rc);
   Tell(p.ui, kVerifLoaded, ui::Icon::None);
 }

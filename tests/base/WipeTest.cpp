@@ -43,9 +43,8 @@ TEST(KeyMaterial, KeyBytesAreZeroWhenMadeAndWipedWhenGone) {
 }
 
 TEST(KeyMaterial, TypedKeyTextsAreWiped) {
-  base::KeyTexts texts(std::vector<std::string>{"0123456789ABCDEF", "FEDC"});
+  base::KeyTexts texts(std::vector<std::string>{"0123456789ABCDEF", "FEDC"}, 6);
   EXPECT_EQ(texts[5], "");  // a field the Ui did not hand over counts as empty
-  // Each field read on its own: a reference held across the next operator[] could dangle.
   const char* firstBuffer = texts[0].data();
   std::size_t firstCapacity = texts[0].capacity();
   const char* secondBuffer = texts[1].data();
@@ -55,13 +54,9 @@ TEST(KeyMaterial, TypedKeyTextsAreWiped) {
   EXPECT_TRUE(texts[1].empty());
   for (std::size_t i = 0; i < firstCapacity; ++i) EXPECT_EQ(firstBuffer[i], 0) << i;
   for (std::size_t i = 0; i < secondCapacity; ++i) EXPECT_EQ(secondBuffer[i], 0) << i;
-  base::KeyTexts cancelled(std::nullopt);
+  base::KeyTexts cancelled(std::nullopt, 6);
   EXPECT_TRUE(cancelled.Cancelled());
   cancelled.Wipe();
-  // Texts that stay with the caller are wiped when the holder that watches them goes.
-  std::vector<std::string> kept = {"FEDC"};
-  { base::KeyTexts watched(kept); }
-  EXPECT_EQ(kept, std::vector<std::string>{""});
 }
 
 }  // namespace
