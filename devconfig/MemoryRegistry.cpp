@@ -17,19 +17,19 @@ std::string Lower(std::string text) {
 
 const char* OpName(MemoryRegistry::Op op) {
   switch (op) {
-    case MemoryRegistry::Op::Open:
+    case MemoryRegistry::Op::kOpen:
       return "Open";
-    case MemoryRegistry::Op::OpenRead:
+    case MemoryRegistry::Op::kOpenRead:
       return "OpenRead";
-    case MemoryRegistry::Op::Create:
+    case MemoryRegistry::Op::kCreate:
       return "Create";
-    case MemoryRegistry::Op::Query:
+    case MemoryRegistry::Op::kQuery:
       return "Query";
-    case MemoryRegistry::Op::Set:
+    case MemoryRegistry::Op::kSet:
       return "Set";
-    case MemoryRegistry::Op::Delete:
+    case MemoryRegistry::Op::kDelete:
       return "Delete";
-    case MemoryRegistry::Op::Close:
+    case MemoryRegistry::Op::kClose:
       return "Close";
   }
   return "?";
@@ -209,75 +209,75 @@ long MemoryRegistry::Open(Op op, RegKey parent, const std::string& subkey, RegKe
   const Node* node = Find(*path);
   if (!node) return Record(op, *path, "", kErrorFileNotFound);
   if (long rc = Injected(op, *path, "")) return Record(op, *path, "", rc);
-  *key = NewHandle(node->path, op == Op::OpenRead);
+  *key = NewHandle(node->path, op == Op::kOpenRead);
   return Record(op, *path, "", kErrorSuccess);
 }
 
 long MemoryRegistry::OpenKey(RegKey parent, const std::string& subkey, RegKey* key) {
-  return Open(Op::Open, parent, subkey, key);
+  return Open(Op::kOpen, parent, subkey, key);
 }
 
 long MemoryRegistry::OpenKeyToRead(RegKey parent, const std::string& subkey, RegKey* key) {
-  return Open(Op::OpenRead, parent, subkey, key);
+  return Open(Op::kOpenRead, parent, subkey, key);
 }
 
 long MemoryRegistry::CreateKey(RegKey parent, const std::string& subkey, RegKey* key) {
   auto path = Resolve(parent, subkey);
-  if (!path) return Record(Op::Create, "?\\" + subkey, "", kErrorInvalidHandle);
-  if (HandleDeleted(parent)) return Record(Op::Create, *path, "", kErrorKeyDeleted);
-  if (long rc = Injected(Op::Create, *path, "")) return Record(Op::Create, *path, "", rc);
+  if (!path) return Record(Op::kCreate, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (HandleDeleted(parent)) return Record(Op::kCreate, *path, "", kErrorKeyDeleted);
+  if (long rc = Injected(Op::kCreate, *path, "")) return Record(Op::kCreate, *path, "", rc);
   *key = NewHandle(Make(*path).path);
-  return Record(Op::Create, *path, "", kErrorSuccess);
+  return Record(Op::kCreate, *path, "", kErrorSuccess);
 }
 
 long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32_t capacity,
                                 std::uint32_t* type, std::vector<std::uint8_t>* data) {
   auto path = Resolve(key, "");
-  if (!path) return Record(Op::Query, "?", name, kErrorInvalidHandle);
+  if (!path) return Record(Op::kQuery, "?", name, kErrorInvalidHandle);
   Node* node = Find(*path);
-  if (!node) return Record(Op::Query, *path, name, kErrorKeyDeleted);
-  if (long rc = Injected(Op::Query, *path, name)) return Record(Op::Query, *path, name, rc);
+  if (!node) return Record(Op::kQuery, *path, name, kErrorKeyDeleted);
+  if (long rc = Injected(Op::kQuery, *path, name)) return Record(Op::kQuery, *path, name, rc);
   auto it = node->values.find(Lower(name));
-  if (it == node->values.end()) return Record(Op::Query, *path, name, kErrorFileNotFound);
+  if (it == node->values.end()) return Record(Op::kQuery, *path, name, kErrorFileNotFound);
   if (type) *type = it->second.type;
-  if (it->second.data.size() > capacity) return Record(Op::Query, *path, name, kErrorMoreData);
+  if (it->second.data.size() > capacity) return Record(Op::kQuery, *path, name, kErrorMoreData);
   *data = it->second.data;
-  return Record(Op::Query, *path, name, kErrorSuccess);
+  return Record(Op::kQuery, *path, name, kErrorSuccess);
 }
 
 long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t type,
                               const std::vector<std::uint8_t>& data) {
   auto path = Resolve(key, "");
-  if (!path) return Record(Op::Set, "?", name, kErrorInvalidHandle);
+  if (!path) return Record(Op::kSet, "?", name, kErrorInvalidHandle);
   Node* node = Find(*path);
-  if (!node) return Record(Op::Set, *path, name, kErrorKeyDeleted);
-  if (long rc = Injected(Op::Set, *path, name)) return Record(Op::Set, *path, name, rc);
-  if (readOnly_.count(key)) return Record(Op::Set, *path, name, kErrorAccessDenied);
+  if (!node) return Record(Op::kSet, *path, name, kErrorKeyDeleted);
+  if (long rc = Injected(Op::kSet, *path, name)) return Record(Op::kSet, *path, name, rc);
+  if (readOnly_.count(key)) return Record(Op::kSet, *path, name, kErrorAccessDenied);
   node->values[Lower(name)] = Value{name, type, data};
-  return Record(Op::Set, *path, name, kErrorSuccess);
+  return Record(Op::kSet, *path, name, kErrorSuccess);
 }
 
 long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   auto path = Resolve(parent, subkey);
-  if (!path) return Record(Op::Delete, "?\\" + subkey, "", kErrorInvalidHandle);
-  if (HandleDeleted(parent)) return Record(Op::Delete, *path, "", kErrorKeyDeleted);
-  if (Parts(subkey).empty()) return Record(Op::Delete, *path, "", kErrorAccessDenied);
-  if (!Find(*path)) return Record(Op::Delete, *path, "", kErrorFileNotFound);
-  if (long rc = Injected(Op::Delete, *path, "")) return Record(Op::Delete, *path, "", rc);
-  if (!Subkeys(*path).empty()) return Record(Op::Delete, *path, "", kErrorAccessDenied);
+  if (!path) return Record(Op::kDelete, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (HandleDeleted(parent)) return Record(Op::kDelete, *path, "", kErrorKeyDeleted);
+  if (Parts(subkey).empty()) return Record(Op::kDelete, *path, "", kErrorAccessDenied);
+  if (!Find(*path)) return Record(Op::kDelete, *path, "", kErrorFileNotFound);
+  if (long rc = Injected(Op::kDelete, *path, "")) return Record(Op::kDelete, *path, "", rc);
+  if (!Subkeys(*path).empty()) return Record(Op::kDelete, *path, "", kErrorAccessDenied);
   nodes_.erase(Lower(*path));
-  return Record(Op::Delete, *path, "", kErrorSuccess);
+  return Record(Op::kDelete, *path, "", kErrorSuccess);
 }
 
 long MemoryRegistry::CloseKey(RegKey key) {
   if (!RootPath(key).empty()) return kErrorSuccess;
   auto it = handles_.find(key);
-  if (it == handles_.end()) return Record(Op::Close, "?", "", kErrorInvalidHandle);
+  if (it == handles_.end()) return Record(Op::kClose, "?", "", kErrorInvalidHandle);
   std::string path = it->second;
-  if (long rc = Injected(Op::Close, path, "")) return Record(Op::Close, path, "", rc);
+  if (long rc = Injected(Op::kClose, path, "")) return Record(Op::kClose, path, "", rc);
   handles_.erase(it);
   readOnly_.erase(key);
-  return Record(Op::Close, path, "", kErrorSuccess);
+  return Record(Op::kClose, path, "", kErrorSuccess);
 }
 
 }  // namespace devconfig

@@ -16,7 +16,7 @@ namespace devconfig {
 class MemoryRegistry : public Registry {
  public:
   // OpenRead is OpenKeyToRead: a fault on Open (full access) leaves it alone.
-  enum class Op { Open, OpenRead, Create, Query, Set, Delete, Close };
+  enum class Op { kOpen, kOpenRead, kCreate, kQuery, kSet, kDelete, kClose };
 
   MemoryRegistry();
 

@@ -72,7 +72,7 @@ CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platf
     return outcome;
   }
 
-  const bool update = mode == CopyMode::Update;
+  const bool update = mode == CopyMode::kUpdate;
   std::array<bool, 4> isNew{}, selected{};
   bool anyNew = false;
   for (DeviceKind kind : devconfig::kDeviceKinds) {
@@ -87,15 +87,15 @@ CopyOutcome CopyDeviceFiles(const DeviceTable& table, CopyMode mode, const Platf
     // A new 8343 alone does not ask: its asynchronous group is then left out.
     if (isNew[Index(DeviceKind::k8341)] || isNew[Index(DeviceKind::k8342Msr)] ||
         isNew[Index(DeviceKind::k8342Pin)] || update) {
-      ui::Message question{kTitle, kAskAsynchronous, ui::Icon::Question, ui::Buttons::YesNo};
+      ui::Message question{kTitle, kAskAsynchronous, ui::Icon::kQuestion, ui::Buttons::kYesNo};
       ui::Answer answer = platform.ui.ShowMessage(question);
       // Neither Yes nor No (the box died with the window): nothing is copied, as after a
       // cancelled directory dialog.
-      if (answer != ui::Answer::Yes && answer != ui::Answer::No) {
+      if (answer != ui::Answer::kYes && answer != ui::Answer::kNo) {
         outcome.cancelled = true;
         return outcome;
       }
-      async = answer == ui::Answer::Yes;
+      async = answer == ui::Answer::kYes;
     }
     platform.status.Show(kStatusCopying);
   }

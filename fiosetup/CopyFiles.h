@@ -9,7 +9,7 @@
 
 namespace fiosetup {
 
-enum class CopyMode { Install = 0, Update = 1 };
+enum class CopyMode { kInstall = 0, kUpdate = 1 };
 
 struct CopyOutcome {
   // kSucceeded (also when nothing had to be copied) or kFailed

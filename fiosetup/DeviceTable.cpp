@@ -111,9 +111,9 @@ void ReadConfiguration(DeviceTable& table, devconfig::Registry& registry) {
   }
   Availability& a = table.availability;
   if (count == 0) {
-    a.SetSubmenu(Submenu::FileUpdate, false);
-    a.SetSubmenu(Submenu::DeviceChange, false);
-    a.SetSubmenu(Submenu::DeviceDelete, false);
+    a.SetSubmenu(Submenu::kFileUpdate, false);
+    a.SetSubmenu(Submenu::kDeviceChange, false);
+    a.SetSubmenu(Submenu::kDeviceDelete, false);
     a.Grey(IDM_UPDATE_DEVICESUPPORT);
   } else {
     a.Grey(IDM_UPDATE_CONFIGURATION);
@@ -151,8 +151,8 @@ void AddDevice(DeviceTable& table, DeviceKind kind, std::uint32_t port) {
   a.Grey(IDM_UPDATE_DEVICESUPPORT);
   a.Grey(IDM_SAVETODISK);
   if (first) {
-    a.SetSubmenu(Submenu::DeviceDelete, true);
-    a.SetSubmenu(Submenu::DeviceChange, true);
+    a.SetSubmenu(Submenu::kDeviceDelete, true);
+    a.SetSubmenu(Submenu::kDeviceChange, true);
   }
 }
 
@@ -184,8 +184,8 @@ void DeleteDevice(DeviceTable& table, DeviceKind kind) {
   a.Grey(IDM_UPDATE_DEVICESUPPORT);
   a.Grey(IDM_SAVETODISK);
   if (table.deviceCount == 0) {
-    a.SetSubmenu(Submenu::DeviceDelete, false);
-    a.SetSubmenu(Submenu::DeviceChange, false);
+    a.SetSubmenu(Submenu::kDeviceDelete, false);
+    a.SetSubmenu(Submenu::kDeviceChange, false);
   }
 }
 
@@ -213,7 +213,7 @@ void ToggleOptionS(DeviceTable& table) {
 void ApplyRegistryWritten(DeviceTable& table) {
   Availability& a = table.availability;
   if (table.deviceCount == 0) {
-    a.SetSubmenu(Submenu::FileUpdate, false);
+    a.SetSubmenu(Submenu::kFileUpdate, false);
     a.Grey(IDM_UPDATE_DEVICESUPPORT);
   } else {
     a.Enable(IDM_UPDATE_DEVICESUPPORT);

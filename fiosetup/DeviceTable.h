@@ -27,7 +27,7 @@ int ChangeCommand(DeviceKind kind);
 std::optional<DeviceKind> KindOfCommand(int commandId);
 
 // The three submenus that are enabled or greyed as wholes.
-enum class Submenu { FileUpdate = 0, DeviceDelete = 1, DeviceChange = 2 };
+enum class Submenu { kFileUpdate = 0, kDeviceDelete = 1, kDeviceChange = 2 };
 
 // Enabled or greyed per menu command, the check mark of S, and the three submenus. The
 // window applies it to the real menu after every change.

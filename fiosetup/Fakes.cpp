@@ -18,9 +18,9 @@ std::string DescribeAvailability(const Availability& a) {
     if (!a.Enabled(id)) out << ' ' << id;
   }
   out << " | S " << (a.SChecked() ? "checked" : "unchecked") << " | "
-      << (a.SubmenuEnabled(Submenu::FileUpdate) ? 'U' : '-')
-      << (a.SubmenuEnabled(Submenu::DeviceDelete) ? 'D' : '-')
-      << (a.SubmenuEnabled(Submenu::DeviceChange) ? 'C' : '-');
+      << (a.SubmenuEnabled(Submenu::kFileUpdate) ? 'U' : '-')
+      << (a.SubmenuEnabled(Submenu::kDeviceDelete) ? 'D' : '-')
+      << (a.SubmenuEnabled(Submenu::kDeviceChange) ? 'C' : '-');
   return out.str();
 }
 

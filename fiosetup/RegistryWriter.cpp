@@ -133,8 +133,8 @@ base::Result UpdatePath(const DeviceTable& table, const std::string& target,
     text = value + entry;
     if (type == devconfig::kRegExpandSz) writeType = devconfig::kRegExpandSz;
   } else if (rc == kErrorFileNotFound) {
-    ui::Message question{kTitle, kAskCreatePath, ui::Icon::Question, ui::Buttons::YesNo};
-    if (platform.ui.ShowMessage(question) != ui::Answer::Yes) return base::kFailed;
+    ui::Message question{kTitle, kAskCreatePath, ui::Icon::kQuestion, ui::Buttons::kYesNo};
+    if (platform.ui.ShowMessage(question) != ui::Answer::kYes) return base::kFailed;
     text = target;
   } else {
     // Too long for the buffer, or unreadable: a PATH that was not read is never replaced.

@@ -12,11 +12,11 @@ std::string Quote(const ReadTopic* t) { return t ? "\"" + t->title + "\"" : "no 
 
 std::uint16_t FontOf(ParagraphKind kind) {
   switch (kind) {
-    case ParagraphKind::Heading:
+    case ParagraphKind::kHeading:
       return kFontHeading;
-    case ParagraphKind::Subheading:
+    case ParagraphKind::kSubheading:
       return kFontSubheading;
-    case ParagraphKind::Link:
+    case ParagraphKind::kLink:
       return kFontLink;
     default:
       return kFontBody;
@@ -29,7 +29,7 @@ void CompareTopic(const Topic& want, const ReadTopic& got, std::vector<std::stri
     diffs.push_back(where + "title \"" + got.title + "\", expected \"" + want.title + "\"");
   }
   std::vector<Paragraph> expected;
-  expected.push_back({ParagraphKind::Heading, want.title, "", want.titleLine});
+  expected.push_back({ParagraphKind::kHeading, want.title, "", want.titleLine});
   expected.insert(expected.end(), want.paragraphs.begin(), want.paragraphs.end());
   if (got.paragraphs.size() != expected.size()) {
     diffs.push_back(where + std::to_string(got.paragraphs.size()) + " paragraphs, expected " +
@@ -44,7 +44,7 @@ void CompareTopic(const Topic& want, const ReadTopic& got, std::vector<std::stri
       diffs.push_back(which + "text \"" + g.text + "\", expected \"" + ShownText(e) + "\"");
     }
     if (g.font != FontOf(e.kind)) diffs.push_back(which + "font " + std::to_string(g.font));
-    bool link = e.kind == ParagraphKind::Link;
+    bool link = e.kind == ParagraphKind::kLink;
     if (link != g.jumpHash.has_value() || (link && *g.jumpHash != ContextHash(e.target))) {
       diffs.push_back(which +
                       (link ? "jump to \"" + e.target + "\" missing or wrong" : "unexpected jump"));

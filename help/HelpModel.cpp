@@ -10,7 +10,7 @@ std::string Diagnostic::Text() const {
 }
 
 std::string ShownText(const Paragraph& paragraph) {
-  if (paragraph.kind == ParagraphKind::Item) return "\x95 " + paragraph.text;
+  if (paragraph.kind == ParagraphKind::kItem) return "\x95 " + paragraph.text;
   return paragraph.text;
 }
 

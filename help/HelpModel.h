@@ -10,10 +10,10 @@
 
 namespace help {
 
-enum class ParagraphKind { Heading, Subheading, Body, Item, Link };
+enum class ParagraphKind { kHeading, kSubheading, kBody, kItem, kLink };
 
 struct Paragraph {
-  ParagraphKind kind = ParagraphKind::Body;
+  ParagraphKind kind = ParagraphKind::kBody;
   std::string text;    // for a Link, the compiler fills in the target topic's title
   std::string target;  // Link only: context name of the topic it jumps to
   int line = 0;        // source line where the paragraph starts

@@ -64,18 +64,18 @@ class Parser {
     if (text.rfind("==", 0) == 0) {
       std::string heading = Trim(std::string_view(text).substr(2));
       if (heading.empty()) throw Fault{line_, "empty subheading"};
-      topic.paragraphs.push_back({ParagraphKind::Subheading, heading, "", line_});
+      topic.paragraphs.push_back({ParagraphKind::kSubheading, heading, "", line_});
       open_ = false;
     } else if (text.rfind("- ", 0) == 0 || text == "-") {
       std::string item = Trim(std::string_view(text).substr(1));
       if (item.empty()) throw Fault{line_, "empty list item"};
-      topic.paragraphs.push_back({ParagraphKind::Item, item, "", line_});
+      topic.paragraphs.push_back({ParagraphKind::kItem, item, "", line_});
       open_ = true;
     } else if (open_) {
       topic.paragraphs.back().text += ' ';
       topic.paragraphs.back().text += text;
     } else {
-      topic.paragraphs.push_back({ParagraphKind::Body, text, "", line_});
+      topic.paragraphs.push_back({ParagraphKind::kBody, text, "", line_});
       open_ = true;
     }
   }
@@ -94,7 +94,7 @@ class Parser {
     for (const Topic& t : p_.topics) byName[t.context] = &t;
     for (Topic& t : p_.topics) {
       for (Paragraph& para : t.paragraphs) {
-        if (para.kind != ParagraphKind::Link) continue;
+        if (para.kind != ParagraphKind::kLink) continue;
         auto it = byName.find(para.target);
         if (it == byName.end()) {
           throw Fault{para.line, "link to unknown topic \"" + para.target + "\""};
@@ -149,7 +149,7 @@ class Parser {
     } else if (name == "@link") {
       Topic& topic = Current("\"@link\"");
       if (!IsContextName(arg)) throw Fault{line_, "\"@link\" needs a context name"};
-      topic.paragraphs.push_back({ParagraphKind::Link, "", arg, line_});
+      topic.paragraphs.push_back({ParagraphKind::kLink, "", arg, line_});
     } else {
       throw Fault{line_, "unknown directive \"" + name + "\""};
     }

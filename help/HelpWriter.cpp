@@ -62,15 +62,15 @@ struct Style {
 
 Style StyleOf(ParagraphKind kind) {
   switch (kind) {
-    case ParagraphKind::Heading:
+    case ParagraphKind::kHeading:
       return {kFontHeading, 0, 20, 0, 0};
-    case ParagraphKind::Subheading:
+    case ParagraphKind::kSubheading:
       return {kFontSubheading, 14, 4, 0, 0};
-    case ParagraphKind::Item:
+    case ParagraphKind::kItem:
       return {kFontBody, 0, 6, 44, -20};  // the bullet hangs out
-    case ParagraphKind::Link:
+    case ParagraphKind::kLink:
       return {kFontLink, 0, 6, 24, 0};
-    case ParagraphKind::Body:
+    case ParagraphKind::kBody:
       break;
   }
   return {kFontBody, 0, 14, 0, 0};
@@ -92,7 +92,7 @@ Record TextRecord(const Paragraph& para, std::size_t topic) {
   text("");
   Put8(commands, 0x80);
   Put16(commands, style.font);
-  if (para.kind == ParagraphKind::Link) {
+  if (para.kind == ParagraphKind::kLink) {
     text("");
     Put8(commands, 0xE3);  // jump to the topic with this context hash
     Put32(commands, static_cast<std::uint32_t>(ContextHash(para.target)));
@@ -251,7 +251,7 @@ BuildResult BuildHelpFile(const Project& project, std::uint32_t generated) {
   for (std::size_t t = 0; t < topics.size(); ++t) {
     const Topic& topic = topics[t];
     Record header = TopicHeaderRecord(topic.title, t);
-    Record heading = TextRecord({ParagraphKind::Heading, topic.title, "", topic.titleLine}, t);
+    Record heading = TextRecord({ParagraphKind::kHeading, topic.title, "", topic.titleLine}, t);
     if (auto e = TooBig(project, heading, topic.title.size(), topic.titleLine, "title")) {
       result.error = e;
       return result;

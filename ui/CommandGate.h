@@ -8,9 +8,9 @@ namespace ui {
 
 // What the main window does once a menu command (or a close request) has ended.
 enum class After {
-  Nothing,  // the command ran to its end, or was not one of the menu's
-  Repaint,  // what the window shows has changed
-  Close,    // the program ends: the window is destroyed
+  kNothing,  // the command ran to its end, or was not one of the menu's
+  kRepaint,  // what the window shows has changed
+  kClose,    // the program ends: the window is destroyed
 };
 
 // A command runs to its end, through its dialogs and message boxes, before another starts.
@@ -26,7 +26,7 @@ class CommandGate {
   // Runs `command` to its end and gives its result, unless a command is running: then
   // nothing runs and the result is `dropped`.
   template <typename Command>
-  After Run(Command&& command, After dropped = After::Nothing) {
+  After Run(Command&& command, After dropped = After::kNothing) {
     if (busy_) return dropped;
     busy_ = true;
     After after = std::forward<Command>(command)();

@@ -19,11 +19,11 @@ class ScriptedUi : public Ui {
   ScriptedUi& Cancel(std::string dialog);   // next entry or confirm dialog: CANCEL
   ScriptedUi& Confirm(std::string dialog);  // next confirm dialog: OK
   // Next entry or confirm dialog ends without its buttons, as when the main window is closed
-  // under it (a message box does the same with Answer(ui::Answer::None)).
+  // under it (a message box does the same with Answer(ui::Answer::kNone)).
   ScriptedUi& Dismiss(std::string dialog);
 
   struct Event {
-    enum class Kind { Message, Entry, Confirm, Result, Help };
+    enum class Kind { kMessage, kEntry, kConfirm, kResult, kHelp };
     Kind kind;
     ui::Message message;                              // Message
     ui::EntryDialog entry;                            // Entry
@@ -48,8 +48,8 @@ class ScriptedUi : public Ui {
 
  private:
   struct Step {
-    enum class Kind { Answer, Enter, Cancel, Confirm, Dismiss } kind;
-    ui::Answer answer = ui::Answer::Ok;
+    enum class Kind { kAnswer, kEnter, kCancel, kConfirm, kDismiss } kind;
+    ui::Answer answer = ui::Answer::kOk;
     std::string dialog;
     std::vector<std::string> typed;
   };

@@ -13,17 +13,23 @@
 namespace ui {
 
 // Values are those of the Win32 MB_ICON* / IDOK... constants they stand for.
-enum class Icon { None = 0, Error = 0x10, Question = 0x20, Warning = 0x30, Information = 0x40 };
-enum class Buttons { Ok = 0, OkCancel = 1, YesNo = 4 };
+enum class Icon {
+  kNone = 0,
+  kError = 0x10,
+  kQuestion = 0x20,
+  kWarning = 0x30,
+  kInformation = 0x40
+};
+enum class Buttons { kOk = 0, kOkCancel = 1, kYesNo = 4 };
 // None: the box or dialog ended without any of its buttons (its owner, the main window, was
 // destroyed) or could not be shown; a flow then ends with nothing done.
-enum class Answer { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+enum class Answer { kNone = 0, kOk = 1, kCancel = 2, kYes = 6, kNo = 7 };
 
 struct Message {
   std::string caption;
   std::string text;
-  Icon icon = Icon::None;
-  Buttons buttons = Buttons::Ok;
+  Icon icon = Icon::kNone;
+  Buttons buttons = Buttons::kOk;
 };
 
 // One typed field of an entry dialog.

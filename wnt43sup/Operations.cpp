@@ -19,10 +19,10 @@ namespace wnt43sup {
 namespace {
 
 void Tell(const Program& p, const std::string& text, ui::Icon icon) {
-  p.ui.ShowMessage({kTitle, text, icon, ui::Buttons::Ok});
+  p.ui.ShowMessage({kTitle, text, icon, ui::Buttons::kOk});
 }
 
-void TellError(const Program& p, const std::string& text) { Tell(p, text, ui::Icon::Error); }
+void TellError(const Program& p, const std::string& text) { Tell(p, text, ui::Icon::kError); }
 
 eft::ExchangeResult Exchange(const Program& p, const eft::Frame& frame) {
   return eft::ExchangeCommand(p.api, p.ports, frame.Bytes(), p.response);
@@ -44,7 +44,7 @@ void ReportCommand(const Program& p, eft::ExchangeResult result, const CommandTe
   } else if (std::uint8_t rc = p.response[eft::response::kReturnCode]; rc != 0) {
     TellError(p, eft::FormatCommandFailed(rc));
   } else {
-    Tell(p, texts.done, ui::Icon::None);
+    Tell(p, texts.done, ui::Icon::kNone);
   }
 }
 
@@ -105,8 +105,8 @@ void LoadClearRsaPrivateKey(const Program& p) {
     if (failed) continue;
     // CANCEL goes back to the entry dialog; a warning that ended otherwise ends the command.
     ui::Answer warned = p.ui.RunConfirm(RsaKeyWarning());
-    if (warned == ui::Answer::Cancel) continue;
-    if (warned != ui::Answer::Ok) return;
+    if (warned == ui::Answer::kCancel) continue;
+    if (warned != ui::Answer::kOk) return;
     eft::Frame frame = eft::LoadClearRsaPrivateKeyFrame(modulus.bytes, exponent.bytes);
     ReportCommand(p, Exchange(p, frame), {kRsaCannotOpen, kRsaInternal, kRsaDone});
     return;
@@ -148,8 +148,8 @@ void LoadDeviceSerialNumber(const Program& p) {
     }
     if (failed) continue;
     ui::Answer warned = p.ui.RunConfirm(SerialNumberWarning());
-    if (warned == ui::Answer::Cancel) continue;
-    if (warned != ui::Answer::Ok) return;
+    if (warned == ui::Answer::kCancel) continue;
+    if (warned != ui::Answer::kOk) return;
     std::array<std::uint8_t, 8> further = SerialNumberFurtherBytes();
     eft::Frame frame = eft::LoadDeviceSerialNumberFrame(serial, further);
     ReportCommand(p, Exchange(p, frame), {kSerialCannotOpen, kSerialInternal, kSerialDone});
@@ -251,7 +251,7 @@ void ShowAbout(const Program& p) { p.ui.ShowResult(AboutDialog()); }
 ui::After RunCommand(const Program& p, int command) {
   switch (command) {
     case IDM_EXIT:
-      return ui::After::Close;
+      return ui::After::kClose;
     case IDM_LDRSAPK:
       LoadClearRsaPrivateKey(p);
       break;
@@ -285,7 +285,7 @@ ui::After RunCommand(const Program& p, int command) {
     default:
       break;
   }
-  return ui::After::Nothing;
+  return ui::After::kNothing;
 }
 
 }  // namespace wnt43sup

@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t kShownVersionChars = 14;
 
 void Tell(ui::Ui& ui, const std::string& text, ui::Icon icon) {
-  ui.ShowMessage({kCaption, text, icon, ui::Buttons::Ok});
+  ui.ShowMessage({kCaption, text, icon, ui::Buttons::kOk});
 }
 
 void ShowResponse(ui::Ui& ui, const char* form, int field, int ok, const std::uint8_t* bytes) {
@@ -36,7 +36,7 @@ bool TakeHex(const std::string& text, std::size_t digits, std::span<std::uint8_t
 }  // namespace
 
 void ReportError(ui::Ui& ui, std::string_view prefix, Status code) {
-  Tell(ui, std::string(prefix) + std::to_string(code), ui::Icon::Error);
+  Tell(ui, std::string(prefix) + std::to_string(code), ui::Icon::kError);
 }
 
 void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
@@ -45,7 +45,7 @@ void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
   base::KeyBytes<16> key;
   if (!TakeHex(typed[0], v.digits, key.first(v.digits / 2))) {
     Tell(p.ui, kMasterKeyRefusedBefore + std::to_string(v.digits) + kMasterKeyRefusedAfter,
-         ui::Icon::Error);
+         ui::Icon::kError);
     return;
   }
   std::uint8_t response[kResponseSize] = {};
@@ -77,7 +77,7 @@ void LoadEncryptionKey(Program& p) {
   } else if (!TakeHex(typed[2], 2, {&variant, 1})) {
     refused = kKeyVariantRefused;
   }
-  if (refused) return Tell(p.ui, refused, ui::Icon::Error);
+  if (refused) return Tell(p.ui, refused, ui::Icon::kError);
   std::uint8_t response[kResponseSize] = {};
   Status rc = p.api.PinLoadKey(p.handle, keyId, variant, key.data(), response);
   key.Wipe();
@@ -91,15 +91,15 @@ void LoadIcv(Program& p) {
   if (typed.Cancelled()) return;
   base::KeyBytes<8> icv;
   std::uint8_t variant = 0;
-  if (!TakeHex(typed[0], 16, icv.first(8))) return Tell(p.ui, kIcvRefused, ui::Icon::Error);
+  if (!TakeHex(typed[0], 16, icv.first(8))) return Tell(p.ui, kIcvRefused, ui::Icon::kError);
   if (!TakeHex(typed[1], 2, {&variant, 1})) {
-    return Tell(p.ui, kIcvVariantRefused, ui::Icon::Error);
+    return Tell(p.ui, kIcvVariantRefused, ui::Icon::kError);
   }
   Status rc = p.api.PinLoadICV(p.handle, variant, icv.data());
   icv.Wipe();
   typed.Wipe();
   if (rc != 0) return ReportError(p.ui, kIcvError, rc);
-  Tell(p.ui, kIcvLoaded, ui::Icon::None);
+  Tell(p.ui, kIcvLoaded, ui::Icon::kNone);
 }
 
 void LoadVerificationParameters(Program& p) {
@@ -111,19 +111,19 @@ void LoadVerificationParameters(Program& p) {
   std::uint8_t pinLength = 0;
   const std::string& length = typed[0];
   if (length.find_first_not_of(" \t") == std::string::npos)
-    return Tell(p.ui, kBlankParameters, ui::Icon::Error);
+    return Tell(p.ui, kBlankParameters, ui::Icon::kError);
   if (!TakeHex("0" + length, 2, {&pinLength, 1})) {
-    return Tell(p.ui, kPinLengthRefused, ui::Icon::Error);
+    return Tell(p.ui, kPinLengthRefused, ui::Icon::kError);
   }
   base::KeyBytes<16> table;
   if (!TakeHex(typed[1], 32, table.first(16))) {
-    return Tell(p.ui, kTableRefused, ui::Icon::Error);
+    return Tell(p.ui, kTableRefused, ui::Icon::kError);
   }
   Status rc = p.api.PinLoadVerifParms(p.handle, pinLength, table.data());
   table.Wipe();
   typed.Wipe();
   if (rc != 0) return ReportError(p.ui, kVerifError, rc);
-  Tell(p.ui, kVerifLoaded, ui::Icon::None);
+  Tell(p.ui, kVerifLoaded, ui::Icon::kNone);
 }
 
 void SetMode(Program& p) {
@@ -133,12 +133,12 @@ void SetMode(Program& p) {
   if (p.mode == Mode::kClear) {
     Status rc = p.api.PinSetModeClr(p.handle);
     if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
-    return Tell(p.ui, kClearModeSet, ui::Icon::None);
+    return Tell(p.ui, kClearModeSet, ui::Icon::kNone);
   }
-  if (p.ui.RunConfirm(EncryptedModeWarning()) != ui::Answer::Ok) return;
+  if (p.ui.RunConfirm(EncryptedModeWarning()) != ui::Answer::kOk) return;
   Status rc = p.api.PinSetModeEnc(p.handle);
   if (rc != 0) return ReportError(p.ui, kSetModeError, rc);
-  Tell(p.ui, kEncryptedModeSet, ui::Icon::None);
+  Tell(p.ui, kEncryptedModeSet, ui::Icon::kNone);
 }
 
 void ReadSerialNumber(Program& p) {
@@ -170,13 +170,13 @@ ui::After RunCommand(Program& p, int command) {
   for (const MasterKeyLoad& v : kMasterKeyLoads) {
     if (v.command == command) {
       LoadMasterKey(p, v);
-      return ui::After::Nothing;
+      return ui::After::kNothing;
     }
   }
   for (const MasterKeyEntry& v : kMasterKeyEntries) {
     if (v.command == command) {
       EnterMasterKey(p, v);
-      return ui::After::Nothing;
+      return ui::After::kNothing;
     }
   }
   switch (command) {
@@ -205,11 +205,11 @@ ui::After RunCommand(Program& p, int command) {
       ShowGeneralHelp(p);
       break;
     case IDM_EXIT:
-      return ui::After::Close;
+      return ui::After::kClose;
     default:
       break;
   }
-  return ui::After::Nothing;
+  return ui::After::kNothing;
 }
 
 }  // namespace wntdld42

@@ -13,7 +13,7 @@ void ApplyAvailability(HMENU menu, const Availability& availability) {
   }
   CheckMenuItem(menu, IDM_OPTION_S,
                 MF_BYCOMMAND | (availability.SChecked() ? MF_CHECKED : MF_UNCHECKED));
-  for (Submenu submenu : {Submenu::FileUpdate, Submenu::DeviceDelete, Submenu::DeviceChange}) {
+  for (Submenu submenu : {Submenu::kFileUpdate, Submenu::kDeviceDelete, Submenu::kDeviceChange}) {
     MenuPosition at = PositionOf(submenu);
     EnableMenuItem(GetSubMenu(menu, at.menu), static_cast<UINT>(at.item),
                    MF_BYPOSITION | state(availability.SubmenuEnabled(submenu)));

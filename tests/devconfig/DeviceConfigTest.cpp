@@ -35,7 +35,7 @@ TEST_P(Presence, RootThenSubkeyAnyFailureMeansAbsent) {
   const PresenceCase& c = GetParam();
   MemoryRegistry reg;
   for (const std::string& key : c.keys) reg.AddKey(key);
-  for (const auto& [path, code] : c.openFaults) reg.Fail(MemoryRegistry::Op::Open, path, code);
+  for (const auto& [path, code] : c.openFaults) reg.Fail(MemoryRegistry::Op::kOpen, path, code);
   EXPECT_EQ(IsSubkeyPresent(reg, kSubkey8343), c.present8343) << c.what;
   EXPECT_EQ(IsAnySubkeyPresent(reg, {kSubkey8342P, kSubkey8342M}), c.presentPinPad) << c.what;
   EXPECT_EQ(reg.OpenHandles(), 0u) << c.what << ": a key was left open";
@@ -83,7 +83,7 @@ TEST(DeviceConfig, PinPadProgramTriesThePinPadFirstThenTheMsr) {
 
 TEST(MemoryRegistry, InjectedFaultsHitOnlyTheirCallAndCount) {
   MemoryRegistry reg;
-  reg.Fail(MemoryRegistry::Op::Set, "HKCR\\K", kErrorAccessDenied, "Mode", 1);
+  reg.Fail(MemoryRegistry::Op::kSet, "HKCR\\K", kErrorAccessDenied, "Mode", 1);
   RegKey key = 0;
   ASSERT_EQ(reg.CreateKey(kClassesRoot, "K", &key), kErrorSuccess);
   EXPECT_EQ(SetDword(reg, key, "ComPort", 1), kErrorSuccess);

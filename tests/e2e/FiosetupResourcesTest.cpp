@@ -122,9 +122,9 @@ TEST_F(Resources, AvailabilityAppliedToTheMenuBothWays) {
   HMENU menu = LoadMenuA(module_, "FIOSETUP");
   ASSERT_NE(menu, nullptr);
   fiosetup::DeviceTable table;
-  table.availability.SetSubmenu(fiosetup::Submenu::FileUpdate, false);
-  table.availability.SetSubmenu(fiosetup::Submenu::DeviceDelete, false);
-  table.availability.SetSubmenu(fiosetup::Submenu::DeviceChange, false);
+  table.availability.SetSubmenu(fiosetup::Submenu::kFileUpdate, false);
+  table.availability.SetSubmenu(fiosetup::Submenu::kDeviceDelete, false);
+  table.availability.SetSubmenu(fiosetup::Submenu::kDeviceChange, false);
   table.availability.Grey(IDM_UPDATE_DEVICESUPPORT);
   EXPECT_EQ(Applied(menu, table.availability),
             "grey 104 105 107 300 301 302 303 400 401 402 403 500 | S unchecked | ---");

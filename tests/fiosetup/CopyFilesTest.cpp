@@ -91,44 +91,44 @@ TEST(CopyDeviceFiles, GroupsInTheirOrderForEachSituation) {
   // clang-format off
   const Scenario scenarios[] = {
       {"only a new 8343: no question, no asynchronous group",
-       {{K::k8343, 4}}, {}, false, CopyMode::Install, std::nullopt,
+       {{K::k8343, 4}}, {}, false, CopyMode::kInstall, std::nullopt,
        k8343},
       {"new 8341 and MSR with S: the 8341 group twice, the common group once",
-       {{K::k8341, 1}, {K::k8342Msr, 2}}, {}, true, CopyMode::Install, ui::Answer::No,
+       {{K::k8341, 1}, {K::k8342Msr, 2}}, {}, true, CopyMode::kInstall, ui::Answer::kNo,
        Cat({k8341, kMsr, k8341, kCommon})},
       {"the same with the asynchronous groups",
-       {{K::k8341, 1}, {K::k8342Msr, 2}}, {}, true, CopyMode::Install, ui::Answer::Yes,
+       {{K::k8341, 1}, {K::k8342Msr, 2}}, {}, true, CopyMode::kInstall, ui::Answer::kYes,
        Cat({k8341, k8341A, kMsr, kMsrA, k8341, k8341A, kCommon})},
       {"MSR without S",
-       {{K::k8342Msr, 2}}, {}, false, CopyMode::Install, ui::Answer::Yes,
+       {{K::k8342Msr, 2}}, {}, false, CopyMode::kInstall, ui::Answer::kYes,
        Cat({kMsr, kMsrA, kCommon})},
       {"new 8341 and 8343: installer, README and help twice",
-       {{K::k8341, 1}, {K::k8343, 4}}, {}, false, CopyMode::Install, ui::Answer::No,
+       {{K::k8341, 1}, {K::k8343, 4}}, {}, false, CopyMode::kInstall, ui::Answer::kNo,
        Cat({k8341, kCommon, k8343})},
       {"new 8341 and 8343, asynchronous",
-       {{K::k8341, 1}, {K::k8343, 4}}, {}, false, CopyMode::Install, ui::Answer::Yes,
+       {{K::k8341, 1}, {K::k8343, 4}}, {}, false, CopyMode::kInstall, ui::Answer::kYes,
        Cat({k8341, k8341A, kCommon, k8343, k8343A})},
       {"PIN pad and MSR",
-       {{K::k8342Pin, 3}, {K::k8342Msr, 2}}, {}, false, CopyMode::Install, ui::Answer::Yes,
+       {{K::k8342Pin, 3}, {K::k8342Msr, 2}}, {}, false, CopyMode::kInstall, ui::Answer::kYes,
        Cat({kMsr, kMsrA, kPin, kPinA, kCommon})},
       {"install copies only what is new",
-       {{K::k8342Pin, 3}}, {{K::k8341, 1}, {K::k8342Msr, 2}}, true, CopyMode::Install,
-       ui::Answer::No,
+       {{K::k8342Pin, 3}}, {{K::k8341, 1}, {K::k8342Msr, 2}}, true, CopyMode::kInstall,
+       ui::Answer::kNo,
        Cat({kPin, kCommon})},
       {"install with nothing new: no question, nothing copied",
-       {}, {{K::k8341, 1}, {K::k8343, 4}}, false, CopyMode::Install, std::nullopt,
+       {}, {{K::k8341, 1}, {K::k8343, 4}}, false, CopyMode::kInstall, std::nullopt,
        {}},
       {"update asks and copies every registered kind",
-       {}, {{K::k8341, 1}, {K::k8343, 4}}, false, CopyMode::Update, ui::Answer::Yes,
+       {}, {{K::k8341, 1}, {K::k8343, 4}}, false, CopyMode::kUpdate, ui::Answer::kYes,
        Cat({k8341, k8341A, kCommon, k8343, k8343A})},
       {"update with the registered 8343 alone still asks",
-       {}, {{K::k8343, 4}}, false, CopyMode::Update, ui::Answer::No,
+       {}, {{K::k8343, 4}}, false, CopyMode::kUpdate, ui::Answer::kNo,
        k8343},
       {"update with nothing registered asks and copies nothing",
-       {}, {}, false, CopyMode::Update, ui::Answer::Yes,
+       {}, {}, false, CopyMode::kUpdate, ui::Answer::kYes,
        {}},
       {"update: new and registered kinds",
-       {{K::k8342Pin, 3}}, {{K::k8342Msr, 2}}, true, CopyMode::Update, ui::Answer::No,
+       {{K::k8342Pin, 3}}, {{K::k8342Msr, 2}}, true, CopyMode::kUpdate, ui::Answer::kNo,
        Cat({kMsr, k8341, kPin, kCommon})},
   };
   // clang-format on
@@ -151,7 +151,7 @@ TEST(CopyDeviceFiles, GroupsInTheirOrderForEachSituation) {
       EXPECT_EQ(copy.to, "DST\\" + FileName(copy.to));
     }
     // The status line shows whenever there was something to do.
-    bool busy = !s.added.empty() || s.mode == CopyMode::Update;
+    bool busy = !s.added.empty() || s.mode == CopyMode::kUpdate;
     EXPECT_EQ(f.status.shown, busy ? Names{"              Copying files ..."} : Names{});
     for (const std::string& name : s.copied) {
       EXPECT_EQ(f.files.Get("DST\\" + name), "source " + name);
@@ -162,21 +162,21 @@ TEST(CopyDeviceFiles, GroupsInTheirOrderForEachSituation) {
 
 TEST_F(Copy, TheAsynchronousQuestion) {
   Added(DeviceKind::k8341, 1);
-  async = ui::Answer::No;
-  RunCopy(CopyMode::Install);
+  async = ui::Answer::kNo;
+  RunCopy(CopyMode::kInstall);
   ASSERT_EQ(f.ui.Events().size(), 2u);
   EXPECT_EQ(f.ui.Events()[0].name, "SubDir");
   const ui::Message& m = f.ui.Events()[1].message;
   EXPECT_EQ(m.caption, "QRT 8300 FIO Devices Installation Program");
   EXPECT_EQ(m.text, "Asynchronous(polling) API support required?");
-  EXPECT_EQ(m.icon, ui::Icon::Question);
-  EXPECT_EQ(m.buttons, ui::Buttons::YesNo);
+  EXPECT_EQ(m.icon, ui::Icon::kQuestion);
+  EXPECT_EQ(m.buttons, ui::Buttons::kYesNo);
 }
 
 TEST_F(Copy, AQuestionThatEndsWithoutAnAnswerCopiesNothingLikeACancel) {
   Added(DeviceKind::k8341, 1);
-  async = ui::Answer::None;  // the box died with the main window
-  CopyOutcome outcome = RunCopy(CopyMode::Install);
+  async = ui::Answer::kNone;  // the box died with the main window
+  CopyOutcome outcome = RunCopy(CopyMode::kInstall);
   EXPECT_EQ(outcome.result, 0);
   EXPECT_TRUE(outcome.cancelled);
   EXPECT_TRUE(f.files.copies.empty());
@@ -186,7 +186,7 @@ TEST_F(Copy, AQuestionThatEndsWithoutAnAnswerCopiesNothingLikeACancel) {
 TEST_F(Copy, CancelledDialogCopiesNothingAndSaysSo) {
   Added(DeviceKind::k8341, 1);
   f.ui.Cancel("SubDir");
-  CopyOutcome outcome = CopyDeviceFiles(table, CopyMode::Install, f.platform());
+  CopyOutcome outcome = CopyDeviceFiles(table, CopyMode::kInstall, f.platform());
   EXPECT_EQ(outcome.result, 0);
   EXPECT_TRUE(outcome.cancelled);
   EXPECT_FALSE(Asked());
@@ -197,7 +197,7 @@ TEST_F(Copy, CancelledDialogCopiesNothingAndSaysSo) {
 
 TEST_F(Copy, SourceEqualToTargetIgnoringCaseCopiesNothing) {
   Added(DeviceKind::k8341, 1);
-  CopyOutcome outcome = RunCopy(CopyMode::Update, {"A:\\", "a:"});
+  CopyOutcome outcome = RunCopy(CopyMode::kUpdate, {"A:\\", "a:"});
   EXPECT_EQ(outcome.result, 1);
   EXPECT_FALSE(outcome.cancelled);
   EXPECT_FALSE(Asked());
@@ -207,8 +207,8 @@ TEST_F(Copy, SourceEqualToTargetIgnoringCaseCopiesNothing) {
 
   // Same letters but a different length is a different directory.
   f.files.copies.clear();
-  async = ui::Answer::No;
-  outcome = RunCopy(CopyMode::Install, {"SRC", "SRC2"});
+  async = ui::Answer::kNo;
+  outcome = RunCopy(CopyMode::kInstall, {"SRC", "SRC2"});
   EXPECT_EQ(outcome.result, 1);
   EXPECT_EQ(f.files.copies.size(), k8341.size() + kCommon.size());
 }
@@ -216,8 +216,8 @@ TEST_F(Copy, SourceEqualToTargetIgnoringCaseCopiesNothing) {
 TEST_F(Copy, AMissingFileStopsTheCopyAndLeavesEarlierFiles) {
   std::filesystem::remove(f.files.Map("SRC\\WNT42PIN.H"));
   Added(DeviceKind::k8342Pin, 2);
-  async = ui::Answer::No;
-  CopyOutcome outcome = RunCopy(CopyMode::Install);
+  async = ui::Answer::kNo;
+  CopyOutcome outcome = RunCopy(CopyMode::kInstall);
   EXPECT_EQ(outcome.result, 0);
   EXPECT_FALSE(outcome.cancelled);  // the caller reports this one
   EXPECT_EQ(Copied(), (Names{"WNT42PIN.DLL", "WNT42PIN.LIB", "WNT42PIN.H"}));
@@ -227,13 +227,13 @@ TEST_F(Copy, AMissingFileStopsTheCopyAndLeavesEarlierFiles) {
 TEST_F(Copy, ReplacesFilesOfTheSameName) {
   f.files.Put("DST\\WNT43EFT.DLL", "older");
   Added(DeviceKind::k8343, 4);
-  EXPECT_EQ(RunCopy(CopyMode::Install).result, 1);
+  EXPECT_EQ(RunCopy(CopyMode::kInstall).result, 1);
   EXPECT_EQ(f.files.Get("DST\\WNT43EFT.DLL"), "source WNT43EFT.DLL");
 }
 
 TEST_F(Copy, TrailingBackslashesGoAndTheTargetIsCreated) {
   Added(DeviceKind::k8343, 4);
-  CopyOutcome outcome = RunCopy(CopyMode::Install, {"SRC\\", "NEW\\"});
+  CopyOutcome outcome = RunCopy(CopyMode::kInstall, {"SRC\\", "NEW\\"});
   EXPECT_EQ(outcome.result, 1);
   EXPECT_EQ(outcome.target, "NEW");
   EXPECT_EQ(f.files.madeDirectories, Names{"NEW"});
@@ -245,7 +245,7 @@ TEST_F(Copy, TrailingBackslashesGoAndTheTargetIsCreated) {
 TEST_F(Copy, TheTargetPresetIsTheDefaultInstallDirectory) {
   std::filesystem::create_directory(f.files.Map("C:"));  // the drive
   Added(DeviceKind::k8343, 4);
-  CopyOutcome outcome = RunCopy(CopyMode::Install, {"SRC"});  // target left as shown
+  CopyOutcome outcome = RunCopy(CopyMode::kInstall, {"SRC"});  // target left as shown
   EXPECT_EQ(outcome.target, "C:\\W8300FIO");
   EXPECT_EQ(outcome.result, 1);
   EXPECT_EQ(f.files.Get("C:\\W8300FIO\\FIOSETUP.EXE"), "source FIOSETUP.EXE");
@@ -254,13 +254,13 @@ TEST_F(Copy, TheTargetPresetIsTheDefaultInstallDirectory) {
 TEST_F(Copy, AnExistingTargetIsNotCreatedAgain) {
   f.files.Put("DST\\other", "");
   Added(DeviceKind::k8343, 4);
-  RunCopy(CopyMode::Install);
+  RunCopy(CopyMode::kInstall);
   EXPECT_TRUE(f.files.madeDirectories.empty());
 }
 
 TEST_F(Copy, AFailedTargetCreationShowsAsAFailingCopy) {
   Added(DeviceKind::k8343, 4);
-  CopyOutcome outcome = RunCopy(CopyMode::Install, {"SRC", "NO\\SUCH"});  // one level only
+  CopyOutcome outcome = RunCopy(CopyMode::kInstall, {"SRC", "NO\\SUCH"});  // one level only
   EXPECT_EQ(outcome.result, 0);
   EXPECT_FALSE(outcome.cancelled);
   EXPECT_EQ(f.files.copies.size(), 1u);
@@ -271,7 +271,7 @@ TEST_F(Copy, PathsLongerThan127CharactersFailWithoutCopying) {
   const std::string fits(114, 'S');
   for (const std::string& name : k8343) f.files.Put(fits + "\\" + name, "long " + name);
   Added(DeviceKind::k8343, 4);
-  EXPECT_EQ(RunCopy(CopyMode::Install, {fits, "DST"}).result, 1);
+  EXPECT_EQ(RunCopy(CopyMode::kInstall, {fits, "DST"}).result, 1);
   EXPECT_EQ(f.files.Get("DST\\WNT43EFT.DLL"), "long WNT43EFT.DLL");
 
   struct Case {
@@ -283,7 +283,7 @@ TEST_F(Copy, PathsLongerThan127CharactersFailWithoutCopying) {
     f.files.copies.clear();
     f.pause.waits.clear();
     f.files.madeDirectories.clear();
-    CopyOutcome outcome = RunCopy(CopyMode::Install, {c.source, c.target});
+    CopyOutcome outcome = RunCopy(CopyMode::kInstall, {c.source, c.target});
     EXPECT_EQ(outcome.result, 0);
     EXPECT_FALSE(outcome.cancelled);
     EXPECT_TRUE(f.files.copies.empty());
@@ -315,7 +315,7 @@ TEST(CopyDeviceFiles, TheRunningInstallerInTheTargetFolder) {
     b.f.files.running = "DST\\FIOSETUP.EXE";
     if (!c.sourceThere) std::filesystem::remove(b.f.files.Map("SRC\\FIOSETUP.EXE"));
     b.Added(DeviceKind::k8343, 4);
-    EXPECT_EQ(b.RunCopy(CopyMode::Install).result, c.result);
+    EXPECT_EQ(b.RunCopy(CopyMode::kInstall).result, c.result);
     bool copiedOver =
         std::any_of(b.f.files.copies.begin(), b.f.files.copies.end(),
                     [](const auto& copy) { return FileName(copy.to) == "FIOSETUP.EXE"; });

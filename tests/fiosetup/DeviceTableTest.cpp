@@ -68,7 +68,7 @@ TEST(ReadConfiguration, FillsTheTableAndTheAvailability) {
        "grey 104 105 107 300 301 302 303 400 401 402 403 500 | S unchecked | ---"},
       {"root key that does not open with full access", [](MemoryRegistry& r) {
          r.PutDword(Sub("QRT8343"), "ComPort", 4);
-         r.Fail(MemoryRegistry::Op::Open, kRoot, devconfig::kErrorAccessDenied);
+         r.Fail(MemoryRegistry::Op::kOpen, kRoot, devconfig::kErrorAccessDenied);
        },
        {0, 0, 0, 0}, {}, false, 0, 0,
        "grey 104 105 107 300 301 302 303 400 401 402 403 500 | S unchecked | ---"},
@@ -102,7 +102,7 @@ TEST(ReadConfiguration, FillsTheTableAndTheAvailability) {
       {"a subkey that does not open counts as absent", [](MemoryRegistry& r) {
          r.PutDword(Sub("QRT8343"), "ComPort", 4);
          r.PutDword(Sub("QRT8342P"), "ComPort", 2);
-         r.Fail(MemoryRegistry::Op::Open, Sub("QRT8342P"), devconfig::kErrorAccessDenied);
+         r.Fail(MemoryRegistry::Op::kOpen, Sub("QRT8342P"), devconfig::kErrorAccessDenied);
        },
        {0, 0, 0, 4}, {false, false, false, true}, false, 0, 1,
        "grey 104 106 201 202 203 300 301 302 400 401 402 500 | S unchecked | UDC"},

@@ -63,15 +63,15 @@ struct Bench {
   Texts Shown() const {
     Texts shown;
     for (const auto& e : f.ui.Events()) {
-      if (e.kind != ui::ScriptedUi::Event::Kind::Message) continue;
+      if (e.kind != ui::ScriptedUi::Event::Kind::kMessage) continue;
       EXPECT_EQ(e.message.caption, kTitle);
-      char icon = e.message.icon == ui::Icon::Question      ? '?'
-                  : e.message.icon == ui::Icon::Information ? 'i'
-                  : e.message.icon == ui::Icon::Error       ? 'x'
-                                                            : '-';
+      char icon = e.message.icon == ui::Icon::kQuestion      ? '?'
+                  : e.message.icon == ui::Icon::kInformation ? 'i'
+                  : e.message.icon == ui::Icon::kError       ? 'x'
+                                                             : '-';
       std::string text = std::string(1, icon) + " " + e.message.text;
-      if (e.message.buttons == ui::Buttons::OkCancel) text += " [OK/Cancel]";
-      if (e.message.buttons == ui::Buttons::YesNo) text += " [Yes/No]";
+      if (e.message.buttons == ui::Buttons::kOkCancel) text += " [OK/Cancel]";
+      if (e.message.buttons == ui::Buttons::kYesNo) text += " [Yes/No]";
       shown.push_back(text);
     }
     return shown;
@@ -106,16 +106,16 @@ struct ExitCase {
 
 TEST(Exit, AsksOnlyWithUnsavedEditsAndTheCloseBoxAsksTheSame) {
   const ExitCase cases[] = {
-      {"no edits", false, std::nullopt, After::Close, {}},
+      {"no edits", false, std::nullopt, After::kClose, {}},
       {"edits, Yes",
        true,
-       ui::Answer::Yes,
-       After::Close,
+       ui::Answer::kYes,
+       After::kClose,
        {"? Throw away configuration changes? [Yes/No]"}},
       {"edits, No",
        true,
-       ui::Answer::No,
-       After::Nothing,
+       ui::Answer::kNo,
+       After::kNothing,
        {"? Throw away configuration changes? [Yes/No]"}},
   };
   for (const ExitCase& c : cases) {
@@ -139,17 +139,17 @@ TEST(Exit, AfterChangingOnlyThe8343PortItAsks) {
   b.f.registry.PutDword(std::string(kRoot) + "\\QRT8343", "ComPort", 4);
   ReadConfiguration(b.table, b.f.registry);
   b.ports.answers = {6};
-  EXPECT_EQ(b.Run(IDM_CHANGE_8343), After::Repaint);
-  b.f.ui.Answer(ui::Answer::No);
-  EXPECT_EQ(b.Run(IDM_EXIT), After::Nothing);
+  EXPECT_EQ(b.Run(IDM_CHANGE_8343), After::kRepaint);
+  b.f.ui.Answer(ui::Answer::kNo);
+  EXPECT_EQ(b.Run(IDM_EXIT), After::kNothing);
 }
 
 TEST(Install, CopiesWritesTheRegistryAndPathThenReports) {
   Bench b;
   b.Source(k8343);
   AddDevice(b.table, DeviceKind::k8343, 3);
-  b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST\\"});
-  EXPECT_EQ(b.Run(IDM_INSTALL), After::Repaint);
+  b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST\\"});
+  EXPECT_EQ(b.Run(IDM_INSTALL), After::kRepaint);
 
   // A new 8343 alone is not asked about its asynchronous files.
   EXPECT_EQ(b.Shown(), (Texts{"? Complete installation? [OK/Cancel]", "i Installation complete!"}));
@@ -173,7 +173,7 @@ TEST(Install, NotNtLeavesThePathAlone) {
   b.Source(k8343);
   b.table.nt = false;
   AddDevice(b.table, DeviceKind::k8343, 3);
-  b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"});
+  b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"});
   b.Run(IDM_INSTALL);
   EXPECT_EQ(b.Shown().back(), "i Installation complete!");
   EXPECT_EQ(b.f.registry.String(kEnv, "PATH"), "C:\\BIN");
@@ -189,41 +189,41 @@ struct InstallFailure {
 TEST(Install, EachFailureStopsThereAndKeepsTheEdits) {
   const InstallFailure cases[] = {
       {"question cancelled",
-       [](Bench& b) { b.f.ui.Answer(ui::Answer::Cancel); },
+       [](Bench& b) { b.f.ui.Answer(ui::Answer::kCancel); },
        {"? Complete installation? [OK/Cancel]"},
        false},
       {"directory dialog cancelled",
-       [](Bench& b) { b.f.ui.Answer(ui::Answer::Ok).Cancel("SubDir"); },
+       [](Bench& b) { b.f.ui.Answer(ui::Answer::kOk).Cancel("SubDir"); },
        {"? Complete installation? [OK/Cancel]"},
        false},
       {"a file missing",
        [](Bench& b) {
          b.f.files.Put("SRC\\WNT43EFT.DLL", "only one");
-         b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"});
+         b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"});
        },
        {"? Complete installation? [OK/Cancel]", "x Copy Files failed!"},
        false},
       {"the device key cannot be created",
        [](Bench& b) {
          b.Source(k8343);
-         b.f.registry.Fail(MemoryRegistry::Op::Create, kRoot, 5);
-         b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"});
+         b.f.registry.Fail(MemoryRegistry::Op::kCreate, kRoot, 5);
+         b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"});
        },
        {"? Complete installation? [OK/Cancel]", "x Update Registry failed!"},
        false},
       {"a value cannot be set",
        [](Bench& b) {
          b.Source(k8343);
-         b.f.registry.Fail(MemoryRegistry::Op::Set, "", 5, "ComPort");
-         b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"});
+         b.f.registry.Fail(MemoryRegistry::Op::kSet, "", 5, "ComPort");
+         b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"});
        },
        {"? Complete installation? [OK/Cancel]", "x Update Registry failed!"},
        false},
       {"no environment key",
        [](Bench& b) {
          b.Source(k8343);
-         b.f.registry.Fail(MemoryRegistry::Op::Open, kEnv, 2);
-         b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"});
+         b.f.registry.Fail(MemoryRegistry::Op::kOpen, kEnv, 2);
+         b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"});
        },
        {"? Complete installation? [OK/Cancel]", "x Update Environment failed!"},
        true},
@@ -232,7 +232,7 @@ TEST(Install, EachFailureStopsThereAndKeepsTheEdits) {
          b.Source(k8343);
          b.f.registry = MemoryRegistry();
          b.f.registry.AddKey(kEnv);
-         b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"}).Answer(ui::Answer::No);
+         b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"}).Answer(ui::Answer::kNo);
        },
        {"? Complete installation? [OK/Cancel]", "? PATH value not found, create it now? [Yes/No]",
         "x Update Environment failed!"},
@@ -244,7 +244,7 @@ TEST(Install, EachFailureStopsThereAndKeepsTheEdits) {
     AddDevice(b.table, DeviceKind::k8343, 3);
     const std::string before = DescribeAvailability(b.table.availability);
     c.setUp(b);
-    EXPECT_EQ(b.Run(IDM_INSTALL), After::Repaint);
+    EXPECT_EQ(b.Run(IDM_INSTALL), After::kRepaint);
     EXPECT_EQ(b.Shown(), c.shown);
     EXPECT_EQ(b.f.registry.Dword(std::string(kRoot) + "\\QRT8343", "ComPort").has_value(),
               c.registryWritten);
@@ -286,7 +286,7 @@ TEST(SaveToDisk, ReportsEitherWayWithTheInformationIcon) {
     ToggleOptionS(b.table);
     b.table.availability.Enable(IDM_SAVETODISK);  // as after an Install
     c.setUp(b);
-    EXPECT_EQ(b.Run(IDM_SAVETODISK), After::Nothing);
+    EXPECT_EQ(b.Run(IDM_SAVETODISK), After::kNothing);
     EXPECT_EQ(b.Shown(), Texts{c.shown});
     EXPECT_TRUE(b.window.repaints.empty());
     if (c.written) {
@@ -308,19 +308,19 @@ struct UpdateCase {
 TEST(UpdateConfiguration, GreysItselfWhateverTheAnswerAndOutcome) {
   const UpdateCase cases[] = {
       {"cancelled",
-       [](Bench& b) { b.f.ui.Answer(ui::Answer::Cancel); },
+       [](Bench& b) { b.f.ui.Answer(ui::Answer::kCancel); },
        {"? Update configuration? [OK/Cancel]"},
        false,
        true},
       {"written",
-       [](Bench& b) { b.f.ui.Answer(ui::Answer::Ok); },
+       [](Bench& b) { b.f.ui.Answer(ui::Answer::kOk); },
        {"? Update configuration? [OK/Cancel]", "i Update configuration complete!"},
        true,
        false},
       {"failed",
        [](Bench& b) {
-         b.f.registry.Fail(MemoryRegistry::Op::Delete, "", 5);
-         b.f.ui.Answer(ui::Answer::Ok);
+         b.f.registry.Fail(MemoryRegistry::Op::kDelete, "", 5);
+         b.f.ui.Answer(ui::Answer::kOk);
        },
        {"? Update configuration? [OK/Cancel]", "x Update configuration failed!"},
        false,
@@ -334,13 +334,13 @@ TEST(UpdateConfiguration, GreysItselfWhateverTheAnswerAndOutcome) {
     ReadConfiguration(b.table, b.f.registry);
     DeleteDevice(b.table, DeviceKind::k8343);
     c.setUp(b);
-    EXPECT_EQ(b.Run(IDM_UPDATE_CONFIGURATION), After::Repaint);
+    EXPECT_EQ(b.Run(IDM_UPDATE_CONFIGURATION), After::kRepaint);
     EXPECT_EQ(b.Shown(), c.shown);
     EXPECT_EQ(!b.f.registry.KeyExists(std::string(kRoot) + "\\QRT8343"), c.written);
     EXPECT_EQ(b.table.changed, c.changedAfter);
     EXPECT_FALSE(b.table.availability.Enabled(IDM_UPDATE_CONFIGURATION));
     // Greyed, it cannot run again until another edit.
-    EXPECT_EQ(b.Run(IDM_UPDATE_CONFIGURATION), After::Nothing);
+    EXPECT_EQ(b.Run(IDM_UPDATE_CONFIGURATION), After::kNothing);
     EXPECT_EQ(b.f.ui.Problems(), Texts{});
   }
 }
@@ -348,19 +348,19 @@ TEST(UpdateConfiguration, GreysItselfWhateverTheAnswerAndOutcome) {
 TEST(UpdateDeviceSupport, AsksCopiesTheRegisteredKindsAndReports) {
   const UpdateCase cases[] = {
       {"cancelled",
-       [](Bench& b) { b.f.ui.Answer(ui::Answer::Cancel); },
+       [](Bench& b) { b.f.ui.Answer(ui::Answer::kCancel); },
        {"? Update device support? [OK/Cancel]"},
        false,
        false},
       {"directory dialog cancelled",
-       [](Bench& b) { b.f.ui.Answer(ui::Answer::Ok).Cancel("SubDir"); },
+       [](Bench& b) { b.f.ui.Answer(ui::Answer::kOk).Cancel("SubDir"); },
        {"? Update device support? [OK/Cancel]"},
        false,
        false},
       {"copied",
        [](Bench& b) {
          b.Source(k8343);
-         b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"}).Answer(ui::Answer::No);
+         b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"}).Answer(ui::Answer::kNo);
        },
        {"? Update device support? [OK/Cancel]",
         "? Asynchronous(polling) API support required? [Yes/No]",
@@ -369,7 +369,7 @@ TEST(UpdateDeviceSupport, AsksCopiesTheRegisteredKindsAndReports) {
        false},
       {"a file missing",
        [](Bench& b) {
-         b.f.ui.Answer(ui::Answer::Ok).Enter("SubDir", {"SRC", "DST"}).Answer(ui::Answer::No);
+         b.f.ui.Answer(ui::Answer::kOk).Enter("SubDir", {"SRC", "DST"}).Answer(ui::Answer::kNo);
        },
        {"? Update device support? [OK/Cancel]",
         "? Asynchronous(polling) API support required? [Yes/No]",
@@ -383,7 +383,7 @@ TEST(UpdateDeviceSupport, AsksCopiesTheRegisteredKindsAndReports) {
     b.f.registry.PutDword(std::string(kRoot) + "\\QRT8343", "ComPort", 4);
     ReadConfiguration(b.table, b.f.registry);
     c.setUp(b);
-    EXPECT_EQ(b.Run(IDM_UPDATE_DEVICESUPPORT), After::Repaint);
+    EXPECT_EQ(b.Run(IDM_UPDATE_DEVICESUPPORT), After::kRepaint);
     EXPECT_EQ(b.Shown(), c.shown);
     EXPECT_EQ(b.f.files.Get("DST\\FIOSETUP.HLP").has_value(), c.written);
     EXPECT_EQ(b.f.ui.Problems(), Texts{});
@@ -395,22 +395,22 @@ TEST(DeviceCommands, ThePortDialogDecidesAndCancelChangesNothing) {
   ReadConfiguration(b.table, b.f.registry);
   const DeviceTable start = b.table;
 
-  EXPECT_EQ(b.Run(IDM_ADD_8342MSR), After::Nothing);  // CANCEL gives port 0
+  EXPECT_EQ(b.Run(IDM_ADD_8342MSR), After::kNothing);  // CANCEL gives port 0
   EXPECT_EQ(b.ports.shown, 1);
   EXPECT_EQ(b.table.port, start.port);
   EXPECT_EQ(b.table.availability, start.availability);
   EXPECT_FALSE(b.table.changed);
 
   b.ports.answers = {5, 9};
-  EXPECT_EQ(b.Run(IDM_ADD_8342MSR), After::Repaint);
+  EXPECT_EQ(b.Run(IDM_ADD_8342MSR), After::kRepaint);
   EXPECT_EQ(b.table.Port(DeviceKind::k8342Msr), 5u);
-  EXPECT_EQ(b.Run(IDM_CHANGE_8342MSR), After::Repaint);
+  EXPECT_EQ(b.Run(IDM_CHANGE_8342MSR), After::kRepaint);
   EXPECT_EQ(b.table.Port(DeviceKind::k8342Msr), 9u);
-  EXPECT_EQ(b.Run(IDM_CHANGE_8342MSR), After::Nothing);  // cancelled
+  EXPECT_EQ(b.Run(IDM_CHANGE_8342MSR), After::kNothing);  // cancelled
   EXPECT_EQ(b.table.Port(DeviceKind::k8342Msr), 9u);
-  EXPECT_EQ(b.Run(IDM_OPTION_S), After::Repaint);
+  EXPECT_EQ(b.Run(IDM_OPTION_S), After::kRepaint);
   EXPECT_TRUE(b.table.optionS);
-  EXPECT_EQ(b.Run(IDM_DELETE_8342MSR), After::Repaint);
+  EXPECT_EQ(b.Run(IDM_DELETE_8342MSR), After::kRepaint);
   EXPECT_EQ(b.table.Port(DeviceKind::k8342Msr), 0u);
   EXPECT_EQ(b.table.deviceCount, 0);
   EXPECT_EQ(b.ports.shown, 4);
@@ -427,7 +427,7 @@ TEST(DeviceCommands, WhatAGreyedMenuWouldNotLetThroughDoesNothing) {
        {IDM_INSTALL, IDM_SAVETODISK, IDM_UPDATE_CONFIGURATION, IDM_UPDATE_DEVICESUPPORT,
         IDM_DELETE_8341, IDM_CHANGE_8343, IDM_OPTION_S, 0, 108, 204, 999}) {
     SCOPED_TRACE(command);
-    EXPECT_EQ(b.Run(command), After::Nothing);
+    EXPECT_EQ(b.Run(command), After::kNothing);
   }
   EXPECT_EQ(b.table.deviceCount, 0);
   EXPECT_EQ(b.table.availability, start.availability);
@@ -435,8 +435,8 @@ TEST(DeviceCommands, WhatAGreyedMenuWouldNotLetThroughDoesNothing) {
   EXPECT_TRUE(b.f.ui.Events().empty());
 
   // With an 8343 configured, Add 8342 is greyed: the two never come together.
-  EXPECT_EQ(b.Run(IDM_ADD_8343), After::Repaint);
-  EXPECT_EQ(b.Run(IDM_ADD_8342PIN), After::Nothing);
+  EXPECT_EQ(b.Run(IDM_ADD_8343), After::kRepaint);
+  EXPECT_EQ(b.Run(IDM_ADD_8342PIN), After::kNothing);
   EXPECT_EQ(b.table.Port(DeviceKind::k8342Pin), 0u);
 }
 
@@ -447,13 +447,13 @@ TEST(HelpAndAbout, OpenTheHelpFileAtItsContextAndTheAboutDialog) {
                                            {IDM_HELP_GENERAL, kHelpContextGeneral}};
   for (const auto& [command, context] : help) {
     Bench b;
-    EXPECT_EQ(b.Run(command), After::Nothing);
+    EXPECT_EQ(b.Run(command), After::kNothing);
     ASSERT_EQ(b.f.ui.Events().size(), 1u);
     EXPECT_EQ(b.f.ui.Events()[0].help.file, kHelpFile);
     EXPECT_EQ(b.f.ui.Events()[0].help.context, context) << command;
   }
   Bench b;
-  EXPECT_EQ(b.Run(IDM_ABOUT), After::Nothing);
+  EXPECT_EQ(b.Run(IDM_ABOUT), After::kNothing);
   EXPECT_EQ(b.f.ui.DialogNames(), Texts{"About"});
   EXPECT_TRUE(b.f.ui.Events()[0].fields.empty());
   EXPECT_TRUE(b.window.repaints.empty());

@@ -169,7 +169,7 @@ TEST(WriteRegistry, RemovingEveryDeviceLeavesTheEmptyRootKey) {
   EXPECT_EQ(r.f.registry.Subkeys(kRoot), Names{});
   EXPECT_EQ(r.table.registered, (std::array<bool, 4>{}));
   // No device left: File > Update and Update > DeviceSupport are greyed.
-  EXPECT_FALSE(r.table.availability.SubmenuEnabled(Submenu::FileUpdate));
+  EXPECT_FALSE(r.table.availability.SubmenuEnabled(Submenu::kFileUpdate));
   EXPECT_FALSE(r.table.availability.Enabled(107));
 }
 
@@ -189,7 +189,7 @@ TEST(WriteRegistry, ASubkeyAlreadyGoneCountsAsDeleted) {
 
 TEST(WriteRegistry, RootKeyNotCreatableReturnsTheErrorCodeAndWritesNothing) {
   Writer r;
-  r.f.registry.Fail(MemoryRegistry::Op::Create, kRoot, devconfig::kErrorAccessDenied);
+  r.f.registry.Fail(MemoryRegistry::Op::kCreate, kRoot, devconfig::kErrorAccessDenied);
   AddDevice(r.table, K::k8341, 3);
   const Availability before = r.table.availability;
   EXPECT_EQ(r.Write(), 5);
@@ -266,7 +266,7 @@ TEST(WriteRegistry, AFailedDeleteOfTheOptionSKeyCanBeRetried) {
   AddDevice(r.table, K::k8342Msr, 2);
   ASSERT_EQ(r.Write(), 1);
   DeleteDevice(r.table, K::k8342Msr);
-  r.f.registry.Fail(MemoryRegistry::Op::Delete, Sub("QRT8341"), devconfig::kErrorAccessDenied, "",
+  r.f.registry.Fail(MemoryRegistry::Op::kDelete, Sub("QRT8341"), devconfig::kErrorAccessDenied, "",
                     1);
   EXPECT_EQ(r.Write(), 0);
   EXPECT_FALSE(r.f.registry.KeyExists(Sub("QRT8342M")));
@@ -286,7 +286,7 @@ TEST(WriteRegistry, AFailedDeleteStopsTheWrite) {
   ReadConfiguration(r.table, r.f.registry);
   DeleteDevice(r.table, K::k8341);
   DeleteDevice(r.table, K::k8343);
-  r.f.registry.Fail(MemoryRegistry::Op::Delete, Sub("QRT8341"), devconfig::kErrorAccessDenied);
+  r.f.registry.Fail(MemoryRegistry::Op::kDelete, Sub("QRT8341"), devconfig::kErrorAccessDenied);
   EXPECT_EQ(r.Write(), 0);
   EXPECT_TRUE(r.f.registry.KeyExists(Sub("QRT8341")));
   EXPECT_TRUE(r.f.registry.KeyExists(Sub("QRT8343")));  // not reached
@@ -332,8 +332,8 @@ TEST(UpdatePath, Examples) {
       {"D:\\X;C:\\W8300FIO", std::nullopt, "D:\\X;C:\\W8300FIO", 1},
       {"C:\\W8300FIO;D:\\X", std::nullopt, "C:\\W8300FIO;D:\\X", 1},
       {"c:\\w8300fio;D:\\X", std::nullopt, "c:\\w8300fio;D:\\X;C:\\W8300FIO;", 1},
-      {std::nullopt, ui::Answer::Yes, "C:\\W8300FIO", 1},
-      {std::nullopt, ui::Answer::No, std::nullopt, 0},
+      {std::nullopt, ui::Answer::kYes, "C:\\W8300FIO", 1},
+      {std::nullopt, ui::Answer::kNo, std::nullopt, 0},
   };
   for (const Example& e : examples) {
     SCOPED_TRACE(e.before.value_or("(absent)"));
@@ -358,14 +358,14 @@ TEST(UpdatePath, Examples) {
 
 TEST(UpdatePath, TheQuestionForAMissingPath) {
   PathBench b;
-  b.f.ui.Answer(ui::Answer::Yes);
+  b.f.ui.Answer(ui::Answer::kYes);
   b.Update();
   ASSERT_EQ(b.f.ui.Events().size(), 1u);
   const ui::Message& m = b.f.ui.Events()[0].message;
   EXPECT_EQ(m.caption, "QRT 8300 FIO Devices Installation Program");
   EXPECT_EQ(m.text, "PATH value not found, create it now?");
-  EXPECT_EQ(m.icon, ui::Icon::Question);
-  EXPECT_EQ(m.buttons, ui::Buttons::YesNo);
+  EXPECT_EQ(m.icon, ui::Icon::kQuestion);
+  EXPECT_EQ(m.buttons, ui::Buttons::kYesNo);
 }
 
 TEST(UpdatePath, NotWindowsNtSkipsTheStep) {
@@ -436,7 +436,7 @@ TEST(UpdatePath, EnvironmentThatDoesNotOpenFails) {
 TEST(UpdatePath, APathThatCannotBeReadIsNeverReplaced) {
   PathBench b;
   b.f.registry.PutString(kEnv, "PATH", "C:\\BIN");
-  b.f.registry.Fail(MemoryRegistry::Op::Query, kEnv, devconfig::kErrorAccessDenied, "PATH");
+  b.f.registry.Fail(MemoryRegistry::Op::kQuery, kEnv, devconfig::kErrorAccessDenied, "PATH");
   EXPECT_EQ(b.Update(), 0);
   EXPECT_FALSE(b.Asked());
   EXPECT_EQ(b.Path(), "C:\\BIN");
@@ -445,7 +445,7 @@ TEST(UpdatePath, APathThatCannotBeReadIsNeverReplaced) {
 TEST(UpdatePath, AFailedWriteFailsWithoutBroadcast) {
   PathBench b;
   b.f.registry.PutString(kEnv, "PATH", "C:\\BIN");
-  b.f.registry.Fail(MemoryRegistry::Op::Set, kEnv, devconfig::kErrorAccessDenied);
+  b.f.registry.Fail(MemoryRegistry::Op::kSet, kEnv, devconfig::kErrorAccessDenied);
   EXPECT_EQ(b.Update(), 0);
   EXPECT_EQ(b.f.settingChange.broadcasts, 0);
   EXPECT_EQ(b.f.registry.OpenHandles(), 0u);

@@ -159,11 +159,11 @@ TEST(RestoreConfiguration, TheHighestPortIsValid) {
 
 TEST(RestoreConfiguration, ResultOfWriteRegistry) {
   RestoreBench root;
-  root.f.registry.Fail(MemoryRegistry::Op::Create, kRoot, devconfig::kErrorAccessDenied);
+  root.f.registry.Fail(MemoryRegistry::Op::kCreate, kRoot, devconfig::kErrorAccessDenied);
   EXPECT_EQ(root.Restore(Words(3, 0, 0, 0)), 5);
 
   RestoreBench sub;
-  sub.f.registry.Fail(MemoryRegistry::Op::Set, Sub("QRT8343"), devconfig::kErrorAccessDenied);
+  sub.f.registry.Fail(MemoryRegistry::Op::kSet, Sub("QRT8343"), devconfig::kErrorAccessDenied);
   EXPECT_EQ(sub.Restore(Words(3, 0, 0, 4)), 0);
   EXPECT_EQ(sub.f.registry.Dword(Sub("QRT8341"), "ComPort"), 3u);  // written before it failed
 }

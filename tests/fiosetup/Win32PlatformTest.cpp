@@ -156,7 +156,7 @@ TEST_F(RealPath, AppendsKeepingTheTypeAndBroadcasts) {
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
 
   RegDeleteValueA(env_, "PATH");
-  fakes.ui.Answer(ui::Answer::Yes);
+  fakes.ui.Answer(ui::Answer::kYes);
   EXPECT_EQ(UpdatePath(table, "C:\\W8300FIO", platform), 1);
   EXPECT_EQ(GetPath(&type), "C:\\W8300FIO");
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));

@@ -31,16 +31,16 @@ TEST(HelpSource, ParagraphsItemsSubheadingsAndLinks) {
   EXPECT_TRUE(c.contents);
   EXPECT_FALSE(c.number);
   ASSERT_EQ(c.paragraphs.size(), 5u);
-  EXPECT_EQ(c.paragraphs[0].kind, ParagraphKind::Body);
+  EXPECT_EQ(c.paragraphs[0].kind, ParagraphKind::kBody);
   EXPECT_EQ(c.paragraphs[0].text, "First line of a paragraph, second line.");
   EXPECT_EQ(c.paragraphs[0].line, 5);
-  EXPECT_EQ(c.paragraphs[1].kind, ParagraphKind::Subheading);
+  EXPECT_EQ(c.paragraphs[1].kind, ParagraphKind::kSubheading);
   EXPECT_EQ(c.paragraphs[1].text, "A  Subheading");
-  EXPECT_EQ(c.paragraphs[2].kind, ParagraphKind::Item);
+  EXPECT_EQ(c.paragraphs[2].kind, ParagraphKind::kItem);
   EXPECT_EQ(c.paragraphs[2].text, "item one continued");
   EXPECT_EQ(ShownText(c.paragraphs[2]), "\x95 item one continued");
   EXPECT_EQ(c.paragraphs[3].text, "item two");
-  EXPECT_EQ(c.paragraphs[4].kind, ParagraphKind::Link);
+  EXPECT_EQ(c.paragraphs[4].kind, ParagraphKind::kLink);
   EXPECT_EQ(c.paragraphs[4].target, "later");
   EXPECT_EQ(c.paragraphs[4].text, "Later Topic");  // the title of the topic it jumps to
   const Topic& later = r.project.topics[1];

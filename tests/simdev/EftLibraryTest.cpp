@@ -258,7 +258,7 @@ TEST(ConfiguredPort, ComPortOfTheSubkeyElsePortOne) {
   devconfig::SetDword(registry, key, devconfig::kValueComPort, 9);
   EXPECT_EQ(simdev::ConfiguredPort(registry, {devconfig::kSubkey8342P, devconfig::kSubkey8343}), 9);
   // A user who may only read the key still gets the recorded port.
-  registry.Fail(devconfig::MemoryRegistry::Op::Open, "", devconfig::kErrorAccessDenied);
+  registry.Fail(devconfig::MemoryRegistry::Op::kOpen, "", devconfig::kErrorAccessDenied);
   EXPECT_EQ(simdev::ConfiguredPort(registry, {devconfig::kSubkey8343}), 9);
   registry.CloseKey(key);
   registry.CloseKey(root);

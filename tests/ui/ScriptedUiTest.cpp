@@ -31,9 +31,9 @@ TEST(ScriptedUi, CancelConfirmAndDismiss) {
   ui::ScriptedUi fake;
   fake.Cancel("ENTRY").Confirm("WARN").Cancel("WARN").Dismiss("WARN").Dismiss("ENTRY");
   EXPECT_FALSE(fake.RunEntry(kEntry).has_value());
-  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::Ok);
-  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::Cancel);
-  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::None);
+  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::kOk);
+  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::kCancel);
+  EXPECT_EQ(fake.RunConfirm({"WARN", 1, 2}), ui::Answer::kNone);
   EXPECT_FALSE(fake.RunEntry(kEntry).has_value());
   EXPECT_EQ(fake.DialogNames(),
             (std::vector<std::string>{"ENTRY", "WARN", "WARN", "WARN", "ENTRY"}));
@@ -42,13 +42,13 @@ TEST(ScriptedUi, CancelConfirmAndDismiss) {
 
 TEST(ScriptedUi, OkOnlyBoxesNeedNoStepButChoicesDo) {
   ui::ScriptedUi fake;
-  fake.Answer(ui::Answer::Yes);
-  EXPECT_EQ(fake.ShowMessage({"T", "done", ui::Icon::Information, ui::Buttons::Ok}),
-            ui::Answer::Ok);
-  EXPECT_EQ(fake.ShowMessage({"T", "sure?", ui::Icon::Question, ui::Buttons::YesNo}),
-            ui::Answer::Yes);
+  fake.Answer(ui::Answer::kYes);
+  EXPECT_EQ(fake.ShowMessage({"T", "done", ui::Icon::kInformation, ui::Buttons::kOk}),
+            ui::Answer::kOk);
+  EXPECT_EQ(fake.ShowMessage({"T", "sure?", ui::Icon::kQuestion, ui::Buttons::kYesNo}),
+            ui::Answer::kYes);
   EXPECT_EQ(fake.MessageTexts(), (std::vector<std::string>{"done", "sure?"}));
-  EXPECT_EQ(fake.Events()[1].message.icon, ui::Icon::Question);
+  EXPECT_EQ(fake.Events()[1].message.icon, ui::Icon::kQuestion);
   EXPECT_TRUE(fake.Problems().empty());
 }
 
@@ -57,8 +57,8 @@ TEST(ScriptedUi, ReportsUnscriptedWrongAndUnusedSteps) {
   // Unscripted entry dialog: cancelled, so a re-prompting loop ends.
   EXPECT_FALSE(fake.RunEntry(kEntry).has_value());
   // Unscripted choice: the negative answer.
-  EXPECT_EQ(fake.ShowMessage({"T", "q", ui::Icon::Question, ui::Buttons::OkCancel}),
-            ui::Answer::Cancel);
+  EXPECT_EQ(fake.ShowMessage({"T", "q", ui::Icon::kQuestion, ui::Buttons::kOkCancel}),
+            ui::Answer::kCancel);
   fake.Enter("OTHER", {"x"});
   EXPECT_FALSE(fake.RunEntry(kEntry).has_value());  // a different dialog than scripted
   fake.Confirm("WARN");

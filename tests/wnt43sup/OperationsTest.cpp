@@ -33,8 +33,8 @@ void PrintTo(const Box& b, std::ostream* os) {
   *os << '"' << b.text << "\" icon " << static_cast<int>(b.icon);
 }
 
-Box ErrorBox(const std::string& text) { return {text, ui::Icon::Error}; }
-Box PlainBox(const std::string& text) { return {text, ui::Icon::None}; }
+Box ErrorBox(const std::string& text) { return {text, ui::Icon::kError}; }
+Box PlainBox(const std::string& text) { return {text, ui::Icon::kNone}; }
 
 std::string Hex(const Bytes& bytes) {
   std::string text;
@@ -74,9 +74,9 @@ class Operations : public ::testing::Test {
   std::vector<Box> Boxes() {
     std::vector<Box> boxes;
     for (const auto& e : ui.Events()) {
-      if (e.kind != ui::ScriptedUi::Event::Kind::Message) continue;
+      if (e.kind != ui::ScriptedUi::Event::Kind::kMessage) continue;
       EXPECT_EQ(e.message.caption, "QRT 8343 Support Program");
-      EXPECT_EQ(e.message.buttons, ui::Buttons::Ok);
+      EXPECT_EQ(e.message.buttons, ui::Buttons::kOk);
       boxes.push_back({e.message.text, e.message.icon});
     }
     return boxes;
@@ -96,7 +96,7 @@ class Operations : public ::testing::Test {
     std::map<int, std::string> fields;
     int shown = 0;
     for (const auto& e : ui.Events()) {
-      if (e.kind != ui::ScriptedUi::Event::Kind::Result) continue;
+      if (e.kind != ui::ScriptedUi::Event::Kind::kResult) continue;
       EXPECT_EQ(e.name, name);
       ++shown;
       for (const auto& [id, text] : e.fields) fields[id] = text;
@@ -134,7 +134,7 @@ TEST_F(Operations, SixteenEmptyRsaFieldsGiveSixteenBoxesThenTheEmptyDialogAgain)
             std::vector<Box>(16, ErrorBox("Load Clear RSA Private Key failed:  Invalid Modulus.")));
   EXPECT_EQ(ui.DialogNames(), (std::vector<std::string>{"LDRSAPK", "LDRSAPK"}));
   for (const auto& e : ui.Events()) {
-    if (e.kind != ui::ScriptedUi::Event::Kind::Entry) continue;
+    if (e.kind != ui::ScriptedUi::Event::Kind::kEntry) continue;
     for (const ui::Field& f : e.entry.fields) EXPECT_EQ(f.preset, "") << f.id;
   }
   EXPECT_TRUE(api.calls.empty());
@@ -456,7 +456,7 @@ TEST_F(Operations, ReportsOfTheKeySerialAndEjectCommands) {
       const char* texts[] = {command.cannotOpen, command.internal, command.done, outcome.rcLine};
       ASSERT_EQ(scripted.MessageTexts(), std::vector<std::string>{texts[outcome.expected]});
       const ui::Message& box = scripted.Events().back().message;
-      EXPECT_EQ(box.icon, outcome.expected == 2 ? ui::Icon::None : ui::Icon::Error);
+      EXPECT_EQ(box.icon, outcome.expected == 2 ? ui::Icon::kNone : ui::Icon::kError);
       EXPECT_EQ(box.caption, kTitle);
     }
   }
@@ -587,7 +587,7 @@ TEST_F(Operations, ReadCommandsReportExchangeFailuresWithALowercaseInternalError
     fake.answers.push_back({0x00});
     c.run({scripted, fake, ports, response});
     EXPECT_EQ(scripted.MessageTexts(), std::vector<std::string>{c.message});
-    EXPECT_EQ(scripted.Events().back().message.icon, ui::Icon::Error);
+    EXPECT_EQ(scripted.Events().back().message.icon, ui::Icon::kError);
     EXPECT_TRUE(scripted.DialogNames().empty());
   }
 }
@@ -646,7 +646,7 @@ TEST_F(Operations, MemoryCrcAddressAndLengthChecks) {
     scripted.Enter(kQrymcrc, {c.address, c.length});
     QueryMemoryCrc({scripted, fake, ports, response});
     EXPECT_EQ(scripted.MessageTexts(), std::vector<std::string>{c.message});
-    EXPECT_EQ(scripted.Events().back().message.icon, ui::Icon::Error);
+    EXPECT_EQ(scripted.Events().back().message.icon, ui::Icon::kError);
     EXPECT_TRUE(fake.calls.empty());
   }
 }
@@ -685,7 +685,7 @@ TEST_F(Operations, MemoryCrcTerminalRefusalsAndExchangeFailures) {
     fake.answers.push_back({c.rc, 0x00, 0x00, 0x12, 0x34});
     QueryMemoryCrc({scripted, fake, ports, response});
     EXPECT_EQ(scripted.MessageTexts(), std::vector<std::string>{c.message});
-    EXPECT_EQ(scripted.Events().back().message.icon, ui::Icon::Error);
+    EXPECT_EQ(scripted.Events().back().message.icon, ui::Icon::kError);
     EXPECT_EQ(scripted.DialogNames(), std::vector<std::string>{"QRYMCRC"});
   }
 }
@@ -783,7 +783,7 @@ TEST_F(Operations, EveryMenuCommandRunsItsOperation) {
     eft::FakeEftApi fake;
     fake.answers.push_back({0x00});
     if (c.frame.empty() && c.id != 1000) scripted.Cancel(c.firstDialog);
-    EXPECT_EQ(RunCommand({scripted, fake, ports, response}, c.id), ui::After::Nothing);
+    EXPECT_EQ(RunCommand({scripted, fake, ports, response}, c.id), ui::After::kNothing);
     EXPECT_EQ(scripted.Problems(), std::vector<std::string>{});
     std::vector<std::string> names = scripted.DialogNames();
     if (c.firstDialog) {
@@ -799,13 +799,13 @@ TEST_F(Operations, EveryMenuCommandRunsItsOperation) {
 }
 
 TEST_F(Operations, ExitGeneralHelpAboutAndUnknownIds) {
-  EXPECT_EQ(RunCommand(P(), 100), ui::After::Close);
-  EXPECT_EQ(RunCommand(P(), 1100), ui::After::Nothing);
-  EXPECT_EQ(RunCommand(P(), 1000), ui::After::Nothing);
-  EXPECT_EQ(RunCommand(P(), 0), ui::After::Nothing);  // no command: nothing shown
-  EXPECT_EQ(RunCommand(P(), 109), ui::After::Nothing);
+  EXPECT_EQ(RunCommand(P(), 100), ui::After::kClose);
+  EXPECT_EQ(RunCommand(P(), 1100), ui::After::kNothing);
+  EXPECT_EQ(RunCommand(P(), 1000), ui::After::kNothing);
+  EXPECT_EQ(RunCommand(P(), 0), ui::After::kNothing);  // no command: nothing shown
+  EXPECT_EQ(RunCommand(P(), 109), ui::After::kNothing);
   ASSERT_EQ(ui.Events().size(), 2u);
-  EXPECT_EQ(ui.Events()[0].kind, ui::ScriptedUi::Event::Kind::Help);
+  EXPECT_EQ(ui.Events()[0].kind, ui::ScriptedUi::Event::Kind::kHelp);
   EXPECT_EQ(ui.Events()[0].help.file, kHelpFile);
   EXPECT_EQ(ui.Events()[0].help.context, kHelpGeneral);
   EXPECT_EQ(ui.Events()[1].name, "ABOUT");

@@ -52,7 +52,7 @@ TEST_F(PortSelectionTest, WithoutTheSubkeyTheCommPortDialogAsksPresetTo1) {
 
 TEST_F(PortSelectionTest, AnOpenThatFailsCountsAsAbsent) {
   registry.AddKey(kSubkeyPath);
-  registry.Fail(devconfig::MemoryRegistry::Op::Open, "HKCR\\QRT_8300_FIO_DEVICES",
+  registry.Fail(devconfig::MemoryRegistry::Op::kOpen, "HKCR\\QRT_8300_FIO_DEVICES",
                 devconfig::kErrorAccessDenied);
   ui.Enter(kCommPort, {"4"});
   EXPECT_EQ(SelectPort(registry, ui).port, 4);

@@ -24,9 +24,9 @@ class Operations : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(ui.Problems(), std::vector<std::string>{});
     for (const ScriptedUi::Event& e : ui.Events()) {
-      if (e.kind == ScriptedUi::Event::Kind::Message) {
+      if (e.kind == ScriptedUi::Event::Kind::kMessage) {
         EXPECT_EQ(e.message.caption, "QRT 8342 Download Program");
-        EXPECT_EQ(e.message.buttons, ui::Buttons::Ok);
+        EXPECT_EQ(e.message.buttons, ui::Buttons::kOk);
       }
     }
     for (const wntdld42::PinCall& c : api.calls) EXPECT_EQ(c.handle, kHandle) << c.function;
@@ -36,7 +36,7 @@ class Operations : public ::testing::Test {
   std::pair<std::string, ui::Icon> OnlyMessage() {
     std::vector<std::pair<std::string, ui::Icon>> shown;
     for (const ScriptedUi::Event& e : ui.Events())
-      if (e.kind == ScriptedUi::Event::Kind::Message)
+      if (e.kind == ScriptedUi::Event::Kind::kMessage)
         shown.emplace_back(e.message.text, e.message.icon);
     EXPECT_EQ(shown.size(), 1u);
     return shown.empty() ? std::pair<std::string, ui::Icon>{} : shown[0];
@@ -77,8 +77,8 @@ TEST_F(Operations, EachMasterKeyLoadShowsItsFormSendsItsKeyTypeAndShowsTheRespon
     api.calls.clear();
     std::string key = std::string("0123456789abcdef0123456789ABCDEF").substr(0, c.digits);
     ui.Enter(c.form, {key});
-    EXPECT_EQ(Run(c.command), After::Nothing);
-    const auto* entry = Last(ScriptedUi::Event::Kind::Entry);
+    EXPECT_EQ(Run(c.command), After::kNothing);
+    const auto* entry = Last(ScriptedUi::Event::Kind::kEntry);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->entry.name, c.form);
     ASSERT_EQ(entry->entry.fields.size(), 1u);
@@ -96,7 +96,7 @@ TEST_F(Operations, EachMasterKeyLoadShowsItsFormSendsItsKeyTypeAndShowsTheRespon
     if (c.digits == 32) expected.insert(expected.end(), expected.begin(), expected.end());
     EXPECT_EQ(api.calls[0].data, expected);
     EXPECT_EQ(api.calls[0].outputBefore, Bytes(8, 0));
-    const auto* result = Last(ScriptedUi::Event::Kind::Result);
+    const auto* result = Last(ScriptedUi::Event::Kind::kResult);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(result->name, "RETLSNB");
     EXPECT_EQ(result->fields,
@@ -132,8 +132,8 @@ TEST_F(Operations, EachMasterKeyEntryStartsTheEntryAtThePadAndShowsTheResponse) 
     SCOPED_TRACE(c.form);
     api.calls.clear();
     ui.Enter(c.form, {});
-    EXPECT_EQ(Run(c.command), After::Nothing);
-    const auto* entry = Last(ScriptedUi::Event::Kind::Entry);
+    EXPECT_EQ(Run(c.command), After::kNothing);
+    const auto* entry = Last(ScriptedUi::Event::Kind::kEntry);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->entry.name, c.form);
     EXPECT_TRUE(entry->entry.fields.empty());
@@ -144,7 +144,7 @@ TEST_F(Operations, EachMasterKeyEntryStartsTheEntryAtThePadAndShowsTheResponse) 
     ASSERT_EQ(api.Functions(), std::vector<std::string>{"PinEnterMasterKey"});
     EXPECT_EQ(api.calls[0].a, c.keyType);
     EXPECT_EQ(api.calls[0].outputBefore, Bytes(8, 0));
-    const auto* result = Last(ScriptedUi::Event::Kind::Result);
+    const auto* result = Last(ScriptedUi::Event::Kind::kResult);
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(result->name, "RETESNB");
     EXPECT_EQ(result->fields,
@@ -162,11 +162,11 @@ TEST_F(Operations, CancelOnAnyFormMakesNoCallAndShowsNothing) {
   };
   for (auto [command, form] : forms) {
     ui.Cancel(form);
-    EXPECT_EQ(Run(command), After::Nothing) << form;
+    EXPECT_EQ(Run(command), After::kNothing) << form;
   }
   EXPECT_TRUE(api.calls.empty());
   EXPECT_TRUE(ui.MessageTexts().empty());
-  EXPECT_EQ(Last(ScriptedUi::Event::Kind::Result), nullptr);
+  EXPECT_EQ(Last(ScriptedUi::Event::Kind::kResult), nullptr);
 }
 
 struct ErrorCase {
@@ -204,10 +204,10 @@ TEST_F(Operations, ANonZeroCodeGivesTheOperationsErrorWithTheCodeInDecimal) {
       wntdld42::RunCommand(p, c.command);
       EXPECT_EQ(fresh.MessageTexts(), std::vector<std::string>{c.message + std::to_string(code)});
       ASSERT_FALSE(fresh.Events().empty());
-      EXPECT_EQ(fresh.Events().back().message.icon, ui::Icon::Error);
+      EXPECT_EQ(fresh.Events().back().message.icon, ui::Icon::kError);
       EXPECT_EQ(fresh.Events().back().message.caption, "QRT 8342 Download Program");
       for (const ScriptedUi::Event& e : fresh.Events())  // no response form
-        EXPECT_NE(e.kind, ScriptedUi::Event::Kind::Result);
+        EXPECT_NE(e.kind, ScriptedUi::Event::Kind::kResult);
       EXPECT_EQ(fresh.Problems(), std::vector<std::string>{});
     }
   }
@@ -218,7 +218,7 @@ TEST_F(Operations, ANonZeroCodeGivesTheOperationsErrorWithTheCodeInDecimal) {
 TEST_F(Operations, EncryptionKeyGoesWithItsKeyIdAndVariantAndShowsRetksnb) {
   ui.Enter("LDENCK", {"0011223344556677", "07", "ab"});
   Run(204);
-  const auto* entry = Last(ScriptedUi::Event::Kind::Entry);
+  const auto* entry = Last(ScriptedUi::Event::Kind::kEntry);
   ASSERT_NE(entry, nullptr);
   ASSERT_EQ(entry->entry.fields.size(), 3u);
   EXPECT_EQ(entry->entry.fields[0].id, 1000);
@@ -235,7 +235,7 @@ TEST_F(Operations, EncryptionKeyGoesWithItsKeyIdAndVariantAndShowsRetksnb) {
   EXPECT_EQ(api.calls[0].a, 0x07);
   EXPECT_EQ(api.calls[0].b, 0xAB);
   EXPECT_EQ(api.calls[0].data, (Bytes{0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77}));
-  const auto* result = Last(ScriptedUi::Event::Kind::Result);
+  const auto* result = Last(ScriptedUi::Event::Kind::kResult);
   ASSERT_NE(result, nullptr);
   EXPECT_EQ(result->name, "RETKSNB");
   EXPECT_EQ(result->fields,
@@ -339,7 +339,7 @@ TEST_F(Operations, ShortOrBrokenKeyEntriesAreRefusedWithNothingSent) {
     wntdld42::RunCommand(p, c.command);
     EXPECT_EQ(fresh.MessageTexts(), std::vector<std::string>{c.message});
     ASSERT_FALSE(fresh.Events().empty());
-    EXPECT_EQ(fresh.Events().back().message.icon, ui::Icon::Error);
+    EXPECT_EQ(fresh.Events().back().message.icon, ui::Icon::kError);
     EXPECT_EQ(fresh.Problems(), std::vector<std::string>{});
   }
   EXPECT_TRUE(api.calls.empty()) << api.Functions().front();
@@ -395,7 +395,7 @@ TEST_F(Operations, KeyMaterialIsWipedAsSoonAsTheCallReturned) {
 TEST_F(Operations, IcvGoesWithItsVariantAndSaysSoWithoutAnIcon) {
   ui.Enter("LDICV", {"fedcba9876543210", "07"});
   Run(101);
-  const auto* entry = Last(ScriptedUi::Event::Kind::Entry);
+  const auto* entry = Last(ScriptedUi::Event::Kind::kEntry);
   ASSERT_NE(entry, nullptr);
   ASSERT_EQ(entry->entry.fields.size(), 2u);
   EXPECT_EQ(entry->entry.fields[0].id, 700);
@@ -410,7 +410,7 @@ TEST_F(Operations, IcvGoesWithItsVariantAndSaysSoWithoutAnIcon) {
   EXPECT_EQ(api.calls[0].a, 0x07);
   EXPECT_EQ(api.calls[0].data, (Bytes{0xFE, 0xDC, 0xBA, 0x98, 0x76, 0x54, 0x32, 0x10}));
   EXPECT_EQ(OnlyMessage(),
-            std::make_pair(std::string("Load icv completed successfully."), ui::Icon::None));
+            std::make_pair(std::string("Load icv completed successfully."), ui::Icon::kNone));
 }
 
 TEST_F(Operations, PinLengthIsTheValueOfItsOneDigit) {
@@ -431,7 +431,7 @@ TEST_F(Operations, PinLengthIsTheValueOfItsOneDigit) {
                                         0xEF, 0xAB, 0xCD, 0xEF, 0x00, 0x00}));
     EXPECT_EQ(fresh.MessageTexts(),
               std::vector<std::string>{"Load verification parameters completed successfully."});
-    EXPECT_EQ(fresh.Events().back().message.icon, ui::Icon::None);
+    EXPECT_EQ(fresh.Events().back().message.icon, ui::Icon::kNone);
     const auto& form = fresh.Events().front().entry;
     EXPECT_EQ(form.fields.at(0).id, 300);
     EXPECT_EQ(form.fields.at(0).take, 1u);
@@ -451,7 +451,7 @@ TEST_F(Operations, SetModeClearGoesAtOnceAndIsMarkedNextTime) {
   Run(103);
   EXPECT_EQ(api.Functions(), std::vector<std::string>{"PinSetModeClr"});
   EXPECT_EQ(OnlyMessage(),
-            std::make_pair(std::string("Set Clear Mode completed successfully."), ui::Icon::None));
+            std::make_pair(std::string("Set Clear Mode completed successfully."), ui::Icon::kNone));
   EXPECT_TRUE(ui.DialogNames().empty());  // no warning
   Run(103);                               // OK without a click: the selection stays clear
   EXPECT_EQ(modeForm.shownWith, (std::vector<Mode>{Mode::kEncrypted, Mode::kClear}));
@@ -475,7 +475,7 @@ TEST_F(Operations, SetModeEncryptedWarnsFirstAndCancelKeepsTheSelection) {
             (std::vector<std::string>{"Set Clear Mode completed successfully.",
                                       "Set Encrypted Mode completed successfully."}));
   EXPECT_EQ(ui.DialogNames(), (std::vector<std::string>{"SETMDW", "SETMDW"}));
-  const auto* confirm = Last(ScriptedUi::Event::Kind::Confirm);
+  const auto* confirm = Last(ScriptedUi::Event::Kind::kConfirm);
   ASSERT_NE(confirm, nullptr);
 }
 
@@ -501,7 +501,7 @@ TEST_F(Operations, SetModeErrorsNameTheCode) {
   Run(103);
   EXPECT_EQ(ui.MessageTexts(),
             (std::vector<std::string>{"Set Mode error: rc 65535", "Set Mode error: rc 12"}));
-  EXPECT_EQ(ui.Events().back().message.icon, ui::Icon::Error);
+  EXPECT_EQ(ui.Events().back().message.icon, ui::Icon::kError);
   EXPECT_EQ(program.mode, Mode::kEncrypted);  // a failed call does not undo the choice
 }
 
@@ -511,7 +511,7 @@ TEST_F(Operations, SerialNumberShowsEightGroups) {
   Run(104);
   ASSERT_EQ(api.Functions(), std::vector<std::string>{"PinReadSN"});
   EXPECT_EQ(api.calls[0].outputBefore, Bytes(8, 0));
-  const auto* result = Last(ScriptedUi::Event::Kind::Result);
+  const auto* result = Last(ScriptedUi::Event::Kind::kResult);
   ASSERT_NE(result, nullptr);
   EXPECT_EQ(result->name, "DEVSN");
   EXPECT_EQ(result->fields,
@@ -550,19 +550,19 @@ TEST(HardwareVersionText, ABufferWithoutAZeroByteIsReadNoFurtherThanItsEnd) {
 // ---------------------------------------------------------------- menu
 
 TEST_F(Operations, HelpAboutAndExitFromTheMenu) {
-  EXPECT_EQ(Run(1102), After::Nothing);
-  const auto* help = Last(ScriptedUi::Event::Kind::Help);
+  EXPECT_EQ(Run(1102), After::kNothing);
+  const auto* help = Last(ScriptedUi::Event::Kind::kHelp);
   ASSERT_NE(help, nullptr);
   EXPECT_EQ(help->help.file, "wntdld42.hlp");
   EXPECT_EQ(help->help.context, 10u);
-  EXPECT_EQ(Run(1100), After::Nothing);
-  const auto* about = Last(ScriptedUi::Event::Kind::Result);
+  EXPECT_EQ(Run(1100), After::kNothing);
+  const auto* about = Last(ScriptedUi::Event::Kind::kResult);
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->name, "ABOUT");
   EXPECT_TRUE(about->fields.empty());
-  EXPECT_EQ(Run(100), After::Close);
-  EXPECT_EQ(Run(106), After::Nothing);
-  EXPECT_EQ(Run(209), After::Nothing);
+  EXPECT_EQ(Run(100), After::kClose);
+  EXPECT_EQ(Run(106), After::kNothing);
+  EXPECT_EQ(Run(209), After::kNothing);
   EXPECT_TRUE(api.calls.empty());  // neither closes the pad: the shell does, once
 }
 

@@ -97,7 +97,7 @@ TEST_F(Startup, ThePresetPortIsOneAndTypedPortsFollowTheTextRules) {
 
 TEST_F(Startup, NoKeyOrAnUnopenableKeyPrompts) {
   registry.AddKey("HKCR\\QRT_8300_FIO_DEVICES\\QRT8342P");
-  registry.Fail(devconfig::MemoryRegistry::Op::Open, "HKCR\\QRT_8300_FIO_DEVICES", 5);
+  registry.Fail(devconfig::MemoryRegistry::Op::kOpen, "HKCR\\QRT_8300_FIO_DEVICES", 5);
   ui.Enter("COMMPORT", {"2"});
   EXPECT_EQ(Start(), StartResult::kOpened);
   EXPECT_EQ(api.Functions(), std::vector<std::string>{"PinOpenParms"});
@@ -115,7 +115,7 @@ TEST_F(Startup, AnOpenFailureShowsItsCodeAfterSixBlanks) {
   api.Script("PinOpenParms", 2);
   EXPECT_EQ(Start(), StartResult::kOpenFailed);
   EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{"Open 8342 device error: rc      2"});
-  EXPECT_EQ(ui.Events().back().message.icon, ui::Icon::Error);
+  EXPECT_EQ(ui.Events().back().message.icon, ui::Icon::kError);
   EXPECT_EQ(ui.Events().back().message.caption, "QRT 8342 Download Program");
   EXPECT_EQ(api.Functions(), std::vector<std::string>{"PinOpenParms"});  // and no PinClose
 

@@ -79,9 +79,9 @@ LRESULT ProgramFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void ProgramFrame::Apply(After after) {
   if (!window_ || !IsWindow(window_)) return;  // closed under the command
-  if (after == After::Close) {
+  if (after == After::kClose) {
     DestroyWindow(window_);
-  } else if (after == After::Repaint) {
+  } else if (after == After::kRepaint) {
     InvalidateRect(window_, nullptr, FALSE);
     UpdateWindow(window_);
   }

@@ -16,7 +16,7 @@ class MainWindowHandler {
   // A menu command or accelerator; never while another one runs.
   virtual After Command(int id) = 0;
   // The close box or the system menu's Close; never while a command runs.
-  virtual After CloseRequested() { return After::Close; }
+  virtual After CloseRequested() { return After::kClose; }
   // Any other message (WM_DESTROY too, before the window quits help and the loop); true when
   // handled, with `*result` its answer.
   virtual bool Message(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return false; }

@@ -153,11 +153,11 @@ std::string DialogItemText(HWND dialog, int id) {
 }
 
 Answer Win32Ui::ShowMessage(const Message& message) {
-  if (OwnerGone()) return Answer::None;
+  if (OwnerGone()) return Answer::kNone;
   UINT flags = static_cast<UINT>(message.icon) | static_cast<UINT>(message.buttons);
   int answer = Modal(
       [&] { return MessageBoxA(owner_, message.text.c_str(), message.caption.c_str(), flags); });
-  return static_cast<Answer>(answer);  // 0 (None) when the box did not end with a button
+  return static_cast<Answer>(answer);  // 0 (kNone) when the box did not end with a button
 }
 
 EntryResult Win32Ui::RunEntry(const EntryDialog& dialog) {
@@ -171,7 +171,7 @@ EntryResult Win32Ui::RunEntry(const EntryDialog& dialog) {
 }
 
 Answer Win32Ui::RunConfirm(const ConfirmDialog& dialog) {
-  if (OwnerGone()) return Answer::None;
+  if (OwnerGone()) return Answer::kNone;
   DialogState state;
   state.confirm = &dialog;
   state.helpOwner = owner_;
@@ -179,11 +179,11 @@ Answer Win32Ui::RunConfirm(const ConfirmDialog& dialog) {
   // gives 0, a dialog that could not be made -1.
   switch (Modal([&] { return RunDialog(instance_, owner_, dialog.name, &state); })) {
     case IDOK:
-      return Answer::Ok;
+      return Answer::kOk;
     case IDCANCEL:
-      return Answer::Cancel;
+      return Answer::kCancel;
     default:
-      return Answer::None;
+      return Answer::kNone;
   }
 }
 

@@ -9,7 +9,7 @@ namespace ui {
 
 // Every dialog and box is modal and owned by `owner` (the main window), which is also the
 // window that help is opened for. Once an owner that was set has been destroyed nothing more is
-// shown: a flow still running then ends as though cancelled (Answer::None, no texts), instead of
+// shown: a flow still running then ends as though cancelled (Answer::kNone, no texts), instead of
 // showing its next dialog without a window to belong to. The owner stays disabled until the
 // outermost of its dialogs and boxes has ended, even when one was opened inside another.
 class Win32Ui : public Ui {

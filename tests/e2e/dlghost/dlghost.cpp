@@ -40,12 +40,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show) {
   ui::Win32Ui ui(instance, main);
   if (std::string(args) == "icons") {
     // One box per icon, its text naming the icon, so the automation's icon reading is checked.
-    const std::pair<ui::Icon, const char*> icons[] = {{ui::Icon::None, "none"},
-                                                      {ui::Icon::Error, "error"},
-                                                      {ui::Icon::Question, "question"},
-                                                      {ui::Icon::Warning, "warning"},
-                                                      {ui::Icon::Information, "information"}};
-    for (const auto& [icon, name] : icons) ui.ShowMessage({kTitle, name, icon, ui::Buttons::Ok});
+    const std::pair<ui::Icon, const char*> icons[] = {{ui::Icon::kNone, "none"},
+                                                      {ui::Icon::kError, "error"},
+                                                      {ui::Icon::kQuestion, "question"},
+                                                      {ui::Icon::kWarning, "warning"},
+                                                      {ui::Icon::kInformation, "information"}};
+    for (const auto& [icon, name] : icons) ui.ShowMessage({kTitle, name, icon, ui::Buttons::kOk});
     return 0;
   }
   const ui::EntryDialog entry{"ENTRY",        {{IDC_NAME, 5, 0, ""}, {IDC_PORT, 3, 3, "1"}},
@@ -55,15 +55,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show) {
   for (;;) {
     ui::EntryResult typed = ui.RunEntry(entry);
     if (!typed) {
-      ui.ShowMessage({kTitle, "Cancelled", ui::Icon::Error, ui::Buttons::Ok});
+      ui.ShowMessage({kTitle, "Cancelled", ui::Icon::kError, ui::Buttons::kOk});
       return 3;
     }
-    if (ui.RunConfirm({"CONFIRM", IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL}) != ui::Answer::Ok) continue;
+    if (ui.RunConfirm({"CONFIRM", IDC_CONFIRM_OK, IDC_CONFIRM_CANCEL}) != ui::Answer::kOk) continue;
     ui.ShowResult(
         {"RESULT", {{IDC_SHOW_NAME, (*typed)[0]}, {IDC_SHOW_PORT, (*typed)[1]}}, IDC_SHOW_OK});
     ++rounds;
-    if (ui.ShowMessage({kTitle, "Again?", ui::Icon::Question, ui::Buttons::YesNo}) !=
-        ui::Answer::Yes) {
+    if (ui.ShowMessage({kTitle, "Again?", ui::Icon::kQuestion, ui::Buttons::kYesNo}) !=
+        ui::Answer::kYes) {
       break;
     }
   }
