@@ -21,13 +21,11 @@ enum class After {
 // moved on.
 class CommandGate {
  public:
-  bool Busy() const { return busy_; }
-
   // Runs `command` to its end and gives its result, unless a command is running: then
-  // nothing runs and the result is `dropped`.
+  // nothing runs and the result is kNothing.
   template <typename Command>
-  After Run(Command&& command, After dropped = After::kNothing) {
-    if (busy_) return dropped;
+  After Run(Command&& command) {
+    if (busy_) return After::kNothing;
     busy_ = true;
     After after = std::forward<Command>(command)();
     busy_ = false;

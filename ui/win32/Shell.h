@@ -49,7 +49,6 @@ class ProgramFrame {
   // From now on commands and close requests go to `handler` (before, commands are ignored and
   // a close request destroys the window). May come before Create.
   void Attach(MainWindowHandler* handler) { handler_ = handler; }
-  HWND Window() const { return window_; }
 
   // Serves the thread's messages until the window is destroyed; returns the quit code.
   int Run();
