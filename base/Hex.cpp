@@ -70,10 +70,16 @@ bool IsHexText(std::string_view text, std::size_t digits) {
 }
 
 std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text) {
-  if (text.size() % 2 || !IsHexText(text, text.size())) return std::nullopt;
+  if (text.size() % 2) return std::nullopt;
   std::vector<std::uint8_t> bytes(text.size() / 2);
-  HexTextToBytes(text, bytes);
+  if (!ParseHex(text, bytes)) return std::nullopt;
   return bytes;
+}
+
+bool ParseHex(std::string_view text, std::span<std::uint8_t> out) {
+  if (!IsHexText(text, 2 * out.size())) return false;
+  HexTextToBytes(text, out);
+  return true;
 }
 
 }  // namespace base

@@ -39,5 +39,9 @@ bool IsHexText(std::string_view text, std::size_t digits);
 // Strict: pairs of hexadecimal digits (either case) and nothing else, an empty text giving no
 // bytes; nothing for any other text.
 std::optional<std::vector<std::uint8_t>> ParseHex(std::string_view text);
+// Strict, into a buffer of its own size, for key material (no copy on the heap): exactly
+// 2 x out.size() hexadecimal digits, first pair to first byte. Any other text leaves `out`
+// untouched and gives false, so a mistyped key never reaches a device as some arbitrary byte.
+bool ParseHex(std::string_view text, std::span<std::uint8_t> out);
 
 }  // namespace base

@@ -62,15 +62,6 @@ std::string_view Take(const std::string& text, std::size_t n) {
 
 }  // namespace
 
-bool ParseHexBytes(std::string_view text, std::span<std::uint8_t> out) {
-  if (text.size() != 2 * out.size() || !std::all_of(text.begin(), text.end(), base::IsHexDigit)) {
-    return false;
-  }
-  for (std::size_t i = 0; i < out.size(); ++i)
-    out[i] = base::HexPairToByte(text[2 * i], text[2 * i + 1]);
-  return true;
-}
-
 std::array<std::uint8_t, 8> SerialNumberFurtherBytes() {
   // The generator of the C standard's example rand(), seeded with the terminal's model number.
   std::uint32_t state = 8343;
@@ -97,7 +88,7 @@ void LoadClearRsaPrivateKey(const Program& p) {
       // An underscore in an exponent stands for the digit 0; in the modulus it fails the field.
       if (!isModulus) std::replace(text.begin(), text.end(), '_', '0');
       std::span<std::uint8_t> place(isModulus ? modulus.bytes : exponent.bytes);
-      if (!ParseHexBytes(Take(text, kRsaFieldChars), place.subspan(8 * i, 8))) {
+      if (!base::ParseHex(Take(text, kRsaFieldChars), place.subspan(8 * i, 8))) {
         TellError(p, kRsaInvalidModulus);
         failed = true;
       }
@@ -122,8 +113,8 @@ void LoadClearDesKeyPart(const Program& p) {
   if (!part) return TellError(p, kDesInvalidPart);
   base::KeyBytes<8> left;
   base::KeyBytes<8> right;
-  if (!ParseHexBytes(Take(entry[2], kDesHalfChars), left.bytes) ||
-      !ParseHexBytes(Take(entry[3], kDesHalfChars), right.bytes)) {
+  if (!base::ParseHex(Take(entry[2], kDesHalfChars), left.bytes) ||
+      !base::ParseHex(Take(entry[3], kDesHalfChars), right.bytes)) {
     return TellError(p, kDesInvalidKeyPart);
   }
   eft::Frame frame = eft::LoadClearDesKeyPartFrame(*keyNumber, static_cast<std::uint8_t>(*part - 1),
@@ -227,9 +218,9 @@ void QueryMemoryCrc(const Program& p) {
   // Four hexadecimal digits each; the length may be anything but 0000, so that a whole
   // application (9000 at 7000, C000 at 4000) can be set beside the CRC of its file.
   std::array<std::uint8_t, 2> addressBytes{};
-  if (!ParseHexBytes(address, addressBytes)) return TellError(p, kCrcInvalidAddress);
+  if (!base::ParseHex(address, addressBytes)) return TellError(p, kCrcInvalidAddress);
   std::array<std::uint8_t, 2> lengthBytes{};
-  if (!ParseHexBytes(length, lengthBytes) || (lengthBytes[0] == 0 && lengthBytes[1] == 0)) {
+  if (!base::ParseHex(length, lengthBytes) || (lengthBytes[0] == 0 && lengthBytes[1] == 0)) {
     return TellError(p, kCrcInvalidLength);
   }
   eft::ExchangeResult result = Exchange(p, eft::QueryMemoryCrcFrame(addressBytes, lengthBytes));

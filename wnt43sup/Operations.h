@@ -39,11 +39,6 @@ void ShowAbout(const Program& p);               // 1000
 // id that is no command of the menu does nothing).
 ui::After RunCommand(const Program& p, int command);
 
-// Exactly 2 x out.size() hexadecimal digits (0-9, A-F, a-f), converted pair by pair, first
-// pair to first byte. Any other text leaves `out` untouched and gives false, so a mistyped
-// key never reaches the terminal as some arbitrary byte.
-bool ParseHexBytes(std::string_view text, std::span<std::uint8_t> out);
-
 // The eight further bytes of the serial-number frame: the low 8 bits of the first eight values
 // of a fixed-seed linear congruential generator, the same on every load.
 std::array<std::uint8_t, 8> SerialNumberFurtherBytes();

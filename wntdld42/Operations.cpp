@@ -25,14 +25,6 @@ void ShowResponse(ui::Ui& ui, const char* form, int field, int ok, const std::ui
   ui.ShowResult({form, {{field, base::BytesToHexText({bytes, kResponseSize})}}, ok});
 }
 
-// Converts a field that must be exactly `digits` hexadecimal digits; false (nothing written)
-// otherwise.
-bool TakeHex(const std::string& text, std::size_t digits, std::span<std::uint8_t> out) {
-  if (!base::IsHexText(text, digits)) return false;
-  base::HexTextToBytes(text, out);
-  return true;
-}
-
 }  // namespace
 
 void ReportError(ui::Ui& ui, std::string_view prefix, Status code) {
@@ -43,7 +35,7 @@ void LoadMasterKey(Program& p, const MasterKeyLoad& v) {
   base::KeyTexts typed = ui::RunKeyEntry(p.ui, MasterKeyLoadDialog(v));
   if (typed.Cancelled()) return;
   base::KeyBytes<16> key;
-  if (!TakeHex(typed[0], v.digits, key.first(v.digits / 2))) {
+  if (!base::ParseHex(typed[0], key.first(v.digits / 2))) {
     Tell(p.ui, kMasterKeyRefusedBefore + std::to_string(v.digits) + kMasterKeyRefusedAfter,
          ui::Icon::kError);
     return;
@@ -70,11 +62,11 @@ void LoadEncryptionKey(Program& p) {
   base::KeyBytes<8> key;
   std::uint8_t keyId = 0, variant = 0;
   const char* refused = nullptr;
-  if (!TakeHex(typed[0], 16, key.first(8))) {
+  if (!base::ParseHex(typed[0], key.first(8))) {
     refused = kEncryptionKeyRefused;
-  } else if (!TakeHex(typed[1], 2, {&keyId, 1})) {
+  } else if (!base::ParseHex(typed[1], {&keyId, 1})) {
     refused = kKeyIdRefused;
-  } else if (!TakeHex(typed[2], 2, {&variant, 1})) {
+  } else if (!base::ParseHex(typed[2], {&variant, 1})) {
     refused = kKeyVariantRefused;
   }
   if (refused) return Tell(p.ui, refused, ui::Icon::kError);
@@ -91,8 +83,8 @@ void LoadIcv(Program& p) {
   if (typed.Cancelled()) return;
   base::KeyBytes<8> icv;
   std::uint8_t variant = 0;
-  if (!TakeHex(typed[0], 16, icv.first(8))) return Tell(p.ui, kIcvRefused, ui::Icon::kError);
-  if (!TakeHex(typed[1], 2, {&variant, 1})) {
+  if (!base::ParseHex(typed[0], icv.first(8))) return Tell(p.ui, kIcvRefused, ui::Icon::kError);
+  if (!base::ParseHex(typed[1], {&variant, 1})) {
     return Tell(p.ui, kIcvVariantRefused, ui::Icon::kError);
   }
   Status rc = p.api.PinLoadICV(p.handle, variant, icv.data());
@@ -112,11 +104,11 @@ void LoadVerificationParameters(Program& p) {
   const std::string& length = typed[0];
   if (length.find_first_not_of(" \t") == std::string::npos)
     return Tell(p.ui, kBlankParameters, ui::Icon::kError);
-  if (!TakeHex("0" + length, 2, {&pinLength, 1})) {
+  if (!base::ParseHex("0" + length, {&pinLength, 1})) {
     return Tell(p.ui, kPinLengthRefused, ui::Icon::kError);
   }
   base::KeyBytes<16> table;
-  if (!TakeHex(typed[1], 32, table.first(16))) {
+  if (!base::ParseHex(typed[1], table.first(16))) {
     return Tell(p.ui, kTableRefused, ui::Icon::kError);
   }
   Status rc = p.api.PinLoadVerifParms(p.handle, pinLength, table.data());

@@ -2,6 +2,7 @@
 // parser.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,15 @@ TEST(ParseHex, PairsOfDigitsAndNothingElse) {
   EXPECT_EQ(base::ParseHex(""), std::vector<std::uint8_t>{});
   EXPECT_FALSE(base::ParseHex("0"));
   EXPECT_FALSE(base::ParseHex("0G"));
+  // Into a buffer: exactly two digits per byte, or the buffer stays as it was.
+  std::array<std::uint8_t, 2> out{0x55, 0x55};
+  EXPECT_TRUE(base::ParseHex("A0f9", out));
+  EXPECT_EQ(out, (std::array<std::uint8_t, 2>{0xA0, 0xF9}));
+  for (const char* bad : {"", "A0F", "A0F9A", "A0_9", "A0G9", "A0 9", "-0F9", "A0\x0F\x39"}) {
+    out = {0x55, 0x55};
+    EXPECT_FALSE(base::ParseHex(bad, out)) << bad;
+    EXPECT_EQ(out, (std::array<std::uint8_t, 2>{0x55, 0x55})) << bad;
+  }
 }
 
 }  // namespace

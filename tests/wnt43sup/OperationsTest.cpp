@@ -842,17 +842,4 @@ TEST(Texts, EasilyConfusedTextsAreEachCommandsOwn) {
   for (const auto& [actual, expected] : texts) EXPECT_STREQ(actual, expected);
 }
 
-// ---- Hexadecimal fields -------------------------------------------------------------------------
-
-TEST(ParseHexBytes, ExactlyTwoDigitsPerByte) {
-  std::array<std::uint8_t, 2> out{0x55, 0x55};
-  EXPECT_TRUE(ParseHexBytes("A0f9", out));
-  EXPECT_EQ(out, (std::array<std::uint8_t, 2>{0xA0, 0xF9}));
-  for (const char* bad : {"", "A0F", "A0F9A", "A0_9", "A0G9", "A0 9", "-0F9", "A0\x0F\x39"}) {
-    out = {0x55, 0x55};
-    EXPECT_FALSE(ParseHexBytes(bad, out)) << bad;
-    EXPECT_EQ(out, (std::array<std::uint8_t, 2>{0x55, 0x55})) << bad;
-  }
-}
-
 }  // namespace
