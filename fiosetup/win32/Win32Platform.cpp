@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/PlainFile.h"
+#include "ui/win32/Win32Ui.h"
 
 namespace fiosetup {
 
@@ -60,11 +61,10 @@ std::optional<FileIdentity> IdentityOf(const char* path) {
 }  // namespace
 
 bool Win32Files::IsRunningProgram(const std::string& path) {
-  char self[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-  if (length == 0 || length >= sizeof self) return false;
+  const std::string self = ui::ProgramPath();
+  if (self.empty()) return false;
   auto target = IdentityOf(path.c_str());
-  return target && target == IdentityOf(self);
+  return target && target == IdentityOf(self.c_str());
 }
 
 bool Win32Files::SameContents(const std::string& a, const std::string& b) {

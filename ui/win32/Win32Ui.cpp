@@ -200,11 +200,15 @@ void Win32Ui::ShowHelp(const HelpRef& help) {
   WinHelpA(owner_, HelpFilePath(help.file).c_str(), HELP_CONTEXT, help.context);
 }
 
-std::string HelpFilePath(const std::string& name) {
+std::string ProgramPath() {
   char program[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return name;  // cut short: no folder to trust
-  std::string beside(program, length);
+  if (length == 0 || length >= MAX_PATH) return {};  // cut short: no path to trust
+  return std::string(program, length);
+}
+
+std::string HelpFilePath(const std::string& name) {
+  std::string beside = ProgramPath();
   const std::size_t folderEnd = beside.find_last_of("\\/");
   if (folderEnd == std::string::npos) return name;
   beside.replace(folderEnd + 1, std::string::npos, name);

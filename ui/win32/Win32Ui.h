@@ -38,6 +38,9 @@ class Win32Ui : public Ui {
 // Reads the whole text of a dialog control.
 std::string DialogItemText(HWND dialog, int id);
 
+// The full path of the running program's .EXE; empty when it does not fit MAX_PATH.
+std::string ProgramPath();
+
 // The help file to give WinHelpA for `name`: the file of that name beside the program's .EXE
 // when it is there, so that help opens whichever folder the program was started from; else
 // the bare name, which the viewer looks for in the current folder and on PATH.
