@@ -33,20 +33,6 @@ struct Context {
   }
 };
 
-std::optional<std::uint16_t> ParsePort(const std::string& text) {
-  std::string digits = text;
-  if (digits.size() > 3 && (digits.compare(0, 3, "COM") == 0 || digits.compare(0, 3, "com") == 0))
-    digits = digits.substr(3);
-  if (digits.empty() || digits.size() > 5 || digits[0] == '0') return std::nullopt;
-  unsigned value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value > 0xFFFF) return std::nullopt;
-  return static_cast<std::uint16_t>(value);
-}
-
 std::string PortName(std::uint16_t port) { return "COM" + std::to_string(port); }
 
 // The fields `simdev set` may change on an 8343, with their widths (0: not text).
@@ -292,6 +278,39 @@ int Fault(Context& c, std::span<const std::string> a) {
     skip = static_cast<unsigned>(std::stoul(n));
     a = a.first(a.size() - 1);
   }
+  if (a.size() >= 2 && a[1] == "line") {
+    // A fault of the serial line, on either model: what happens to the next frames.
+    std::span<const std::string> f = a.subspan(2);
+    std::string kind = f.empty() ? "" : f[0];
+    std::size_t numbers = f.size() > 0 ? f.size() - 1 : 0;
+    bool delay = kind == "delay";
+    bool known =
+        kind == "drop" || kind == "garble" || kind == "silence" || delay || kind == "unplug";
+    if (!known || (kind == "unplug" && numbers > 0) || (delay && numbers < 1) ||
+        numbers > (delay ? 2u : 1u))
+      return c.Usage("line needs drop|garble|silence [COUNT], delay MS [COUNT] or unplug");
+    std::string ms = delay ? f[1] : "";
+    std::string count = numbers > (delay ? 1u : 0u) ? f.back() : "1";
+    if (delay && (!isNumber(ms, 60000) || std::stoul(ms) == 0))
+      return c.Usage("a delay is 1 to 60000 ms");
+    if (!isNumber(count, 1000) || std::stoul(count) == 0)
+      return c.Usage("a frame count is 1 to 1000");
+    int status = kCliOk;
+    auto d = LoadDevice(c, a[0], &status);
+    if (!d) return status;
+    std::string value = kind + (delay ? " " + ms : "") + (kind == "unplug" ? "" : " " + count);
+    SetFault(d->state, "line", value, skip);
+    std::string what = kind == "drop" ? "request" : "answer";
+    std::string happens = kind == "drop"      ? "lost on the way"
+                          : kind == "garble"  ? "garbled"
+                          : kind == "silence" ? "lost"
+                                              : "held back " + ms + " ms";
+    std::string said = kind == "unplug" ? "the line goes dead"
+                       : count == "1"   ? "the next " + what + " is " + happens
+                                        : "the next " + count + " " + what + "s are " + happens;
+    if (skip > 0) said += " after " + std::to_string(skip) + " passed by";
+    return SaveDevice(c, *d, PortName(d->where.port) + ": " + said);
+  }
   if (a.size() < 2 || a.size() > 3) return c.Usage("fault needs a port and what fails");
   int status = kCliOk;
   auto d = LoadDevice(c, a[0], &status);
@@ -400,11 +419,32 @@ std::string CliUsage(const std::string& dir) {
          "      PinLoadKey CODE              the next call of that function returns CODE; any\n"
          "                                   of the twelve (PinEnterMasterKey: the entry at\n"
          "                                   the pad ends with CODE)\n"
-         "      ... skip=N                   let N fitting calls pass before the fault hits\n"
+         "    on either:\n"
+         "      line drop|garble|silence [N] the next N frames (default 1) are lost on the way\n"
+         "                                   to the device, garbled, or carried out with the\n"
+         "                                   answer lost\n"
+         "      line delay MS [N]            the next N answers come MS ms late\n"
+         "      line unplug                  the device answers nothing more\n"
+         "      ... skip=N                   let N fitting calls (frames) pass before the fault\n"
+         "                                   hits\n"
          "  trace [DRIVER] on|off|show|clear the port drivers' traces (WNT43PDD, WNT4XPDD;\n"
          "                                   both when no driver is named)\n"
          "PORT is COMn or n (1 to 65535). State directory: " +
          dir + "\n(set " + kStateDirVariable + " to choose another)\n";
+}
+
+std::optional<std::uint16_t> ParsePort(const std::string& text) {
+  std::string digits = text;
+  if (digits.size() > 3 && (digits.compare(0, 3, "COM") == 0 || digits.compare(0, 3, "com") == 0))
+    digits = digits.substr(3);
+  if (digits.empty() || digits.size() > 5 || digits[0] == '0') return std::nullopt;
+  unsigned value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value > 0xFFFF) return std::nullopt;
+  return static_cast<std::uint16_t>(value);
 }
 
 int RunCli(std::span<const std::string> args, const std::string& dir, std::string* out,

@@ -2,6 +2,8 @@
 // directory. Portable; the program around it only passes its arguments and prints.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -17,5 +19,8 @@ int RunCli(std::span<const std::string> args, const std::string& dir, std::strin
            std::string* err);
 
 std::string CliUsage(const std::string& dir);
+
+// A port as the commands take it: COMn, comn or n, 1 to 65535.
+std::optional<std::uint16_t> ParsePort(const std::string& text);
 
 }  // namespace simdev

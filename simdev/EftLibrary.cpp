@@ -65,7 +65,7 @@ std::uint16_t EftLibrary::Open(std::uint16_t port, std::uint32_t* handle) {
   if (state != before) SaveKeyValues(StatePath(port), state, kTitle);
   if (fault) return FaultCode(*fault, eftstatus::kPortInUse);
   std::uint32_t h = next_++;
-  sessions_[h] = Session{port, false, {}};
+  sessions_[h].port = port;
   *handle = h;
   return eftstatus::kOk;
 }
@@ -155,20 +155,51 @@ std::uint16_t EftLibrary::Close(std::uint32_t handle) {
   return sessions_.erase(handle) ? eftstatus::kOk : eftstatus::kInvalidHandle;
 }
 
+std::uint16_t ReadDownloadFile(const char* path, MemoryImage* image) {
+  std::string text;
+  base::ReadResult file =
+      path ? base::ReadPlainFile(path, kMaxHexFileSize, &text) : base::ReadResult::kCannotOpen;
+  std::string error;
+  if (file == base::ReadResult::kCannotOpen) return eftstatus::kFileNotOpened;
+  if (file == base::ReadResult::kTooLarge || !ParseIntelHex(text, image, &error))
+    return eftstatus::kBadHexFile;
+  return eftstatus::kOk;
+}
+
+void ForEachBlock(const MemoryImage& image, std::size_t size,
+                  const std::function<bool(std::uint16_t, std::span<const std::uint8_t>)>& send) {
+  for (auto [first, last] : image.Ranges()) {
+    for (std::uint32_t at = first; at <= last; at += static_cast<std::uint32_t>(size)) {
+      std::size_t n = std::min<std::size_t>(size, last - at + 1);
+      if (!send(static_cast<std::uint16_t>(at), {image.bytes.data() + at, n})) return;
+    }
+  }
+}
+
 std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
+  auto image = std::make_unique<MemoryImage>();
+  std::uint16_t verdict = ReadDownloadFile(path, image.get());
+  std::uint16_t status = DloadBegin(handle, path ? path : "", verdict);
+  if (status != eftstatus::kOk) return status;
+  std::uint32_t count = 0;
+  std::uint16_t crc = 0;
+  ForEachBlock(*image, kMaxDloadBlock, [&](std::uint16_t address, auto bytes) {
+    count += static_cast<std::uint32_t>(bytes.size());
+    crc = Crc16Arc(bytes, crc);
+    return DloadBlock(handle, address, bytes) == eftstatus::kOk;
+  });
+  return DloadEnd(handle, count, crc);
+}
+
+std::uint16_t EftLibrary::DloadBegin(std::uint32_t handle, const std::string& name,
+                                     std::uint16_t verdict) {
   auto session = sessions_.find(handle);
   if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  session->second.download.reset();
   std::uint16_t port = session->second.port;
-  std::string name = path ? path : "";
   std::uint16_t status = eftstatus::kOk;
   KeyValues state;
   LoadResult loaded = LoadKeyValues(StatePath(port), &state);
-  std::string text;
-  // Only a plain file is read: COM1.HEX is the serial port to Windows, and reading it would
-  // never end.
-  base::ReadResult file =
-      path ? base::ReadPlainFile(name, kMaxHexFileSize, &text) : base::ReadResult::kCannotOpen;
-  auto image = std::make_unique<MemoryImage>();
   std::string error;
   Terminal8343 terminal;
   std::optional<std::string> scripted =
@@ -180,10 +211,8 @@ std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
     status = eftstatus::kDamagedState;
   } else if (scripted) {
     status = FaultCode(*scripted, eftstatus::kNoCommunication);
-  } else if (file == base::ReadResult::kCannotOpen) {
-    status = eftstatus::kFileNotOpened;
-  } else if (file == base::ReadResult::kTooLarge || !ParseIntelHex(text, image.get(), &error)) {
-    status = eftstatus::kBadHexFile;
+  } else if (verdict != eftstatus::kOk) {
+    status = verdict;
   } else if (loaded == LoadResult::kMissing) {
     status = eftstatus::kNoCommunication;
   } else if (TakeFault(state, "write") || TakeFault(state, "read")) {
@@ -191,12 +220,57 @@ std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
   } else if (!LoadTerminal(state, &terminal, &error)) {
     status = eftstatus::kDamagedState;
   } else {
-    StoreDownload(terminal, *image, name);
-    StoreTerminal(terminal, &state);
+    session->second.download = std::make_unique<Download>();
+    session->second.download->name = name;
   }
   if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
-  TraceRecord(trace::kDownload, port, status, std::vector<std::uint8_t>(name.begin(), name.end()));
+  if (status != eftstatus::kOk) TraceDownload(port, status, name);
   return status;
+}
+
+std::uint16_t EftLibrary::DloadBlock(std::uint32_t handle, std::uint16_t address,
+                                     std::span<const std::uint8_t> bytes) {
+  auto session = sessions_.find(handle);
+  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  Download* d = session->second.download.get();
+  if (!d || bytes.empty() || bytes.size() > kMaxDloadBlock ||
+      address + bytes.size() > d->image.bytes.size())
+    return eftstatus::kInvalidParameter;
+  std::copy(bytes.begin(), bytes.end(), d->image.bytes.begin() + address);
+  for (std::size_t i = 0; i < bytes.size(); ++i) d->image.loaded.set(address + i);
+  d->count += static_cast<std::uint32_t>(bytes.size());
+  d->crc = Crc16Arc(bytes, d->crc);
+  return eftstatus::kOk;
+}
+
+std::uint16_t EftLibrary::DloadEnd(std::uint32_t handle, std::uint32_t count, std::uint16_t crc) {
+  auto session = sessions_.find(handle);
+  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  std::unique_ptr<Download> d = std::move(session->second.download);
+  if (!d) return eftstatus::kInvalidParameter;
+  std::uint16_t port = session->second.port;
+  std::uint16_t status = eftstatus::kOk;
+  KeyValues state;
+  LoadResult loaded = LoadKeyValues(StatePath(port), &state);
+  Terminal8343 terminal;
+  std::string error;
+  if (d->count != count || d->crc != crc || count == 0) {
+    status = eftstatus::kNoCommunication;  // what arrived is not what was sent
+  } else if (loaded == LoadResult::kMissing) {
+    status = eftstatus::kNoCommunication;
+  } else if (loaded == LoadResult::kMalformed || !LoadTerminal(state, &terminal, &error)) {
+    status = eftstatus::kDamagedState;
+  } else {
+    StoreDownload(terminal, d->image, d->name);
+    StoreTerminal(terminal, &state);
+    SaveKeyValues(StatePath(port), state, kTitle);
+  }
+  TraceDownload(port, status, d->name);
+  return status;
+}
+
+void EftLibrary::TraceDownload(std::uint16_t port, std::uint16_t status, const std::string& name) {
+  TraceRecord(trace::kDownload, port, status, std::vector<std::uint8_t>(name.begin(), name.end()));
 }
 
 }  // namespace simdev

@@ -4,9 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "simdev/IntelHex.h"
 
 namespace simdev {
 
@@ -31,6 +36,15 @@ inline constexpr std::uint16_t kBadHexFile = 1810;  // not a valid Intel HEX fil
 
 inline constexpr std::size_t kMaxWriteLength = 512;
 inline constexpr std::size_t kMaxHexFileSize = 8u << 20;
+inline constexpr std::size_t kMaxDloadBlock = 1024;
+
+// What the library makes of the file to download: 0 with the image, kFileNotOpened or
+// kBadHexFile. Only a plain file is read: COM1.HEX is the serial port to Windows, and reading
+// it would never end.
+std::uint16_t ReadDownloadFile(const char* path, MemoryImage* image);
+// The image's loaded bytes in blocks of at most `size` bytes, in address order.
+void ForEachBlock(const MemoryImage& image, std::size_t size,
+                  const std::function<bool(std::uint16_t, std::span<const std::uint8_t>)>& send);
 
 class EftLibrary {
  public:
@@ -43,16 +57,33 @@ class EftLibrary {
                      std::uint16_t* read);
   std::uint16_t Close(std::uint32_t handle);
   std::uint16_t Dload(std::uint32_t handle, const char* path);
+  // The download in the steps the serial line carries it in: the start, with the library's
+  // verdict on the file (0 when it was read and parsed, else kFileNotOpened or kBadHexFile);
+  // when that gives 0, the image's blocks; last the count and CRC-16/ARC of the bytes sent,
+  // checked against what came before the image is stored. A download not ended stores
+  // nothing.
+  std::uint16_t DloadBegin(std::uint32_t handle, const std::string& name, std::uint16_t verdict);
+  std::uint16_t DloadBlock(std::uint32_t handle, std::uint16_t address,
+                           std::span<const std::uint8_t> bytes);
+  std::uint16_t DloadEnd(std::uint32_t handle, std::uint32_t count, std::uint16_t crc);
 
   const std::string& StateDir() const { return dir_; }
 
  private:
+  struct Download {
+    std::string name;
+    MemoryImage image;
+    std::uint32_t count = 0;
+    std::uint16_t crc = 0;
+  };
   struct Session {
     std::uint16_t port = 0;
     bool answered = false;  // an answer waits to be read
     std::vector<std::uint8_t> answer;
+    std::unique_ptr<Download> download;  // a download begun and not ended
   };
   std::string StatePath(std::uint16_t port) const;
+  void TraceDownload(std::uint16_t port, std::uint16_t status, const std::string& name);
   void TraceRecord(std::uint8_t kind, std::uint16_t port, std::uint16_t status,
                    std::vector<std::uint8_t> data, std::uint8_t flags = 0);
 

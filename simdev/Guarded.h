@@ -1,8 +1,6 @@
 // The exported functions of the stand-in libraries: nothing may escape into the caller.
 #pragma once
 
-#include "simdev/State.h"
-
 namespace simdev {
 
 // The status a stand-in library returns when something unexpected failed inside it.
@@ -17,13 +15,6 @@ Status Guarded(Call call) {
   } catch (...) {
     return static_cast<Status>(kGeneralFailure);
   }
-}
-
-// The one library object of a stand-in DLL, over the state directory, made on first use.
-template <typename Library>
-Library& TheLibrary() {
-  static Library library(StateDirectory());
-  return library;
 }
 
 }  // namespace simdev

@@ -164,10 +164,10 @@ bool Clear(const std::string& dir, const std::string& driver) {
 }
 
 std::string Describe(const Record& r) {
-  static const char* kinds[] = {"?", "sent", "answer", "download", "call"};
+  static const char* kinds[] = {"?", "sent", "answer", "download", "call", "line"};
   char head[96];
   std::snprintf(head, sizeof head, "#%u COM%u %u %s status=%u%s%s:", r.sequence, r.port, r.model,
-                r.kind < 5 ? kinds[r.kind] : "?", r.status,
+                r.kind < std::size(kinds) ? kinds[r.kind] : "?", r.status,
                 (r.flags & kKeyMasked) ? " (key masked)" : "",
                 (r.flags & kDataCut) ? " (cut)" : "");
   std::string line = head;

@@ -4,8 +4,9 @@
 // A trace is a sequence of records, oldest first, each a 16-byte header and its data, all
 // numbers little-endian:
 //   offset 0  u8   kind: 1 frame sent to the device, 2 answer returned by the device,
-//                  3 application download, 4 library call (devices without frames);
-//                  other values are reserved
+//                  3 application download, 4 library call (devices without frames),
+//                  5 line event (data: the LineEvent and the frame's u16 sequence
+//                  number); other values are reserved
 //          1  u8   flags: bit 0 key material in the data replaced by zero bytes,
 //                  bit 1 data cut to kMaxRecordData bytes
 //          2  u16  device model as a decimal number (8343, 8342, ...)
@@ -31,7 +32,23 @@ inline constexpr std::size_t kHeaderSize = 16;
 inline constexpr std::size_t kCapacity = 32768;
 inline constexpr std::size_t kMaxRecordData = 1024;
 
-enum Kind : std::uint8_t { kFrameSent = 1, kAnswerReturned = 2, kDownload = 3, kCall = 4 };
+enum Kind : std::uint8_t {
+  kFrameSent = 1,
+  kAnswerReturned = 2,
+  kDownload = 3,
+  kCall = 4,
+  kLineEvent = 5
+};
+// What happened on the serial line (simdev/Line.h) beside the calls it carried.
+enum LineEvent : std::uint8_t {
+  kRepeated = 1,    // a request came again (a retry) and was answered from memory
+  kRefused = 2,     // a garbled frame came and was refused
+  kDropped = 3,     // a request was lost on the way (scripted)
+  kGarbled = 4,     // an answer went out garbled (scripted)
+  kAnswerLost = 5,  // an answer was lost on the way back (scripted)
+  kHeldBack = 6,    // an answer was held back (scripted delay)
+  kUnplugged = 7,   // nothing answered: the device is unplugged (scripted)
+};
 enum Flags : std::uint8_t { kKeyMasked = 0x01, kDataCut = 0x02 };
 
 struct Record {

@@ -1,17 +1,20 @@
-// The stand-in WNT42PIN.DLL: exports the twelve Pin functions and drives the emulated 8342
-// PIN pads of the state directory.
+// The stand-in WNT42PIN.DLL: exports the twelve Pin functions and carries them over the COM
+// port to the emulated 8342 PIN pad at the line's other end (simdev serve).
 #include "wntdld42/WNT42PIN.H"
 
 #include "devconfig/DeviceConfig.h"
 #include "devconfig/win32/Win32Registry.h"
 #include "simdev/ConfiguredPort.h"
 #include "simdev/Guarded.h"
-#include "simdev/PinLibrary.h"
-#include "simdev/State.h"
+#include "simdev/Remote.h"
+#include "simdev/win32/ComPort.h"
 
 namespace {
 
-simdev::PinLibrary& Library() { return simdev::TheLibrary<simdev::PinLibrary>(); }
+simdev::remote::RemotePin& Library() {
+  static simdev::remote::RemotePin library(simdev::win32::OpenComPort);
+  return library;
+}
 PINSTATUS Guarded(auto call) { return simdev::Guarded<PINSTATUS>(call); }
 
 }  // namespace

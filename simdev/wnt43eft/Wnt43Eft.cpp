@@ -1,17 +1,20 @@
-// The stand-in WNT43EFT.DLL: exports the six EFT functions and drives the emulated 8343
-// terminals of the state directory.
+// The stand-in WNT43EFT.DLL: exports the six EFT functions and carries them over the COM
+// port to the emulated 8343 terminal at the line's other end (simdev serve).
 #include "eft/WNT43EFT.H"
 
 #include "devconfig/DeviceConfig.h"
 #include "devconfig/win32/Win32Registry.h"
 #include "simdev/ConfiguredPort.h"
-#include "simdev/EftLibrary.h"
 #include "simdev/Guarded.h"
-#include "simdev/State.h"
+#include "simdev/Remote.h"
+#include "simdev/win32/ComPort.h"
 
 namespace {
 
-simdev::EftLibrary& Library() { return simdev::TheLibrary<simdev::EftLibrary>(); }
+simdev::remote::RemoteEft& Library() {
+  static simdev::remote::RemoteEft library(simdev::win32::OpenComPort);
+  return library;
+}
 EFTSTATUS Guarded(auto call) { return simdev::Guarded<EFTSTATUS>(call); }
 
 }  // namespace

@@ -85,6 +85,11 @@ TEST_F(Cli, FaultsAreScriptedIntoTheStateFile) {
       {{"fault", "3", "rc", "0a"}, "COM3: the next command is answered with RC 0A\n"},
       {{"fault", "3", "short", "1"}, "COM3: the next answer is cut to 1 bytes\n"},
       {{"fault", "3", "dload", "1809"}, "COM3: the next download returns 1809\n"},
+      {{"fault", "3", "line", "drop"}, "COM3: the next request is lost on the way\n"},
+      {{"fault", "3", "line", "silence", "4"}, "COM3: the next 4 answers are lost\n"},
+      {{"fault", "3", "line", "unplug"}, "COM3: the line goes dead\n"},
+      {{"fault", "3", "line", "delay", "250", "2"},
+       "COM3: the next 2 answers are held back 250 ms\n"},
   };
   for (const auto& [args, said] : cases) {
     EXPECT_EQ(Run(args), simdev::kCliOk) << args[2];
@@ -96,6 +101,7 @@ TEST_F(Cli, FaultsAreScriptedIntoTheStateFile) {
   EXPECT_EQ(s["fault.rc"], "0A");
   EXPECT_EQ(s["fault.short"], "1");
   EXPECT_EQ(s["fault.dload"], "1809");
+  EXPECT_EQ(s["fault.line"], "delay 250 2");
   EXPECT_EQ(Run({"fault", "3", "open", "5", "skip=1"}), simdev::kCliOk);
   EXPECT_EQ(out, "COM3: the next open fails with status 5 after 1 passed by\n");
   EXPECT_EQ(State()["fault.open.skip"], "1");
@@ -104,6 +110,9 @@ TEST_F(Cli, FaultsAreScriptedIntoTheStateFile) {
   for (std::vector<std::string> bad : {std::vector<std::string>{"fault", "3", "rc", "100"},
                                        {"fault", "3", "short", "x"},
                                        {"fault", "3", "open", "0"},
+                                       {"fault", "3", "line", "unplug", "2"},
+                                       {"fault", "3", "line", "delay"},
+                                       {"fault", "3", "line", "garble", "0"},
                                        {"fault", "3", "melt"}})
     EXPECT_EQ(Run(bad), simdev::kCliUsage) << bad[2];
   EXPECT_EQ(Run({"fault", "4", "open"}), simdev::kCliFailed);

@@ -11,6 +11,7 @@
 #include "simdev/State.h"
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
+#include "tests/simdev/OverTheLine.h"
 #include "tests/simdev/TempDir.h"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 namespace st = simdev::eftstatus;
 
-class Library : public ::testing::Test {
+class Library : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override { Attach(3, 2); }
   void Attach(std::uint16_t port, int processors) {
@@ -60,10 +61,12 @@ class Library : public ::testing::Test {
   }
 
   TempDir dir;
-  simdev::EftLibrary lib{dir.Str()};
+  overtheline::Either<simdev::EftLibrary, simdev::remote::RemoteEft> lib{dir.Str(), GetParam()};
 };
 
-TEST_F(Library, OpenFindsTheTerminalByItsStateFileOnly) {
+INSTANTIATE_TEST_SUITE_P(Ways, Library, ::testing::Bool(), overtheline::Way);
+
+TEST_P(Library, OpenFindsTheTerminalByItsStateFileOnly) {
   std::uint32_t h = 0;
   EXPECT_EQ(lib.Open(3, &h), st::kOk);
   EXPECT_NE(h, 0u);
@@ -74,7 +77,7 @@ TEST_F(Library, OpenFindsTheTerminalByItsStateFileOnly) {
   EXPECT_EQ(lib.Open(5, &h), st::kDamagedState);
 }
 
-TEST_F(Library, AnExchangeAnswersAndHandlesDoNotOutliveTheirClose) {
+TEST_P(Library, AnExchangeAnswersAndHandlesDoNotOutliveTheirClose) {
   EXPECT_EQ(Exchange({0x0E, 0x02}), (Bytes{0x00, 0x00, 0x02, 0x00, 0x01, 0x02}));
   std::uint32_t h = 0;
   ASSERT_EQ(lib.Open(3, &h), st::kOk);
@@ -91,7 +94,7 @@ TEST_F(Library, AnExchangeAnswersAndHandlesDoNotOutliveTheirClose) {
   EXPECT_EQ(lib.Dload(h, "x.hex"), st::kInvalidHandle);
 }
 
-TEST_F(Library, ReadNeverPlacesMoreThanTheCapacity) {
+TEST_P(Library, ReadNeverPlacesMoreThanTheCapacity) {
   std::uint32_t h = 0;
   lib.Open(3, &h);
   const std::uint8_t frame[1] = {0x00};
@@ -104,7 +107,7 @@ TEST_F(Library, ReadNeverPlacesMoreThanTheCapacity) {
   EXPECT_EQ(buffer[10], 0xEE);
 }
 
-TEST_F(Library, ADetachedTerminalNoLongerAnswers) {
+TEST_P(Library, ADetachedTerminalNoLongerAnswers) {
   std::uint32_t h = 0;
   ASSERT_EQ(lib.Open(3, &h), st::kOk);
   std::filesystem::remove(StatePath(3));
@@ -118,7 +121,7 @@ TEST_F(Library, ADetachedTerminalNoLongerAnswers) {
             st::kNoCommunication);
 }
 
-TEST_F(Library, ScriptedFaultsHitTheNextFittingCallOnce) {
+TEST_P(Library, ScriptedFaultsHitTheNextFittingCallOnce) {
   std::uint16_t s = 0;
   Fault("open", "");
   Exchange({0x00}, &s);
@@ -142,7 +145,7 @@ TEST_F(Library, ScriptedFaultsHitTheNextFittingCallOnce) {
   for (const auto& [key, value] : State()) EXPECT_NE(key.rfind("fault.", 0), 0u) << key;
 }
 
-TEST_F(Library, ASkippedFaultHitsALaterCall) {
+TEST_P(Library, ASkippedFaultHitsALaterCall) {
   simdev::KeyValues s = State();
   simdev::SetFault(s, "open", "77", 2);
   simdev::SaveKeyValues(StatePath(3), s, "t");
@@ -153,7 +156,7 @@ TEST_F(Library, ASkippedFaultHitsALaterCall) {
   }
 }
 
-TEST_F(Library, AScriptedRcCarriesNothingOut) {
+TEST_P(Library, AScriptedRcCarriesNothingOut) {
   Fault("rc", "06");
   Bytes serial = {0x8F, '4', '1', '-', '1', '1', '1', '1', '1', 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(Exchange(serial), Bytes{0x06});
@@ -162,7 +165,7 @@ TEST_F(Library, AScriptedRcCarriesNothingOut) {
   EXPECT_EQ(State()["serial"], "41-11111");
 }
 
-TEST_F(Library, DownloadCodes) {
+TEST_P(Library, DownloadCodes) {
   std::uint32_t h = 0;
   ASSERT_EQ(lib.Open(3, &h), st::kOk);
   std::string good = HexFile("good.hex",
@@ -194,7 +197,7 @@ TEST_F(Library, DownloadCodes) {
   EXPECT_EQ(lib.Dload(h, dir.Str().c_str()), st::kFileNotOpened);  // a folder is no file
 }
 
-TEST_F(Library, ExchangesAndDownloadsAreTracedWithKeysMasked) {
+TEST_P(Library, ExchangesAndDownloadsAreTracedWithKeysMasked) {
   Bytes des(19, 0x77);
   des[0] = 0x83;
   des[1] = 1;
@@ -229,7 +232,7 @@ TEST_F(Library, ExchangesAndDownloadsAreTracedWithKeysMasked) {
   EXPECT_EQ(Trace().size(), 5u);
 }
 
-TEST_F(Library, QueryMemoryCrcAfterADownloadMatchesTheFileData) {
+TEST_P(Library, QueryMemoryCrcAfterADownloadMatchesTheFileData) {
   std::uint32_t h = 0;
   lib.Open(3, &h);
   // "123456789" at 7000: CRC-16/ARC BB3D.

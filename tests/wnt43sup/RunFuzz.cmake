@@ -1,4 +1,4 @@
-# Runs the HEX CRC fuzz target for RUNS executions from the seed corpus SEEDS. New inputs go to
+# Runs the fuzz target FUZZER for RUNS executions from the seed corpus SEEDS. New inputs go to
 # a fresh corpus under WORK, and the run is seeded, so each test run repeats the same search.
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/corpus" "${WORK}/artifacts")
@@ -7,5 +7,6 @@ execute_process(
           "-artifact_prefix=${WORK}/artifacts/" "${WORK}/corpus" "${SEEDS}"
   RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
-  message(FATAL_ERROR "fuzz_hexcrc failed (${result}); the input is in ${WORK}/artifacts")
+  get_filename_component(name "${FUZZER}" NAME)
+  message(FATAL_ERROR "${name} failed (${result}); the input is in ${WORK}/artifacts")
 endif()

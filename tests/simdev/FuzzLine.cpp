@@ -1,0 +1,107 @@
+// Fuzzes the two readers of the serial line with one input. The first byte chooses the end:
+//   0  the input arrives at a device's end: frame reader, refusals, replays;
+//   1  the input is a request the device's end carries out: the request reader and the
+//      libraries' insides behind it, on a state directory with a terminal and a pad;
+//   2  the input is the payload of every answer a library reads: the answer readers of the
+//      EFT calls (the download's too) and of the PIN pad calls;
+//   3  the input is what a library reads off the line as it stands: its frame reader.
+// Nothing may crash, read out of bounds or hang; a library never places more than its
+// caller's buffer holds (checked by the sanitizers on exact-size buffers).
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "simdev/PinPad8342.h"
+#include "simdev/Remote.h"
+#include "simdev/State.h"
+#include "simdev/Terminal8343.h"
+
+namespace {
+
+namespace line = simdev::line;
+
+// Answers each request with the fuzz input: framed around it (mode 2), or as raw bytes.
+class FuzzPort : public line::Port {
+ public:
+  FuzzPort(const std::uint8_t* data, std::size_t size, bool framed)
+      : data_(data, data + size), framed_(framed) {}
+  bool Send(std::span<const std::uint8_t> bytes) override {
+    line::FrameReader r;
+    r.Feed(bytes);
+    auto request = r.Next();
+    if (!request) return false;
+    pending_ = framed_ && data_.size() <= line::kMaxPayload
+                   ? line::Encode({line::kAnswer, request->sequence, data_})
+                   : data_;
+    return true;
+  }
+  std::size_t Receive(std::uint8_t* buffer, std::size_t capacity, unsigned) override {
+    std::size_t n = std::min(capacity, pending_.size());
+    std::copy_n(pending_.begin(), n, buffer);
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
+  }
+
+ private:
+  line::Bytes data_, pending_;
+  bool framed_;
+};
+
+const std::string& StateDir() {
+  static const std::string dir = [] {
+    auto path = std::filesystem::temp_directory_path() / ("fuzz-line-" + std::to_string(getpid()));
+    std::filesystem::create_directories(path);
+    simdev::SaveKeyValues((path / "COM3-8343").string(), simdev::NewTerminalState(3, 2), "t");
+    simdev::SaveKeyValues((path / "COM2-8342").string(),
+                          simdev::NewPinPadState(2, simdev::kDefaultPinPadSerial, "HW"), "t");
+    return path.string();
+  }();
+  return dir;
+}
+
+void Libraries(const std::uint8_t* data, std::size_t size, bool framed) {
+  simdev::remote::Opener opener = [&](std::uint16_t, std::uint16_t*) {
+    return std::make_unique<FuzzPort>(data, size, framed);
+  };
+  simdev::remote::RemoteEft eft(opener, 0);
+  std::uint32_t h = 0;
+  if (eft.Open(3, &h) == 0) {
+    std::uint8_t frame[2] = {0x0E, 0x02}, answer[7];
+    std::uint16_t n = 0;
+    eft.Write(h, frame, 2, &n);
+    eft.Read(h, answer, sizeof answer, &n);
+    eft.Dload(h, nullptr);
+    eft.Close(h);
+  }
+  simdev::remote::RemotePin pin(opener, 0);
+  if (pin.OpenParms(2, &h) == 0) {
+    std::uint8_t key[16] = {}, response[8], serial[8], version[32];
+    pin.LoadMasterKey(h, 0x00, key, response);
+    pin.EnterMasterKey(h, 0x10, response);
+    pin.ReadSn(h, serial);
+    pin.ExecDevDiag(h, 3, version);
+    pin.Close(h);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  std::uint8_t mode = data[0] % 4;
+  ++data;
+  --size;
+  if (mode <= 1) {
+    static simdev::EftLibrary eft(StateDir());
+    static simdev::PinLibrary pin(StateDir());
+    simdev::remote::ServedPort port(size > 0 && data[0] % 2 ? 3 : 2, eft, pin);
+    if (mode == 0) port.Take({data, size});
+    if (mode == 1) port.Answer({data, size});
+  } else {
+    Libraries(data, size, mode == 2);
+  }
+  return 0;
+}

@@ -1,0 +1,105 @@
+// A library's calls made directly on the state directory, or through the serial line to the
+// device's end on the same directory: the library tests run both ways, so that the line is
+// seen to carry every call, null pointers and faults included, without changing its result.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <thread>
+
+#include "simdev/Remote.h"
+
+namespace overtheline {
+
+inline constexpr unsigned kTimeoutMs = 20;
+
+// The line in one process: what the library sends is taken by the device's end at once.
+class Loopback : public simdev::line::Port {
+ public:
+  explicit Loopback(simdev::remote::ServedPort& device) : device_(device) {}
+  bool Send(std::span<const std::uint8_t> bytes) override {
+    for (const auto& frame : device_.Take(bytes))
+      toLibrary_.insert(toLibrary_.end(), frame.begin(), frame.end());
+    return true;
+  }
+  std::size_t Receive(std::uint8_t* buffer, std::size_t capacity, unsigned timeoutMs) override {
+    if (toLibrary_.empty()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+      return 0;
+    }
+    std::size_t n = std::min(capacity, toLibrary_.size());
+    std::copy_n(toLibrary_.begin(), n, buffer);
+    toLibrary_.erase(toLibrary_.begin(), toLibrary_.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
+  }
+
+ private:
+  simdev::remote::ServedPort& device_;
+  std::deque<std::uint8_t> toLibrary_;
+};
+
+// The device's end of every port, over one state directory.
+class Devices {
+ public:
+  explicit Devices(const std::string& dir) : eft_(dir), pin_(dir) {}
+  simdev::remote::Opener Opener() {
+    return [this](std::uint16_t port, std::uint16_t*) -> std::unique_ptr<simdev::line::Port> {
+      auto& served = ports_[port];
+      if (!served) served = std::make_unique<simdev::remote::ServedPort>(port, eft_, pin_);
+      return std::make_unique<Loopback>(*served);
+    };
+  }
+
+ private:
+  simdev::EftLibrary eft_;
+  simdev::PinLibrary pin_;
+  std::map<std::uint16_t, std::unique_ptr<simdev::remote::ServedPort>> ports_;
+};
+
+#define OVERTHELINE_CALL(name)                                 \
+  template <typename... A>                                     \
+  std::uint16_t name(A... a) {                                 \
+    return remote_ ? remote_->name(a...) : direct_.name(a...); \
+  }
+
+template <typename Direct, typename Remote>
+class Either {
+ public:
+  Either(const std::string& dir, bool overTheLine) : direct_(dir), devices_(dir) {
+    if (overTheLine) remote_ = std::make_unique<Remote>(devices_.Opener(), kTimeoutMs);
+  }
+  bool OverTheLine() const { return remote_ != nullptr; }
+  OVERTHELINE_CALL(Open)
+  OVERTHELINE_CALL(Close)
+  // The EFT library's.
+  OVERTHELINE_CALL(Write)
+  OVERTHELINE_CALL(Read)
+  OVERTHELINE_CALL(Dload)
+  // The PIN pad library's.
+  OVERTHELINE_CALL(OpenParms)
+  OVERTHELINE_CALL(LoadMasterKey)
+  OVERTHELINE_CALL(EnterMasterKey)
+  OVERTHELINE_CALL(LoadKey)
+  OVERTHELINE_CALL(LoadIcv)
+  OVERTHELINE_CALL(LoadVerifParms)
+  OVERTHELINE_CALL(SetModeEnc)
+  OVERTHELINE_CALL(SetModeClr)
+  OVERTHELINE_CALL(ReadSn)
+  OVERTHELINE_CALL(ExecDevDiag)
+
+ private:
+  Direct direct_;
+  Devices devices_;
+  std::unique_ptr<Remote> remote_;
+};
+
+#undef OVERTHELINE_CALL
+
+inline std::string Way(const ::testing::TestParamInfo<bool>& info) {
+  return info.param ? "OverTheLine" : "Direct";
+}
+
+}  // namespace overtheline
