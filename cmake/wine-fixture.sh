@@ -16,7 +16,23 @@ wineserver=/usr/lib/wine/wineserver
 display_file="$bindir/wine-display"
 xvfb_pid_file="$bindir/wine-xvfb.pid"
 
+# This tree's native simdev (cmake/NativeSimdev.cmake). Its servers are found by their first
+# two arguments, compared as they stand: the path (as Wine names it, Z:\..., when a test
+# started it) and "serve"; the servers of another tree keep running.
+native_simdev="$bindir/native/bin/simdev"
+
+stop_servers() {
+  local p argv0 arg1 win="Z:${native_simdev//\//\\}"
+  for p in /proc/[0-9]*; do
+    { IFS= read -r -d '' argv0 && IFS= read -r -d '' arg1; } <"$p/cmdline" 2>/dev/null || continue
+    if [ "$arg1" = serve ] && { [ "$argv0" = "$native_simdev" ] || [ "$argv0" = "$win" ]; }; then
+      kill "${p#/proc/}" 2>/dev/null
+    fi
+  done
+}
+
 stop() {
+  stop_servers
   $wineserver -k </dev/null >/dev/null 2>&1
   if [ -f "$xvfb_pid_file" ]; then
     kill "$(cat "$xvfb_pid_file")" 2>/dev/null

@@ -21,14 +21,41 @@ wine() { "$SUITE_ROOT/cmake/wine-run.sh" "$SUITE_WIN" "$@"; }
 drive() { wine "$SUITE_BIN/uidrive.exe" -; }
 # indent: a program's output as the demo shows it (CR LF made LF, indented).
 indent() { tr -d '\r' | sed 's/^/  /'; }
-# simdev ARGS...: the emulated devices' command, on $SIMDEV_STATE_DIR.
-simdev() { wine "$SUITE_BIN/simdev.exe" "$@" | indent; }
-export -f wine drive indent simdev
+export WINEPREFIX=$SUITE_WIN/wineprefix
+# serve DIR: the emulated devices of the state directory DIR (a Unix path) on serial lines
+# until the part ends (the loop below stops its server): the tree's native simdev serve links each device's COM port into the
+# prefix's dosdevices, and the programs reach the devices through those ports.
+serve() {
+  mkdir -p "$1"
+  export SERVED_STATE=$1
+  SIMDEV_STATE_DIR=$1 "$SUITE_WIN/native/bin/simdev" serve --link "$WINEPREFIX/dosdevices" \
+    >/dev/null &
+  until [ -f "$1/serve.lines" ]; do sleep 0.1; done
+}
+# simdev ARGS...: the emulated devices' command, on $SIMDEV_STATE_DIR; a device it attaches
+# has its line before the part goes on.
+simdev() {
+  wine "$SUITE_BIN/simdev.exe" "$@" | indent
+  [ -n "${SERVED_STATE:-}" ] || return 0
+  local f
+  for f in "$SERVED_STATE"/COM*-*; do
+    [ -e "$f" ] || continue
+    f=${f##*/}
+    until grep -q "^${f%%-*} " "$SERVED_STATE/serve.lines" 2>/dev/null; do sleep 0.1; done
+  done
+}
+export -f wine drive indent serve simdev
 
 for part in scripts/demo.d/*.sh; do
   echo
   echo "=== $(sed -n '2s/^# //p' "$part")"
   bash "$part"
+  # A part's server ends with the part.
+  for lines in "$SUITE_WIN"/demo-*/state/serve.lines; do
+    [ -e "$lines" ] || continue
+    touch "${lines%/*}/serve.stop"
+    while [ -e "$lines" ]; do sleep 0.1; done
+  done
 done
 echo
 echo "Demo finished. Screenshots: $SUITE_DOCS"

@@ -165,9 +165,10 @@ Process Process::Start(const std::string& commandLine, const StartOptions& optio
   std::vector<char> env = EnvironmentBlock(options.env);
   std::vector<char> cmd(commandLine.begin(), commandLine.end());
   cmd.push_back('\0');
-  BOOL ok = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, options.captureOutput, 0,
-                           env.data(), options.workDir.empty() ? nullptr : options.workDir.c_str(),
-                           &startup, &p.info_);
+  BOOL ok = CreateProcessA(options.application.empty() ? nullptr : options.application.c_str(),
+                           cmd.data(), nullptr, nullptr, options.captureOutput, 0, env.data(),
+                           options.workDir.empty() ? nullptr : options.workDir.c_str(), &startup,
+                           &p.info_);
   DWORD error = GetLastError();
   if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
   if (!ok) throw Error("cannot start \"" + commandLine + "\": error " + std::to_string(error));

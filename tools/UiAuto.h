@@ -22,6 +22,9 @@ struct StartOptions {
   std::string workDir;                                   // empty: the caller's
   std::vector<std::pair<std::string, std::string>> env;  // added or replaced variables
   bool captureOutput = false;                            // standard output and error to a file
+  // The program file itself, for one the command line cannot name: Windows would look for
+  // "simdev.exe" for a native Linux program called simdev.
+  std::string application;
 };
 
 class Process {

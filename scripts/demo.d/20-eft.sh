@@ -9,6 +9,7 @@ cd "$work"
 # The emulated devices of this demo live here; the stand-in library and simdev find them
 # through this variable (a Windows path: they run under Wine).
 export SIMDEV_STATE_DIR="Z:$work/state"
+serve "$work/state"
 
 echo "Sample applications made by srec_cat: a 32-byte record at 0000, then 16-bit data records."
 srec_cat -generate 0x0000 0x0020 -constant 0x00 \

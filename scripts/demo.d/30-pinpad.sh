@@ -8,8 +8,8 @@ mkdir -p "$work"
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 export SIMDEV_STATE_DIR
 SIMDEV_STATE_DIR=$(winpath "$work/state")
+serve "$work/state"
 show() { tr -d '\r' | sed 's/^/  /'; }
-simdev() { wine "$SUITE_BIN/simdev.exe" "$@" | show; }
 
 # No 8342 recorded in the device configuration, so the program asks for the port. The key is
 # put back as it was afterwards.

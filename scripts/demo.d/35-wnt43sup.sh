@@ -7,9 +7,9 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 export SIMDEV_STATE_DIR="Z:$work/state"
+serve "$work/state"
 win() { "$SUITE_ROOT/cmake/wine-run.sh" "$SUITE_WIN" "$@"; }
 show() { tr -d '\r' | sed 's/^/  /'; }
-simdev() { win "$SUITE_BIN/simdev.exe" "$@" | show; }
 # The demo's `drive`, but runnable from this folder.
 drive() { win "$SUITE_BIN/uidrive.exe" -; }
 

@@ -7,6 +7,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 export SIMDEV_STATE_DIR="Z:$work/state"
+serve "$work/state"
 
 # run PROGRAM: runs a trace program here and says how it ended.
 run() {

@@ -13,6 +13,7 @@
 
 #include "simdev/Trace.h"
 #include "tests/e2e/E2e.h"
+#include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 
 using namespace uiauto;
@@ -85,8 +86,12 @@ class Trace : public ::testing::Test {
     state_ = dir_ + "\\state";
     CreateDirectoryA(work_.c_str(), nullptr);
     CreateDirectoryA(state_.c_str(), nullptr);
+    server_.emplace(state_);
   }
-  void TearDown() override { Clean(); }
+  void TearDown() override {
+    server_.reset();
+    Clean();
+  }
   void Clean() {
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
@@ -110,6 +115,7 @@ class Trace : public ::testing::Test {
   void Simdev(const std::string& args) {
     Result r = Start(e2e::Program("simdev.exe") + " " + args, work_);
     EXPECT_EQ(r.code, 0u) << "simdev " << args << ": " << r.output;
+    server_->Sync();
   }
   // Adds records to a driver's trace and returns them as the driver numbers and stores them.
   Bytes Append(const char* driver, std::vector<simdev::trace::Record> records) {
@@ -127,6 +133,7 @@ class Trace : public ::testing::Test {
   std::string InWork(const std::string& name) const { return work_ + "\\" + name; }
 
   std::string dir_, work_, state_;
+  std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
 };
 
 class EachProgram : public Trace, public ::testing::WithParamInterface<const TraceProgram*> {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/e2e/E2e.h"
+#include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 
 using namespace uiauto;
@@ -31,8 +32,10 @@ class Wnt43apdRegistry : public ::testing::Test {
     std::ofstream(dir_ + "\\app.hex", std::ios::binary)
         << ":200000000000000000000000000000000000000000000000000000000000000000000000E0\r\n"
            ":0140000011AE\r\n:00000001FF\r\n";
+    server_.emplace(dir_ + "\\state");
   }
   void TearDown() override {
+    server_.reset();
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);
     if (!rootExisted_) RegDeleteKeyA(HKEY_CLASSES_ROOT, kRoot);
     for (const char* f : {"app.hex", "state\\COM1-8343", "state\\COM7-8343", "state\\simdev.cfg",
@@ -50,10 +53,12 @@ class Wnt43apdRegistry : public ::testing::Test {
     Process p = Process::Start(e2e::Program(exe) + " " + args, o);
     DWORD code = p.WaitExit(30000);
     if (out) *out = p.Output();
+    if (exe == "simdev.exe") server_->Sync();
     return code;
   }
 
   std::string dir_;
+  std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
   bool rootExisted_ = false;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/e2e/E2e.h"
+#include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 
 using namespace uiauto;
@@ -49,8 +50,12 @@ class Wnt43apd : public ::testing::Test {
     state_ = dir_ + "\\state";
     File("dual.hex", Application(0x4000, 8));
     File("single.hex", Application(0x7000, 8));
+    server_.emplace(state_);
   }
-  void TearDown() override { Clean(); }
+  void TearDown() override {
+    server_.reset();
+    Clean();
+  }
   void Clean() {
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
@@ -72,6 +77,7 @@ class Wnt43apd : public ::testing::Test {
     Process p = Process::Start(e2e::Program("simdev.exe") + " " + args, Options());
     DWORD code = p.WaitExit();
     EXPECT_EQ(code, 0u) << "simdev " << args << ": " << p.Output();
+    server_->Sync();
     return p.Output();
   }
   // Runs WNT43APD; its exit code and what it printed.
@@ -85,6 +91,7 @@ class Wnt43apd : public ::testing::Test {
   }
 
   std::string dir_, state_;
+  std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
 };
 
 TEST_F(Wnt43apd, DownloadsWaitsAndPrintsTheIdentification) {

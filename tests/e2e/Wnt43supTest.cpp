@@ -15,6 +15,7 @@
 #include "base/Version.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpViewer.h"
+#include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 #include "wnt43sup/WNT43SUP.h"
 
@@ -64,10 +65,12 @@ class Wnt43sup : public ::testing::Test {
     Clean();
     CreateDirectoryA(dir_.c_str(), nullptr);
     state_ = dir_ + "\\state";
+    server_.emplace(state_);
   }
   void TearDown() override {
     e2e::CloseHelpViewer();
     program_.reset();  // ends a program a failed test left running
+    server_.reset();
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);
     if (subkeyExisted_) {
       HKEY key;
@@ -99,6 +102,7 @@ class Wnt43sup : public ::testing::Test {
     o.captureOutput = true;
     Process p = Process::Start(e2e::Program("simdev.exe") + " " + args, o);
     EXPECT_EQ(p.WaitExit(), 0u) << "simdev " << args << ": " << p.Output();
+    server_->Sync();
     return p.Output();
   }
   // Starts WNT43SUP; help files are found in the bin folder, HEX files in the test's folder.
@@ -149,6 +153,7 @@ class Wnt43sup : public ::testing::Test {
   }
 
   std::string dir_, state_;
+  std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
   std::unique_ptr<Process> program_;
   bool rootExisted_ = false, subkeyExisted_ = false, hadPort_ = false;
   DWORD savedPort_ = 0;
