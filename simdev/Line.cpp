@@ -2,7 +2,6 @@
 #include "simdev/Line.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
 
 #include "simdev/Digest.h"
@@ -83,7 +82,6 @@ void FrameReader::Clear() {
 }
 
 Outcome Client::Exchange(std::span<const std::uint8_t> request, Bytes* answer) {
-  using Clock = std::chrono::steady_clock;
   Frame frame{kRequest, sequence_++, Bytes(request.begin(), request.end())};
   Bytes encoded = Encode(frame);
   std::fill(frame.payload.begin(), frame.payload.end(), 0);
@@ -92,7 +90,7 @@ Outcome Client::Exchange(std::span<const std::uint8_t> request, Bytes* answer) {
     // What is still on the line from an earlier attempt is not this attempt's answer.
     reader_.Clear();
     if (!port_.Send(encoded)) break;
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+    std::uint64_t deadline = port_.Milliseconds() + timeoutMs_;
     outcome = Outcome::kSilent;
     bool received = false;  // at least once per attempt, even with no time to wait
     while (outcome == Outcome::kSilent) {
@@ -108,11 +106,11 @@ Outcome Client::Exchange(std::span<const std::uint8_t> request, Bytes* answer) {
       }
       // A garbled answer is asked for again at once instead of after the time-out.
       if (!reader_.TakeGarbled().empty()) outcome = Outcome::kGarbled;
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-      if (outcome != Outcome::kSilent || (received && left.count() <= 0)) break;
+      std::uint64_t now = port_.Milliseconds();
+      unsigned left = now < deadline ? static_cast<unsigned>(deadline - now) : 0;
+      if (outcome != Outcome::kSilent || (received && left == 0)) break;
       std::uint8_t buffer[512];
-      std::size_t n = port_.Receive(buffer, sizeof buffer,
-                                    static_cast<unsigned>(std::max<long long>(left.count(), 0)));
+      std::size_t n = port_.Receive(buffer, sizeof buffer, left);
       received = true;
       reader_.Feed({buffer, n});
     }

@@ -76,7 +76,15 @@ class Port {
   // What arrives within `timeoutMs`, at most `capacity` bytes; 0 when nothing came. Returns
   // as soon as some bytes are in.
   virtual std::size_t Receive(std::uint8_t* buffer, std::size_t capacity, unsigned timeoutMs) = 0;
+  // A steady clock in milliseconds, for the time-outs. The port's own: in a stand-in DLL the
+  // system's tick count, since the C++ clocks of MinGW's runtime bring imports a device
+  // library has no business with (setting the system time among them).
+  virtual std::uint64_t Milliseconds() = 0;
 };
+
+// The steady clock of the ports off Windows and of the tests (in its own object file, so a
+// stand-in DLL that does not call it does not link it).
+std::uint64_t SteadyMilliseconds();
 
 enum class Outcome { kAnswered, kSilent, kGarbled };
 

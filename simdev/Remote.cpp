@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <random>
 #include <sstream>
 
 #include "base/Wipe.h"
@@ -23,10 +22,11 @@ using line::Reader;
 using line::Writer;
 
 // Each new line starts its numbering somewhere else, so that a device never takes a new
-// program's first request for the repeat of the last one it answered.
-std::uint16_t FirstSequence() {
-  static std::mt19937 random{std::random_device{}()};
-  return static_cast<std::uint16_t>(random());
+// program's first request for the repeat of the last one it answered: from the clock, mixed.
+std::uint16_t FirstSequence(line::Port& port) {
+  static std::uint32_t opened = 0;
+  std::uint64_t mixed = (port.Milliseconds() + ++opened) * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::uint16_t>(mixed >> 48);
 }
 
 std::uint16_t StatusOf(Reader& answer) {
@@ -48,7 +48,8 @@ line::Client* Lines::Open(std::uint16_t port, std::uint16_t* status) {
     Open_ fresh;
     fresh.port = opener_(port, status);
     if (!fresh.port) return nullptr;
-    fresh.client = std::make_unique<line::Client>(*fresh.port, FirstSequence(), timeoutMs_);
+    fresh.client =
+        std::make_unique<line::Client>(*fresh.port, FirstSequence(*fresh.port), timeoutMs_);
     found = open_.emplace(port, std::move(fresh)).first;
   }
   ++found->second.users;
@@ -326,7 +327,7 @@ std::uint32_t RemotePddTrace(const Opener& opener, std::span<const std::uint16_t
     std::uint16_t status = 0;
     auto line = opener(port, &status);
     if (!line) continue;
-    line::Client client(*line, FirstSequence());
+    line::Client client(*line, FirstSequence(*line));
     Bytes answer;
     if (client.Exchange(Writer().U8(kPddTrace).Text(driver).Take(), &answer) !=
         line::Outcome::kAnswered)

@@ -216,8 +216,10 @@ int Serve(std::span<const std::string> args, const std::string& dir, std::string
   }
   for (auto& [port, line] : lines) {
     std::printf("COM%u received %zu bytes, sent %zu bytes\n", port, line.bytesIn, line.bytesOut);
-    if (!line.link.empty()) {
-      std::error_code ec;
+    std::error_code ec;
+    // Only a link that is still this server's is taken back: a server started after it may
+    // have linked the port to its own line meanwhile.
+    if (!line.link.empty() && std::filesystem::read_symlink(line.link, ec) == line.slavePath) {
       std::filesystem::remove(line.link, ec);
       if (!line.linkBefore.empty()) std::filesystem::create_symlink(line.linkBefore, line.link, ec);
     }

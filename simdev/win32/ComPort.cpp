@@ -30,6 +30,8 @@ class ComPort : public line::Port {
            written == bytes.size();
   }
 
+  std::uint64_t Milliseconds() override { return GetTickCount64(); }
+
   std::size_t Receive(std::uint8_t* buffer, std::size_t capacity, unsigned timeoutMs) override {
     if (timeoutMs != timeoutMs_) {
       // Back once the bytes that came have paused for kIntervalMs, or after the time-out with

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
@@ -201,6 +202,35 @@ TEST_F(Wnt43apd, DownloadCodesOfTheLibraryPassThroughTheTable) {
   EXPECT_EQ(Apd("dual.hex 12", &out), 1809u);
   Simdev("fault 12 dload 65535");
   EXPECT_EQ(Apd("dual.hex 12", &out), 65535u);  // all 16 bits reach the parent
+}
+
+// Faults of the serial line: what is retried goes through, what is not ends as 1809 with the
+// earlier image kept; the driver's trace shows the line's events.
+TEST_F(Wnt43apd, LineFaultsAreRetriedOrEndAs1809WithNothingStored) {
+  Simdev("attach 15 8343 dual");
+  const std::pair<const char*, DWORD> cases[] = {
+      {"line silence 4", 1809u},      // the type check's open is never answered
+      {"line unplug skip=6", 1809u},  // gone at the first block, after the download began
+      {"clear", 1809u},               // plugged in again, but another program holds the port
+      {"line garble", 0u},            // asked for again, then answered
+      {"line drop 2", 0u},
+  };
+  for (const auto& [fault, code] : cases) {
+    Simdev(std::string("fault 15 ") + fault);
+    std::uint16_t status = 0;
+    auto held = code != 0 && std::string(fault) == "clear" ? simdev::win32::OpenComPort(15, &status)
+                                                           : nullptr;
+    std::string out;
+    EXPECT_EQ(Apd("dual.hex 15", &out), code) << fault << ": " << out;
+    if (code != 0) {
+      EXPECT_NE(Simdev("show 15").find("image: none"), std::string::npos) << fault;
+    }
+  }
+  EXPECT_NE(Simdev("show 15").find("image: 0000-001F 4000-40FF"), std::string::npos);
+  std::string trace = Simdev("trace WNT43PDD show");
+  for (const char* event : {"line status=0: 05", "line status=0: 07", "line status=0: 04",
+                            "line status=0: 01", "line status=0: 03"})
+    EXPECT_NE(trace.find(event), std::string::npos) << event << "\n" << trace;
 }
 
 TEST_F(Wnt43apd, AnUnexpectedTypeAnswerIs2) {

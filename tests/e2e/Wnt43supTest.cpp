@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "base/Version.h"
+#include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpViewer.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
+#include "wnt43sup/Texts.h"
 #include "wnt43sup/WNT43SUP.h"
 
 using namespace uiauto;
@@ -246,6 +248,24 @@ TEST_F(Wnt43sup, NoTerminalOnTheTypedPortIsCannotOpenDevice) {
   ExpectBox("Read Device Information failed:  Cannot open device.", "error");
   Command(main, kEject);
   ExpectBox("Eject Card failed:  Cannot open device.", "error");
+  Exit(main);
+}
+
+TEST_F(Wnt43sup, ASilentLineIsAnInternalErrorAndAPortAnotherProgramHoldsCannotOpen) {
+  Simdev("attach COM16 8343 dual");
+  HWND main = StartOnPort("16");
+  Simdev("fault COM16 line silence 4 skip=1");  // the open is answered, the command is not
+  Command(main, kInfo);
+  ExpectBox(wnt43sup::kInfoInternal, "error");
+  std::uint16_t status = 0;
+  auto held = simdev::win32::OpenComPort(16, &status);  // as another program would
+  ASSERT_TRUE(held);
+  Command(main, kInfo);
+  ExpectBox(wnt43sup::kInfoCannotOpen, "error");
+  held.reset();
+  HWND info = Open(main, kInfo, "8343 Device Information Response");
+  Click(info, 501);
+  WaitGone(info, "DEVINFO");
   Exit(main);
 }
 

@@ -12,6 +12,7 @@
 #include "base/Version.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
+#include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpViewer.h"
 #include "tools/DeviceServer.h"
@@ -233,6 +234,20 @@ TEST_F(Wntdld42, PromptTakesThreeCharactersHasHelpAndOpensTheTypedPort) {
   EXPECT_EQ(t[0].data, (std::vector<std::uint8_t>{kPinOpenParms, 5, 0}));
   EXPECT_EQ(t[0].status, 0);
   EXPECT_EQ(t[1].data, std::vector<std::uint8_t>{kPinClose});
+}
+
+TEST_F(Wntdld42, APortAnotherProgramHoldsShowsRc5) {
+  Simdev("attach COM45 8342");
+  std::uint16_t status = 0;
+  auto held = simdev::win32::OpenComPort(45, &status);  // as another program would
+  ASSERT_TRUE(held);
+  Process p = Start();
+  HWND prompt = WaitWindow(p, "Enter Communication Port Number");
+  Clear(prompt, 1200);
+  Type(prompt, 1200, "45");
+  Close(prompt, 1201);
+  ExpectMessage(p, "Open 8342 device error: rc      5", "error");
+  EXPECT_EQ(p.WaitExit(), 0u);
 }
 
 TEST_F(Wntdld42, AnOpenFailureShowsTheLibrarysCodeAndEndsWithoutClose) {

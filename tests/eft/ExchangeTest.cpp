@@ -53,10 +53,10 @@ TEST_F(Exchange, FailedOpenGivesOneAndNoOtherCall) {
   EXPECT_EQ(api.Functions(), Names{"EftOpen"});
 }
 
-TEST_F(Exchange, FailedWriteReadOrCloseGivesTwoAndEndsThere) {
+TEST_F(Exchange, FailedWriteReadOrCloseGivesTwoAndTheHandleIsClosedAllTheSame) {
   const std::pair<const char*, Names> cases[] = {
-      {"EftWrite", {"EftOpen", "EftWrite"}},
-      {"EftRead", {"EftOpen", "EftWrite", "EftRead"}},
+      {"EftWrite", {"EftOpen", "EftWrite", "EftClose"}},
+      {"EftRead", {"EftOpen", "EftWrite", "EftRead", "EftClose"}},
       {"EftClose", {"EftOpen", "EftWrite", "EftRead", "EftClose"}},
   };
   for (const auto& [failing, expected] : cases) {

@@ -38,6 +38,7 @@ class FuzzPort : public line::Port {
                    : data_;
     return true;
   }
+  std::uint64_t Milliseconds() override { return line::SteadyMilliseconds(); }
   std::size_t Receive(std::uint8_t* buffer, std::size_t capacity, unsigned) override {
     std::size_t n = std::min(capacity, pending_.size());
     std::copy_n(pending_.begin(), n, buffer);

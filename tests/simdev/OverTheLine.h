@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <memory>
@@ -25,6 +26,7 @@ class Loopback : public simdev::line::Port {
       toLibrary_.insert(toLibrary_.end(), frame.begin(), frame.end());
     return true;
   }
+  std::uint64_t Milliseconds() override { return simdev::line::SteadyMilliseconds(); }
   std::size_t Receive(std::uint8_t* buffer, std::size_t capacity, unsigned timeoutMs) override {
     if (toLibrary_.empty()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));

@@ -209,7 +209,14 @@ TEST_F(Download, TypeExchangeFailingAtAnyStepGivesEighteenOhNine) {
     wnt43apd::StringOutput text;
     EXPECT_EQ(wnt43apd::Run(std::vector<std::string>{dual_}, fresh, pause, text), 1809) << failing;
     EXPECT_EQ(text.Text(), kNoCommunication) << failing;
-    EXPECT_EQ(fresh.Functions().back(), failing);  // nothing after the failing call
+    // Nothing after the failing call but the close of the handle it left open.
+    Names calls = fresh.Functions();
+    if (std::string(failing) == "EftWrite" || std::string(failing) == "EftRead") {
+      ASSERT_GE(calls.size(), 2u);
+      EXPECT_EQ(calls.back(), "EftClose") << failing;
+      calls.pop_back();
+    }
+    EXPECT_EQ(calls.back(), failing);
   }
 }
 
