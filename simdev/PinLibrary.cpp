@@ -29,8 +29,11 @@ void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-// Key bytes of a master-key type: 8, 16, or 0 for a type the pad does not know.
-std::size_t KeyLength(std::uint16_t keyType) {
+std::span<const std::uint8_t> Bytes(const std::uint8_t* p, std::size_t n) { return {p, n}; }
+
+}  // namespace
+
+std::size_t MasterKeyLength(std::uint16_t keyType) {
   switch (keyType) {
     case 0x10:
     case 0x11:
@@ -42,10 +45,6 @@ std::size_t KeyLength(std::uint16_t keyType) {
       return 0;
   }
 }
-
-std::span<const std::uint8_t> Bytes(const std::uint8_t* p, std::size_t n) { return {p, n}; }
-
-}  // namespace
 
 const char* PinFunctionName(PinFunction function) {
   static const char* const kNames[] = {
@@ -157,7 +156,7 @@ std::uint16_t PinLibrary::LoadMasterKey(std::uint32_t handle, std::uint16_t keyT
                                         const std::uint8_t* key, std::uint8_t* response) {
   Traced traced;
   Put16(traced.data, keyType);
-  std::size_t n = KeyLength(keyType);
+  std::size_t n = MasterKeyLength(keyType);
   bool valid = key && response && n > 0;
   if (valid) {
     MaskedBytes(traced.data, n);
@@ -180,7 +179,7 @@ std::uint16_t PinLibrary::EnterMasterKey(std::uint32_t handle, std::uint16_t key
                                          std::uint8_t* response) {
   Traced traced;
   Put16(traced.data, keyType);
-  std::size_t n = KeyLength(keyType);
+  std::size_t n = MasterKeyLength(keyType);
   bool valid = response && n > 0;
   return OnPad(PinFunction::kEnterMasterKey, handle, std::move(traced),
                [&](PinPad8342& pad, std::vector<std::uint8_t>* out) {

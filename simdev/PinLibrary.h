@@ -56,6 +56,8 @@ enum class PinFunction : std::uint8_t {
 };
 // "PinLoadKey" for kLoadKey: also the name of the fault that scripts that function.
 const char* PinFunctionName(PinFunction function);
+// Key bytes of a master-key type: 8, 16, or 0 for a type the pad does not know.
+std::size_t MasterKeyLength(std::uint16_t keyType);
 
 class PinLibrary {
  public:

@@ -260,12 +260,6 @@ std::uint16_t RemotePin::Call(
 
 namespace {
 
-// Key bytes of a master-key type, as the pad reads them: 8, 16, or none for a type it does
-// not know (the pad refuses that call without reading the key).
-std::size_t MasterKeyLength(std::uint16_t keyType) {
-  return keyType == 0x10 || keyType == 0x11 ? 8 : keyType <= 0x01 ? 16 : 0;
-}
-
 std::pair<const std::uint8_t*, std::size_t> In(const std::uint8_t* p, std::size_t n) {
   return {p, p ? n : 0};
 }
@@ -328,16 +322,28 @@ std::uint32_t RemotePddTrace(const Opener& opener, std::span<const std::uint16_t
     auto line = opener(port, &status);
     if (!line) continue;
     line::Client client(*line, FirstSequence(*line));
-    Bytes answer;
-    if (client.Exchange(Writer().U8(kPddTrace).Text(driver).Take(), &answer) !=
-        line::Outcome::kAnswered)
-      continue;
-    Reader in(answer);
-    StatusOf(in);
-    std::uint32_t result = in.U32();
-    auto trace = in.Field();
-    if (!in.Ok() || !trace || trace->size() > trace::kCapacity) continue;
-    if (result != kPddTraceNotActive) std::copy(trace->begin(), trace->end(), buffer);
+    // The trace comes in pieces a frame can hold, and reaches the buffer only when whole.
+    Bytes trace;
+    std::uint32_t result = kPddTraceNotActive, length = 0;
+    bool whole = false;
+    do {
+      Bytes answer;
+      Bytes request =
+          Writer().U8(kPddTrace).Text(driver).U32(static_cast<std::uint32_t>(trace.size())).Take();
+      if (client.Exchange(request, &answer) != line::Outcome::kAnswered) break;
+      Reader in(answer);
+      StatusOf(in);
+      result = in.U32();
+      length = in.U32();
+      auto piece = in.Field();
+      if (!in.Ok() || !piece || length > trace::kCapacity) break;
+      if (result == kPddTraceNotActive) return result;
+      trace.insert(trace.end(), piece->begin(), piece->end());
+      whole = trace.size() >= length;
+      if (piece->empty() || trace.size() > length) break;
+    } while (!whole);
+    if (!whole) continue;
+    std::copy(trace.begin(), trace.end(), buffer);
     return result;
   }
   return kPddTraceNotActive;
@@ -438,18 +444,22 @@ line::Bytes ServedPort::Answer(std::span<const std::uint8_t> request) {
       answer = Pin(in, static_cast<PinFunction>(op - kPinCall));
     } else if (op == kPddTrace) {
       auto driver = in.Field();
-      std::vector<unsigned char> buffer(trace::kCapacity);
-      std::uint32_t result = kPddTraceNotActive;
-      std::size_t n = 0;
+      std::uint32_t offset = in.U32();
       if (in.AtEnd() && driver) {
-        std::string name(driver->begin(), driver->end());
-        if (auto trace = trace::ReadActive(eft_.StateDir(), name)) {
-          result = kPddTraceActive;
-          n = std::min(trace->size(), buffer.size());
-          std::copy_n(trace->begin(), n, buffer.begin());
-        }
+        auto trace =
+            trace::ReadActive(eft_.StateDir(), std::string(driver->begin(), driver->end()));
+        Bytes kept = trace ? std::move(*trace) : Bytes();
+        std::size_t from = std::min<std::size_t>(offset, kept.size());
+        std::size_t n = std::min(kept.size() - from, kMaxTracePiece);
+        static const std::uint8_t kNothing = 0;  // an empty piece is still a piece
+        const std::uint8_t* piece = n > 0 ? kept.data() + from : &kNothing;
+        answer = Writer()
+                     .U16(0)
+                     .U32(trace ? kPddTraceActive : kPddTraceNotActive)
+                     .U32(static_cast<std::uint32_t>(kept.size()))
+                     .Field(piece, n)
+                     .Take();
       }
-      answer = Writer().U16(0).U32(result).Field(buffer.data(), n).Take();
     }
   } catch (...) {
     answer.clear();

@@ -25,7 +25,9 @@
 //        then one u8 per output (1: the caller gave a buffer)
 //                                                handle (u32) for the opens, else the
 //                                                bytes the call placed (field)
-//   20   PddTrace: driver name                   result (u32), trace (field)
+//   20   PddTrace: driver name, offset (u32)     result (u32), the trace's length (u32), at
+//                                                most kMaxTracePiece of its bytes from the
+//                                                offset (field)
 // A request that cannot be read is answered with kGeneralFailure.
 #pragma once
 
@@ -60,6 +62,9 @@ inline constexpr std::uint16_t kCannotOpenPort = 2;  // no such port
 inline constexpr std::uint16_t kPortHeld = 5;        // the port is another program's
 inline constexpr std::uint16_t kLineGarbled = 23;    // the answers came garbled every time
 inline constexpr std::uint16_t kLineSilent = 121;    // no answer within the time-out
+
+// A trace of up to 32768 bytes comes in pieces that fit a frame.
+inline constexpr std::size_t kMaxTracePiece = 1024;
 
 // Opens the line to the device on a COM port. On failure returns null with the status.
 using Opener =

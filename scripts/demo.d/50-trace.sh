@@ -7,7 +7,6 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 export SIMDEV_STATE_DIR="Z:$work/state"
-serve "$work/state"
 
 # run PROGRAM: runs a trace program here and says how it ended.
 run() {
@@ -18,7 +17,7 @@ run() {
 # records FILE: the records at the start of a trace file, read with the documented layout
 # (16-byte header, little-endian numbers, then the data); the first zero kind ends them.
 records() {
-  local file=$1 at=0 size kinds=(? sent answer download call)
+  local file=$1 at=0 size kinds=(? sent answer download call line)
   size=$(stat -c %s "$file")
   while [ $((at + 16)) -le "$size" ]; do
     read -r kind flags m0 m1 p0 p1 s0 s1 q0 q1 q2 q3 n0 n1 \
@@ -47,9 +46,11 @@ records() {
 # that demo has not run, a small exchange of our own.
 if [ -f "$SUITE_WIN/demo-eft/state/WNT43PDD.TRC" ]; then
   cp -r "$SUITE_WIN/demo-eft/state" state
+  rm -f state/serve.lines
+  serve "$work/state"
   echo "The state directory of the EFT demo: its terminal on COM3 and its port drivers' traces."
 else
-  mkdir state
+  serve "$work/state"
   echo "No EFT demo state: a download of our own on COM3."
   srec_cat -generate 0x0000 0x0020 -constant 0x00 -generate 0x4000 0x4100 -repeat-string "TRACE " \
            -o DEMOAPP.HEX -intel --address-length=2 --obs=32
@@ -57,6 +58,15 @@ else
   wine "$SUITE_BIN/WNT43APD.exe" DEMOAPP.HEX 3 >/dev/null
 fi
 echo "  WNT43PDD keeps $(stat -c %s state/WNT43PDD.TRC) bytes of records."
+# The port drivers ask the device on the port the installer recorded for their family for
+# their traces, over the serial line: the terminal on COM3, and a PIN pad on COM2 that has
+# done nothing yet.
+simdev attach COM2 8342 >/dev/null
+keys='HKCR\QRT_8300_FIO_DEVICES'
+wine reg add "$keys\QRT8343" /v ComPort /t REG_DWORD /d 3 /f >/dev/null 2>&1
+wine reg add "$keys\QRT8342P" /v ComPort /t REG_DWORD /d 2 /f >/dev/null 2>&1
+trap 'wine reg delete "$keys\QRT8343" /f >/dev/null 2>&1; wine reg delete "$keys\QRT8342P" /f >/dev/null 2>&1' EXIT
+echo "  The installer's record: the 8343 on COM3, the 8342 on COM2."
 
 echo "W43TRACE (prints nothing when it succeeds):"
 run W43TRACE.exe

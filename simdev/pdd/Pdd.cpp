@@ -1,7 +1,14 @@
 // The stand-in port drivers WNT4XPDD.DLL and WNT43PDD.DLL: one source, built once per driver
-// (PDD_DRIVER names it). PddTrace hands out that driver's trace of the emulated devices.
+// (PDD_DRIVER names it). PddTrace asks the emulated device on the port the installer recorded
+// for the driver's family for that driver's trace, over the serial line.
+#include <string_view>
+
+#include "devconfig/DeviceConfig.h"
+#include "devconfig/win32/Win32Registry.h"
+#include "simdev/ConfiguredPort.h"
 #include "simdev/PortDriver.h"
-#include "simdev/State.h"
+#include "simdev/Remote.h"
+#include "simdev/win32/ComPort.h"
 #include "trace/PddTrace.h"
 
 #ifndef PDD_DRIVER
@@ -9,10 +16,17 @@
 #endif
 
 extern "C" PDDRESULT PDDAPI PddTrace(unsigned char* buffer) {
-  // Nothing may escape into the caller as an exception; a driver that cannot read its own
-  // trace has none to give.
+  // Nothing may escape into the caller as an exception; a driver that cannot reach its
+  // device has no trace to give.
   try {
-    return simdev::PddTrace(simdev::StateDirectory(), PDD_DRIVER, buffer);
+    devconfig::Win32Registry registry;
+    std::uint16_t port =
+        std::string_view(PDD_DRIVER) == simdev::trace::kDriver43
+            ? simdev::ConfiguredPort(registry, {devconfig::kSubkey8343})
+            : simdev::ConfiguredPort(registry, {devconfig::kSubkey8342P, devconfig::kSubkey8342M,
+                                                devconfig::kSubkey8341});
+    return simdev::remote::RemotePddTrace(simdev::win32::OpenComPort, {&port, 1}, PDD_DRIVER,
+                                          buffer);
   } catch (...) {
     return simdev::kPddTraceNotActive;
   }

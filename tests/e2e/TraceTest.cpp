@@ -87,6 +87,8 @@ class Trace : public ::testing::Test {
     CreateDirectoryA(work_.c_str(), nullptr);
     CreateDirectoryA(state_.c_str(), nullptr);
     server_.emplace(state_);
+    // The drivers ask the device on port 1 (no port recorded) for their traces.
+    Simdev("attach COM1 8343 dual");
   }
   void TearDown() override {
     server_.reset();

@@ -1,6 +1,6 @@
 // The stand-in DLLs under Wine: each exports exactly its functions under their exact names,
 // the inert libraries answer through their headers and import libraries, and each port
-// driver's PddTrace reads its own driver's trace.
+// driver's PddTrace asks the device on its port for its own driver's trace.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,8 +15,10 @@
 #include "WNTA2MSR.H"
 #include "WNTA2PIN.H"
 #include "WNTA3EFT.H"
+#include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
 #include "tests/simdev/TempDir.h"
+#include "tools/DeviceServer.h"
 
 namespace {
 
@@ -99,8 +101,9 @@ using PddTraceFunction = unsigned int(__stdcall*)(unsigned char*);
 
 TEST(PortDrivers, ExportPddTraceAndEachReadsItsOwnDriversTrace) {
   TempDir dir;
-  // The drivers find the state directory through the variable, as in the programs.
-  ASSERT_EQ(_putenv_s("SIMDEV_STATE_DIR", dir.Str().c_str()), 0);
+  // No port recorded: each driver asks the device on COM1, over the serial line.
+  ASSERT_TRUE(simdev::SaveKeyValues(dir.File("COM1-8343"), simdev::NewTerminalState(1, 2), "t"));
+  uiauto::DeviceServer server(dir.Str());
   for (const char* driver : {"WNT4XPDD", "WNT43PDD"}) {
     SCOPED_TRACE(driver);
     HMODULE module = LoadLibraryA((std::string(driver) + ".dll").c_str());
@@ -126,7 +129,6 @@ TEST(PortDrivers, ExportPddTraceAndEachReadsItsOwnDriversTrace) {
     EXPECT_EQ(std::count(untouched.begin(), untouched.end(), 0xCC), 32768);
     FreeLibrary(module);
   }
-  _putenv_s("SIMDEV_STATE_DIR", "");
 }
 
 }  // namespace
