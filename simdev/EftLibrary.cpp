@@ -166,14 +166,20 @@ std::uint16_t ReadDownloadFile(const char* path, MemoryImage* image) {
   return eftstatus::kOk;
 }
 
-void ForEachBlock(const MemoryImage& image, std::size_t size,
-                  const std::function<bool(std::uint16_t, std::span<const std::uint8_t>)>& send) {
+BlocksSent ForEachBlock(
+    const MemoryImage& image, std::size_t size,
+    const std::function<bool(std::uint16_t, std::span<const std::uint8_t>)>& send) {
+  BlocksSent sent;
   for (auto [first, last] : image.Ranges()) {
     for (std::uint32_t at = first; at <= last; at += static_cast<std::uint32_t>(size)) {
-      std::size_t n = std::min<std::size_t>(size, last - at + 1);
-      if (!send(static_cast<std::uint16_t>(at), {image.bytes.data() + at, n})) return;
+      std::span<const std::uint8_t> block(image.bytes.data() + at,
+                                          std::min<std::size_t>(size, last - at + 1));
+      sent.count += static_cast<std::uint32_t>(block.size());
+      sent.crc = Crc16Arc(block, sent.crc);
+      if (!send(static_cast<std::uint16_t>(at), block)) return sent;
     }
   }
+  return sent;
 }
 
 std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
@@ -181,14 +187,10 @@ std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
   std::uint16_t verdict = ReadDownloadFile(path, image.get());
   std::uint16_t status = DloadBegin(handle, path ? path : "", verdict);
   if (status != eftstatus::kOk) return status;
-  std::uint32_t count = 0;
-  std::uint16_t crc = 0;
-  ForEachBlock(*image, kMaxDloadBlock, [&](std::uint16_t address, auto bytes) {
-    count += static_cast<std::uint32_t>(bytes.size());
-    crc = Crc16Arc(bytes, crc);
+  BlocksSent sent = ForEachBlock(*image, kMaxDloadBlock, [&](std::uint16_t address, auto bytes) {
     return DloadBlock(handle, address, bytes) == eftstatus::kOk;
   });
-  return DloadEnd(handle, count, crc);
+  return DloadEnd(handle, sent.count, sent.crc);
 }
 
 std::uint16_t EftLibrary::DloadBegin(std::uint32_t handle, const std::string& name,

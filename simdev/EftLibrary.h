@@ -42,9 +42,16 @@ inline constexpr std::size_t kMaxDloadBlock = 1024;
 // kBadHexFile. Only a plain file is read: COM1.HEX is the serial port to Windows, and reading
 // it would never end.
 std::uint16_t ReadDownloadFile(const char* path, MemoryImage* image);
-// The image's loaded bytes in blocks of at most `size` bytes, in address order.
-void ForEachBlock(const MemoryImage& image, std::size_t size,
-                  const std::function<bool(std::uint16_t, std::span<const std::uint8_t>)>& send);
+// Hands the image's loaded bytes to `send` in blocks of at most `size` bytes, in address order,
+// until it returns false; the count and CRC-16/ARC of the bytes it took, as the download's end
+// reports them.
+struct BlocksSent {
+  std::uint32_t count = 0;
+  std::uint16_t crc = 0;
+};
+BlocksSent ForEachBlock(
+    const MemoryImage& image, std::size_t size,
+    const std::function<bool(std::uint16_t, std::span<const std::uint8_t>)>& send);
 
 class EftLibrary {
  public:

@@ -61,21 +61,18 @@ void Lines::Release(std::uint16_t port) {
   if (found != open_.end() && --found->second.users == 0) open_.erase(found);
 }
 
-// --- The EFT library's end ---
-
-std::uint16_t RemoteEft::Open(std::uint16_t port, std::uint32_t* handle) {
-  std::uint16_t status = eftstatus::kOk;
-  line::Client* client = lines_.Open(port, &status);
+std::uint16_t Lines::OpenSession(std::uint16_t port, const Bytes& request, std::uint32_t* handle) {
+  std::uint16_t status = 0;
+  line::Client* client = Open(port, &status);
   if (!client) return status;
   Bytes answer;
-  line::Outcome outcome =
-      client->Exchange(Writer().U8(kEftOpen).U8(handle ? 1 : 0).Take(), &answer);
+  line::Outcome outcome = client->Exchange(request, &answer);
   Reader in(answer);
   status = outcome == line::Outcome::kAnswered ? StatusOf(in) : LineStatus(outcome);
   std::uint32_t remote = in.U32();
-  if (status != eftstatus::kOk || !in.Ok() || !handle) {
-    lines_.Release(port);
-    return status != eftstatus::kOk ? status : kGeneralFailure;
+  if (status != 0 || !in.Ok() || !handle) {
+    Release(port);
+    return status != 0 ? status : kGeneralFailure;
   }
   std::uint32_t h = next_++;
   sessions_[h] = Session{port, remote};
@@ -83,34 +80,50 @@ std::uint16_t RemoteEft::Open(std::uint16_t port, std::uint32_t* handle) {
   return status;
 }
 
-std::uint16_t RemoteEft::Call(std::uint32_t handle, const Bytes& request, Bytes* answer,
+const Lines::Session* Lines::Find(std::uint32_t handle) const {
+  auto found = sessions_.find(handle);
+  return found == sessions_.end() ? nullptr : &found->second;
+}
+
+void Lines::EndSession(std::uint32_t handle) {
+  auto found = sessions_.find(handle);
+  if (found == sessions_.end()) return;
+  Release(found->second.port);
+  sessions_.erase(found);
+}
+
+// --- The EFT library's end ---
+
+std::uint16_t RemoteEft::Open(std::uint16_t port, std::uint32_t* handle) {
+  return lines_.OpenSession(port, Writer().U8(kEftOpen).U8(handle ? 1 : 0).Take(), handle);
+}
+
+std::uint16_t RemoteEft::Call(const Lines::Session& session, const Bytes& request, Bytes* answer,
                               std::uint16_t silentStatus) {
-  auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
   std::uint16_t status = eftstatus::kOk;
-  line::Client* client = lines_.Open(session->second.port, &status);
+  line::Client* client = lines_.Open(session.port, &status);
   if (!client) return status;
   line::Outcome outcome = client->Exchange(request, answer);
-  lines_.Release(session->second.port);
+  lines_.Release(session.port);
   if (outcome == line::Outcome::kAnswered) return eftstatus::kOk;
   return silentStatus == kLineSilent ? LineStatus(outcome) : silentStatus;
 }
 
 std::uint16_t RemoteEft::Write(std::uint32_t handle, const std::uint8_t* frame,
                                std::uint16_t length, std::uint16_t* written) {
-  auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  const Lines::Session* session = lines_.Find(handle);
+  if (!session) return eftstatus::kInvalidHandle;
   // A frame the device refuses anyway is not read out of the caller's memory.
   bool usable = frame && length > 0 && length <= kMaxWriteLength;
   Bytes request = Writer()
                       .U8(kEftWrite)
-                      .U32(session->second.remote)
+                      .U32(session->remote)
                       .U16(length)
                       .Field(usable ? frame : nullptr, length)
                       .U8(written ? 1 : 0)
                       .Take();
   Bytes answer;
-  std::uint16_t status = Call(handle, request, &answer);
+  std::uint16_t status = Call(*session, request, &answer);
   Wipe(request);
   if (status != eftstatus::kOk) return status;
   Reader in(answer);
@@ -122,12 +135,12 @@ std::uint16_t RemoteEft::Write(std::uint32_t handle, const std::uint8_t* frame,
 
 std::uint16_t RemoteEft::Read(std::uint32_t handle, std::uint8_t* buffer, std::uint16_t capacity,
                               std::uint16_t* read) {
-  auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  const Lines::Session* session = lines_.Find(handle);
+  if (!session) return eftstatus::kInvalidHandle;
   Bytes request =
-      Writer().U8(kEftRead).U32(session->second.remote).U16(capacity).U8(buffer ? 1 : 0).Take();
+      Writer().U8(kEftRead).U32(session->remote).U16(capacity).U8(buffer ? 1 : 0).Take();
   Bytes answer;
-  std::uint16_t status = Call(handle, request, &answer);
+  std::uint16_t status = Call(*session, request, &answer);
   if (status != eftstatus::kOk) return status;
   Reader in(answer);
   status = StatusOf(in);
@@ -140,23 +153,22 @@ std::uint16_t RemoteEft::Read(std::uint32_t handle, std::uint8_t* buffer, std::u
 }
 
 std::uint16_t RemoteEft::Close(std::uint32_t handle) {
-  auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  const Lines::Session* session = lines_.Find(handle);
+  if (!session) return eftstatus::kInvalidHandle;
   Bytes answer;
   std::uint16_t status =
-      Call(handle, Writer().U8(kEftClose).U32(session->second.remote).Take(), &answer);
+      Call(*session, Writer().U8(kEftClose).U32(session->remote).Take(), &answer);
   Reader in(answer);
   if (status == eftstatus::kOk) status = StatusOf(in);
   // The handle is let go whatever the device said: the program is done with it.
-  lines_.Release(session->second.port);
-  sessions_.erase(session);
+  lines_.EndSession(handle);
   return status;
 }
 
 std::uint16_t RemoteEft::Dload(std::uint32_t handle, const char* path) {
-  auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
-  std::uint32_t remote = session->second.remote;
+  const Lines::Session* session = lines_.Find(handle);
+  if (!session) return eftstatus::kInvalidHandle;
+  std::uint32_t remote = session->remote;
   auto image = std::make_unique<MemoryImage>();
   std::uint16_t verdict = ReadDownloadFile(path, image.get());
   Bytes answer;
@@ -164,19 +176,15 @@ std::uint16_t RemoteEft::Dload(std::uint32_t handle, const char* path) {
   // A device that does not answer cannot take the file; a file that cannot be read is the
   // first thing to tell even then.
   std::uint16_t silent = verdict != eftstatus::kOk ? verdict : eftstatus::kNoCommunication;
-  std::uint16_t status = Call(handle, begin, &answer, silent);
+  std::uint16_t status = Call(*session, begin, &answer, silent);
   if (status != eftstatus::kOk) return status;
   Reader started(answer);
   status = StatusOf(started);
   if (status != eftstatus::kOk) return status;
-  std::uint32_t count = 0;
-  std::uint16_t crc = 0;
-  ForEachBlock(*image, kMaxDloadBlock, [&](std::uint16_t address, auto bytes) {
-    count += static_cast<std::uint32_t>(bytes.size());
-    crc = Crc16Arc(bytes, crc);
+  BlocksSent sent = ForEachBlock(*image, kMaxDloadBlock, [&](std::uint16_t address, auto bytes) {
     Bytes block =
         Writer().U8(kDloadBlock).U32(remote).U16(address).Field(bytes.data(), bytes.size()).Take();
-    status = Call(handle, block, &answer, eftstatus::kNoCommunication);
+    status = Call(*session, block, &answer, eftstatus::kNoCommunication);
     if (status == eftstatus::kOk) {
       Reader in(answer);
       status = StatusOf(in);
@@ -184,8 +192,8 @@ std::uint16_t RemoteEft::Dload(std::uint32_t handle, const char* path) {
     return status == eftstatus::kOk;
   });
   if (status != eftstatus::kOk) return status;
-  status = Call(handle, Writer().U8(kDloadEnd).U32(remote).U32(count).U16(crc).Take(), &answer,
-                eftstatus::kNoCommunication);
+  status = Call(*session, Writer().U8(kDloadEnd).U32(remote).U32(sent.count).U16(sent.crc).Take(),
+                &answer, eftstatus::kNoCommunication);
   if (status != eftstatus::kOk) return status;
   Reader ended(answer);
   return StatusOf(ended);
@@ -194,26 +202,11 @@ std::uint16_t RemoteEft::Dload(std::uint32_t handle, const char* path) {
 // --- The PIN pad library's end ---
 
 std::uint16_t RemotePin::OpenOn(PinFunction function, std::uint16_t port, std::uint32_t* handle) {
-  std::uint16_t status = pinstatus::kOk;
-  line::Client* client = lines_.Open(port, &status);
-  if (!client) return status;
   Bytes request = Writer()
                       .U8(static_cast<std::uint8_t>(kPinCall + static_cast<int>(function)))
                       .U8(handle ? 1 : 0)
                       .Take();
-  Bytes answer;
-  line::Outcome outcome = client->Exchange(request, &answer);
-  Reader in(answer);
-  status = outcome == line::Outcome::kAnswered ? StatusOf(in) : LineStatus(outcome);
-  std::uint32_t remote = in.U32();
-  if (status != pinstatus::kOk || !in.Ok() || !handle) {
-    lines_.Release(port);
-    return status != pinstatus::kOk ? status : kGeneralFailure;
-  }
-  std::uint32_t h = next_++;
-  sessions_[h] = Session{port, remote};
-  *handle = h;
-  return status;
+  return lines_.OpenSession(port, request, handle);
 }
 
 std::uint16_t RemotePin::Open(std::uint16_t port, std::uint32_t* handle) {
@@ -228,26 +221,23 @@ std::uint16_t RemotePin::Call(
     PinFunction function, std::uint32_t handle, std::initializer_list<std::uint16_t> numbers,
     std::initializer_list<std::pair<const std::uint8_t*, std::size_t>> inputs, std::uint8_t* output,
     std::size_t outputSize) {
-  auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return pinstatus::kInvalidHandle;
+  const Lines::Session* session = lines_.Find(handle);
+  if (!session) return pinstatus::kInvalidHandle;
   Writer w;
-  w.U8(static_cast<std::uint8_t>(kPinCall + static_cast<int>(function)))
-      .U32(session->second.remote);
+  w.U8(static_cast<std::uint8_t>(kPinCall + static_cast<int>(function))).U32(session->remote);
   for (std::uint16_t n : numbers) w.U16(n);
   for (auto [bytes, n] : inputs) w.Field(n > 0 ? bytes : nullptr, n);
   w.U8(output ? 1 : 0);
   Bytes request = w.Take();
   std::uint16_t status = pinstatus::kOk;
-  line::Client* client = lines_.Open(session->second.port, &status);
+  line::Client* client = lines_.Open(session->port, &status);
   if (!client) return status;
   Bytes answer;
   line::Outcome outcome = client->Exchange(request, &answer);
   Wipe(request);
-  lines_.Release(session->second.port);
-  if (function == PinFunction::kClose) {
-    lines_.Release(session->second.port);
-    sessions_.erase(session);
-  }
+  lines_.Release(session->port);
+  // The handle is let go whatever the device said, as the library's inside does.
+  if (function == PinFunction::kClose) lines_.EndSession(handle);
   if (outcome != line::Outcome::kAnswered) return LineStatus(outcome);
   Reader in(answer);
   status = StatusOf(in);

@@ -70,14 +70,26 @@ inline constexpr std::size_t kMaxTracePiece = 1024;
 using Opener =
     std::function<std::unique_ptr<line::Port>(std::uint16_t port, std::uint16_t* status)>;
 
-// What a library holds of one open line: the port, shared by the handles on it.
+// What a library holds of its open lines (one per port, shared by the handles on it) and of
+// its sessions: each handle of the library names a handle of the device on a port.
 class Lines {
  public:
+  struct Session {
+    std::uint16_t port;
+    std::uint32_t remote;
+  };
   explicit Lines(Opener opener, unsigned timeoutMs)
       : opener_(std::move(opener)), timeoutMs_(timeoutMs) {}
   // The line of `port`, opened if need be; null with the status when it cannot be.
   line::Client* Open(std::uint16_t port, std::uint16_t* status);
   void Release(std::uint16_t port);
+  // Opens the line of `port` and, with `request` (an open whose answer carries the device's
+  // handle), a session on it; the library's handle for it in `*handle` (null: the device
+  // refuses the open, as the caller gave no place for a handle).
+  std::uint16_t OpenSession(std::uint16_t port, const line::Bytes& request, std::uint32_t* handle);
+  const Session* Find(std::uint32_t handle) const;
+  // Ends the session and lets its line go.
+  void EndSession(std::uint32_t handle);
 
  private:
   struct Open_ {
@@ -88,6 +100,8 @@ class Lines {
   Opener opener_;
   unsigned timeoutMs_;
   std::map<std::uint16_t, Open_> open_;
+  std::map<std::uint32_t, Session> sessions_;
+  std::uint32_t next_ = 1;
 };
 
 class RemoteEft {
@@ -103,15 +117,9 @@ class RemoteEft {
   std::uint16_t Dload(std::uint32_t handle, const char* path);
 
  private:
-  struct Session {
-    std::uint16_t port;
-    std::uint32_t remote;
-  };
-  std::uint16_t Call(std::uint32_t handle, const line::Bytes& request, line::Bytes* answer,
+  std::uint16_t Call(const Lines::Session& session, const line::Bytes& request, line::Bytes* answer,
                      std::uint16_t silentStatus = kLineSilent);
   Lines lines_;
-  std::map<std::uint32_t, Session> sessions_;
-  std::uint32_t next_ = 1;
 };
 
 class RemotePin {
@@ -135,10 +143,6 @@ class RemotePin {
   std::uint16_t Close(std::uint32_t handle);
 
  private:
-  struct Session {
-    std::uint16_t port;
-    std::uint32_t remote;
-  };
   std::uint16_t OpenOn(PinFunction function, std::uint16_t port, std::uint32_t* handle);
   // One call on an open handle: its numbers, its byte arguments (pointer and length), and
   // where its output goes (null when the caller gave no buffer; at most `outputSize` bytes).
@@ -147,8 +151,6 @@ class RemotePin {
                      std::initializer_list<std::pair<const std::uint8_t*, std::size_t>> inputs,
                      std::uint8_t* output, std::size_t outputSize);
   Lines lines_;
-  std::map<std::uint32_t, Session> sessions_;
-  std::uint32_t next_ = 1;
 };
 
 // PddTrace of a driver, asked of the server on the first of `ports` that answers.
