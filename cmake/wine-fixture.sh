@@ -22,13 +22,19 @@ xvfb_pid_file="$bindir/wine-xvfb.pid"
 native_simdev="$bindir/native/bin/simdev"
 
 stop_servers() {
-  local p argv0 arg1 win="Z:${native_simdev//\//\\}"
+  local p argv0 arg1 win="Z:${native_simdev//\//\\}" pids=()
   for p in /proc/[0-9]*; do
     { IFS= read -r -d '' argv0 && IFS= read -r -d '' arg1; } <"$p/cmdline" 2>/dev/null || continue
     if [ "$arg1" = serve ] && { [ "$argv0" = "$native_simdev" ] || [ "$argv0" = "$win" ]; }; then
-      kill "${p#/proc/}" 2>/dev/null
+      pids+=("${p#/proc/}")
     fi
   done
+  [ ${#pids[@]} -eq 0 ] && return 0
+  # SIGTERM lets a server save and take its links back; one that does not end is killed.
+  kill "${pids[@]}" 2>/dev/null
+  sleep 1
+  kill -9 "${pids[@]}" 2>/dev/null
+  return 0
 }
 
 stop() {

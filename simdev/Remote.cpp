@@ -454,7 +454,9 @@ line::Bytes ServedPort::Answer(std::span<const std::uint8_t> request) {
   } catch (...) {
     answer.clear();
   }
-  if (answer.empty()) answer = Writer().U16(kGeneralFailure).Take();
+  // An answer no frame can hold would never be read whole: the request failed.
+  if (answer.empty() || answer.size() > line::kMaxPayload)
+    answer = Writer().U16(kGeneralFailure).Take();
   return answer;
 }
 

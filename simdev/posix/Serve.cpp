@@ -54,17 +54,22 @@ class PtyLine : public ServedLine {
     return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
 
+  // What nobody reads at the other end fills the pseudo-terminal; after a second without room
+  // the rest is lost, as on a line with nobody listening, and the server goes on.
   void Send(std::span<const std::uint8_t> bytes) override {
     std::size_t done = 0;
-    while (done < bytes.size()) {
+    int waited = 0;
+    while (done < bytes.size() && waited < 1000) {
       ssize_t n = write(master_, bytes.data() + done, bytes.size() - done);
       if (n > 0) {
         done += static_cast<std::size_t>(n);
+        waited = 0;
       } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
         return;
       } else {
         pollfd p{master_, POLLOUT, 0};
         poll(&p, 1, 100);
+        waited += 100;
       }
     }
   }
