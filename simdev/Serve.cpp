@@ -1,8 +1,10 @@
 // The server's loop over its lines, the same on every platform.
 #include "simdev/Serve.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -17,17 +19,25 @@ namespace simdev {
 
 namespace {
 
-// A line's end and the device behind it.
+using Clock = std::chrono::steady_clock;
+
+// A line's end, the device behind it, and the line's own time: what came in reaches the
+// device, and an answer the program, when the bytes would have crossed a serial line at its
+// speed (10 bit times a byte: start bit, 8 data bits, stop bit). Each line keeps its own
+// time, so one line's transfers or delays never hold another up.
 struct Served {
   std::unique_ptr<ServedLine> line;
   std::unique_ptr<remote::ServedPort> device;
+  Clock::time_point freeAt{};  // when the line has carried what it was given
+  std::deque<std::pair<Clock::time_point, line::Bytes>> toDevice, toProgram;
   std::size_t bytesIn = 0, bytesOut = 0;  // what crossed the line, for the figures
 };
 
-// 10 bit times a byte (start bit, 8 data bits, stop bit): a pseudo-terminal moves bytes at
-// once, a serial line does not.
-void CrossLine(std::size_t bytes, unsigned baud) {
-  if (baud) std::this_thread::sleep_for(std::chrono::microseconds(bytes * 10'000'000ull / baud));
+// When `bytes` given to the line now have crossed it.
+Clock::time_point Cross(Served& s, std::size_t bytes, unsigned baud, Clock::time_point now) {
+  s.freeAt =
+      std::max(s.freeAt, now) + std::chrono::microseconds(baud ? bytes * 10'000'000ull / baud : 0);
+  return s.freeAt;
 }
 
 }  // namespace
@@ -92,29 +102,40 @@ int ServeLines(const ServeOptions& options, const std::string& dir, const LineOp
   list();
 
   const std::string stopFile = JoinPath(dir, kServeStopFile);
-  auto lastLook = std::chrono::steady_clock::now();
+  auto lastLook = Clock::now();
   while (!stopping) {
     if (lines.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    // Each line is listened to in turn, long enough that one line alone answers at once.
-    unsigned slice =
-        lines.empty() ? 0 : std::max<unsigned>(1, 40 / static_cast<unsigned>(lines.size()));
+    // Each line is listened to in turn: one line alone long enough to answer at once, more
+    // lines briefly each, and none while something of theirs is due.
+    bool due = false;
+    for (auto& [port, s] : lines) due = due || !s.toDevice.empty() || !s.toProgram.empty();
+    unsigned slice = due || lines.size() > 1 ? 1 : 40;
     for (auto& [port, s] : lines) {
+      unsigned baud = options.paced ? s.line->PaceBaud() : 0;
       std::uint8_t buffer[4096];
       std::size_t n = s.line->Receive(buffer, sizeof buffer, slice);
-      if (n == 0) continue;
-      unsigned baud = options.paced ? s.line->PaceBaud() : 0;
-      CrossLine(n, baud);
-      s.bytesIn += n;
-      auto frames = s.device->Take({buffer, n});
-      if (unsigned ms = s.device->TakeDelay())
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-      for (const line::Bytes& frame : frames) {
-        s.line->Send(frame);
-        s.bytesOut += frame.size();
-        CrossLine(frame.size(), baud);
+      auto now = Clock::now();
+      if (n > 0) {
+        s.bytesIn += n;
+        s.toDevice.emplace_back(Cross(s, n, baud, now), line::Bytes(buffer, buffer + n));
+      }
+      while (!s.toDevice.empty() && s.toDevice.front().first <= now) {
+        auto frames = s.device->Take(s.toDevice.front().second);
+        s.toDevice.pop_front();
+        // A held-back answer starts out late on its own line only.
+        auto start = now + std::chrono::milliseconds(s.device->TakeDelay());
+        for (line::Bytes& frame : frames) {
+          s.freeAt = std::max(s.freeAt, start);
+          s.toProgram.emplace_back(Cross(s, frame.size(), baud, now), std::move(frame));
+        }
+      }
+      while (!s.toProgram.empty() && s.toProgram.front().first <= now) {
+        s.line->Send(s.toProgram.front().second);
+        s.bytesOut += s.toProgram.front().second.size();
+        s.toProgram.pop_front();
       }
     }
-    auto now = std::chrono::steady_clock::now();
+    auto now = Clock::now();
     if (now - lastLook < std::chrono::milliseconds(250)) continue;
     lastLook = now;
     std::error_code ec;

@@ -11,6 +11,17 @@
 #include "tests/simdev/OverTheLine.h"
 #include "tests/simdev/TempDir.h"
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "simdev/posix/TtyPort.h"
+#endif
+
 namespace {
 
 using simdev::line::Bytes;
@@ -161,5 +172,104 @@ TEST_F(LineFaults, ALostOrGarbledAnswerIsAskedForAgainAndTheDeviceActsOnce) {
   EXPECT_EQ(events, (std::set<int>{t::kRepeated, t::kRefused, t::kDropped, t::kGarbled,
                                    t::kAnswerLost, t::kHeldBack, t::kUnplugged}));
 }
+
+#if !defined(_WIN32)
+// The library's end on a Linux terminal, against the other end of a pseudo-terminal pair
+// read and written here as `simdev serve` does.
+class TtyLine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    std::string error;
+    port = simdev::posix::OpenTty(ptsname(master), &error);
+    ASSERT_TRUE(port) << error;
+  }
+  void TearDown() override {
+    port.reset();
+    if (master >= 0) close(master);
+  }
+  Bytes ReceiveAll(std::size_t n) {
+    Bytes got;
+    std::uint8_t buffer[64];
+    while (got.size() < n) {
+      std::size_t k = port->Receive(buffer, sizeof buffer, 2000);
+      if (k == 0) break;
+      got.insert(got.end(), buffer, buffer + k);
+    }
+    return got;
+  }
+  int master = -1;
+  std::unique_ptr<line::Port> port;
+};
+
+TEST_F(TtyLine, BytesACookedTerminalWouldTranslateOrActOnCrossUnchangedBothWays) {
+  // CR, LF, Ctrl-C, XON, XOFF, Ctrl-D, DEL, Ctrl-Z, 0xFF, and the start byte.
+  const Bytes kTricky = {0x0D, 0x0A, 0x03, 0x11, 0x13, 0x04, 0x7F, 0x1A, 0xFF, 0x02, 0x00};
+  ASSERT_TRUE(port->Send(kTricky));
+  Bytes sent(kTricky.size());
+  std::size_t n = 0;
+  for (int i = 0; i < 100 && n < sent.size(); ++i) {
+    ssize_t k = read(master, sent.data() + n, sent.size() - n);
+    if (k > 0) n += static_cast<std::size_t>(k);
+  }
+  sent.resize(n);
+  EXPECT_EQ(sent, kTricky);
+  ASSERT_EQ(write(master, kTricky.data(), kTricky.size()), static_cast<ssize_t>(kTricky.size()));
+  EXPECT_EQ(ReceiveAll(kTricky.size()), kTricky);
+}
+
+TEST_F(TtyLine, SilenceWaitsOutTheTimeOutAndBytesEndTheWaitAtOnce) {
+  std::uint8_t buffer[16];
+  std::uint64_t start = port->Milliseconds();
+  EXPECT_EQ(port->Receive(buffer, sizeof buffer, 60), 0u);
+  EXPECT_GE(port->Milliseconds() - start, 59u);
+  std::thread writer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(write(master, "\x02", 1), 1);
+  });
+  start = port->Milliseconds();
+  EXPECT_EQ(port->Receive(buffer, sizeof buffer, 10000), 1u);
+  EXPECT_LT(port->Milliseconds() - start, 5000u);  // not the 10 s of the time-out
+  writer.join();
+}
+
+// An exchange over the terminal with the device's end in a thread, then over a line whose
+// other end has gone: the library's send fails and the call ends without its retries' waits.
+TEST_F(TtyLine, AnExchangeCrossesTheTerminalAndAHungUpLineIsSilent) {
+  struct Echo : line::Server {
+    Bytes Answer(std::span<const std::uint8_t> r) override { return Bytes(r.rbegin(), r.rend()); }
+  } echo;
+  std::thread device([&] {
+    std::uint8_t buffer[256];
+    for (int i = 0; i < 200; ++i) {
+      ssize_t k = read(master, buffer, sizeof buffer);
+      if (k <= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        continue;
+      }
+      for (const Bytes& f : echo.Take({buffer, static_cast<std::size_t>(k)}))
+        EXPECT_EQ(write(master, f.data(), f.size()), static_cast<ssize_t>(f.size()));
+      return;
+    }
+  });
+  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+  line::Client client(*port, 0x4242, 2000);
+  Bytes answer;
+  EXPECT_EQ(client.Exchange(Bytes{0x11, 0x22, 0x0D}, &answer), line::Outcome::kAnswered);
+  EXPECT_EQ(answer, (Bytes{0x0D, 0x22, 0x11}));
+  EXPECT_EQ(client.Retries(), 0u);
+  device.join();
+
+  close(master);
+  master = -1;
+  EXPECT_FALSE(port->Send(Bytes{0x02}));
+  std::uint64_t start = port->Milliseconds();
+  EXPECT_EQ(client.Exchange(Bytes{0x01}, &answer), line::Outcome::kSilent);
+  EXPECT_LT(port->Milliseconds() - start, 2000u);  // one attempt's time-out would be 2000 ms
+}
+#endif
 
 }  // namespace
