@@ -23,14 +23,16 @@ inline constexpr char kServeStopFile[] = "serve.stop";
 inline constexpr char kServeLinesFile[] = "serve.lines";
 
 inline constexpr char kServeUsage[] =
-    "usage: simdev serve [--link DIR] [--fast] [PORT[=LINE]...]\n"
+    "usage: simdev serve [--link DIR] [--fast] [--cable COMa=COMb] [PORT[=LINE]...]\n"
     "  serves PORT... (COMn or n), or every port with a device attached, and each port a\n"
     "  device is attached to later; prints each port and its line (\"COM3 /dev/pts/4\");\n"
     "  on Windows a device's line is the COM port of the same number, or LINE (COM3=COM1:\n"
     "  the device on COM3 answers on this machine's COM1). On Linux --link DIR links\n"
     "  DIR/comN to each line (a Wine prefix's dosdevices folder; a link that was there is put\n"
     "  back at the end), and the bytes are held back to the line's speed (10 bit times a\n"
-    "  byte at the speed the program set) unless --fast. Ends on SIGTERM or Ctrl-C, on\n"
+    "  byte at the speed the program set) unless --fast; --cable joins two new lines linked\n"
+    "  as DIR/coma and DIR/comb to each other, a null-modem cable for simdev.exe serve under\n"
+    "  Wine. Ends on SIGTERM or Ctrl-C, on\n"
     "  serve.stop in the state directory, or when that folder goes; then prints the bytes\n"
     "  each line received and sent.\n";
 

@@ -59,7 +59,8 @@ std::string DeviceServer::UnixPath(const std::string& windowsPath) {
   return path;
 }
 
-DeviceServer::DeviceServer(const std::string& stateDir) : stateDir_(stateDir) {
+DeviceServer::DeviceServer(const std::string& stateDir, const std::string& arguments)
+    : stateDir_(stateDir) {
   const char* server = std::getenv("SUITE_NATIVE_SIMDEV");
   const char* prefix = std::getenv("WINEPREFIX");
   if (!server || !prefix) throw Error("SUITE_NATIVE_SIMDEV and WINEPREFIX must be set");
@@ -71,9 +72,9 @@ DeviceServer::DeviceServer(const std::string& stateDir) : stateDir_(stateDir) {
   options.env = {{"SIMDEV_STATE_DIR", UnixPath(stateDir)}};
   options.application = program;
   DeleteFileA((stateDir + "\\serve.stop").c_str());
-  process_.emplace(Process::Start(
-      "\"" + program + "\" serve --fast --link \"" + std::string(prefix) + "/dosdevices\"",
-      options));
+  process_.emplace(Process::Start("\"" + program + "\" serve --fast --link \"" +
+                                      std::string(prefix) + "/dosdevices\" " + arguments,
+                                  options));
   if (!WaitFor([&] { return Exists(stateDir_ + "\\serve.lines"); }, 10000))
     throw Error("simdev serve did not start for " + stateDir);
   Sync();

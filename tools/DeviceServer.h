@@ -15,9 +15,9 @@ namespace uiauto {
 
 class DeviceServer {
  public:
-  // Starts serving every device attached in `stateDir` (a Windows path) and waits until the
-  // server is up.
-  explicit DeviceServer(const std::string& stateDir);
+  // Starts serving every device attached in `stateDir` (a Windows path), with `arguments`
+  // added to the command (a --cable), and waits until the server is up.
+  explicit DeviceServer(const std::string& stateDir, const std::string& arguments = "");
   // Asks the server to stop and waits until it has put the links back.
   ~DeviceServer();
   DeviceServer(const DeviceServer&) = delete;

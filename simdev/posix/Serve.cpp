@@ -10,7 +10,10 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
+#include "simdev/Cli.h"
 #include "simdev/Line.h"
 
 namespace simdev {
@@ -119,11 +122,39 @@ std::unique_ptr<ServedLine> OpenPty(std::uint16_t port, const std::string& linkD
   return line;
 }
 
+// A null-modem cable between two ports of this machine: what a program writes on one, the
+// program on the other reads, as on two PCs joined by a cable. It lets `simdev.exe serve`
+// under Wine answer on one port while the programs use the other.
+void Relay(ServedLine& a, ServedLine& b, const std::atomic<bool>& done) {
+  std::uint8_t buffer[4096];
+  while (!done) {
+    if (std::size_t n = a.Receive(buffer, sizeof buffer, 5)) b.Send({buffer, n});
+    if (std::size_t n = b.Receive(buffer, sizeof buffer, 5)) a.Send({buffer, n});
+  }
+}
+
 }  // namespace
 
 int Serve(std::span<const std::string> args, const std::string& dir, std::string* err) {
+  // --cable COMa=COMb joins two new lines to each other instead of to a device.
+  std::vector<std::string> rest;
+  std::vector<std::pair<std::uint16_t, std::string>> cables;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--cable" && i + 1 < args.size()) {
+      ServeOptions cable;
+      std::string ignored;
+      if (!ParseServeArgs({&args[i + 1], 1}, &cable, &ignored) || cable.ports[0].second.empty()) {
+        *err += "simdev serve: --cable needs COMa=COMb\n" + std::string(kServeUsage);
+        return 2;
+      }
+      cables.push_back(cable.ports[0]);
+      ++i;
+    } else {
+      rest.push_back(args[i]);
+    }
+  }
   ServeOptions options;
-  if (!ParseServeArgs(args, &options, err)) return 2;
+  if (!ParseServeArgs(rest, &options, err)) return 2;
   for (const auto& [port, line] : options.ports) {
     if (!line.empty()) {
       *err += std::string(
@@ -133,17 +164,44 @@ int Serve(std::span<const std::string> args, const std::string& dir, std::string
       return 2;
     }
   }
+  if (!cables.empty() && options.linkDir.empty()) {
+    *err += "simdev serve: --cable needs --link DIR, where its two ports are found\n" +
+            std::string(kServeUsage);
+    return 2;
+  }
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
-  return ServeLines(
+  std::vector<std::unique_ptr<ServedLine>> ends;
+  std::vector<std::thread> relays;
+  std::atomic<bool> cablesDone{false};
+  for (const auto& [port, other] : cables) {
+    std::string error;
+    auto a = OpenPty(port, options.linkDir, &error);
+    auto b = a ? OpenPty(*ParsePort(other), options.linkDir, &error) : nullptr;
+    if (!b) {
+      *err += "simdev serve: cable COM" + std::to_string(port) + ": " + error + "\n";
+      cablesDone = true;
+      for (std::thread& t : relays) t.join();
+      return 1;
+    }
+    std::printf("cable COM%u %s to COM%u %s\n", port, a->Name().c_str(), *ParsePort(other),
+                b->Name().c_str());
+    relays.emplace_back(Relay, std::ref(*a), std::ref(*b), std::cref(cablesDone));
+    ends.push_back(std::move(a));
+    ends.push_back(std::move(b));
+  }
+  int status = ServeLines(
       options, dir,
       [&](std::uint16_t port, const std::string&, std::string* error) {
         return OpenPty(port, options.linkDir, error);
       },
       stopping, err);
+  cablesDone = true;
+  for (std::thread& t : relays) t.join();
+  return status;
 }
 
 }  // namespace simdev

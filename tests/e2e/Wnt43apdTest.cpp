@@ -233,6 +233,30 @@ TEST_F(Wnt43apd, LineFaultsAreRetriedOrEndAs1809WithNothingStored) {
     EXPECT_NE(trace.find(event), std::string::npos) << event << "\n" << trace;
 }
 
+// The devices served from Windows COM ports, on a second PC behind a null-modem cable: here
+// simdev.exe under Wine on COM22, joined to the programs' COM21 by the native server's cable.
+TEST_F(Wnt43apd, DevicesServedFromComPortsBehindACableAnswerAsAnyOther) {
+  std::string remote = dir_ + "\\remote";
+  uiauto::DeviceServer cable(dir_ + "\\cable", "--cable COM21=COM22");
+  StartOptions o = Options();
+  o.env = {{"SIMDEV_STATE_DIR", remote}};
+  Process attach = Process::Start(e2e::Program("simdev.exe") + " attach COM21 8343 dual", o);
+  ASSERT_EQ(attach.WaitExit(), 0u) << attach.Output();
+  Process served = Process::Start(e2e::Program("simdev.exe") + " serve COM21=COM22", o);
+  for (int i = 0;
+       i < 100 && GetFileAttributesA((remote + "\\serve.lines").c_str()) == INVALID_FILE_ATTRIBUTES;
+       ++i)
+    Sleep(100);
+  std::string out;
+  EXPECT_EQ(Apd("dual.hex 21", &out), 0u) << out;
+  std::ofstream(remote + "\\serve.stop").put('\n');
+  EXPECT_EQ(served.WaitExit(), 0u);
+  EXPECT_NE(served.Output().find("COM21 received "), std::string::npos) << served.Output();
+  Process show = Process::Start(e2e::Program("simdev.exe") + " show COM21", o);
+  show.WaitExit();
+  EXPECT_NE(show.Output().find("image: 0000-001F 4000-40FF"), std::string::npos) << show.Output();
+}
+
 TEST_F(Wnt43apd, AnUnexpectedTypeAnswerIs2) {
   Simdev("attach 13 8343 dual");
   Simdev("fault 13 rc 0A");
