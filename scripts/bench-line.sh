@@ -5,25 +5,7 @@
 # native optimised build it uses (build/host-release, built when missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${BUILD_DIR:-build/host-release}
-if [[ ! -x $build/bin/simdev || ! -x $build/bin/linesoak ]]; then
-  if [[ $build == build/host-release ]]; then
-    cmake --preset host-release >/dev/null
-    cmake --build --preset host-release --target simdev linesoak
-  else
-    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DSUITE_SANITIZE=OFF >/dev/null
-    cmake --build "$build" --target simdev linesoak -j2
-  fi
-fi
-
-state=$(mktemp -d)
-server=
-cleanup() {
-  [[ -n $server ]] && kill "$server" 2>/dev/null || true
-  rm -rf "$state"
-}
-trap cleanup EXIT
-export SIMDEV_STATE_DIR=$state
+source scripts/line-server.sh
 # A 32-byte tag record first, then the application up to the top of the 64 KB space, written
 # by a generic tool rather than by the suite.
 app=$state/APP.HEX
@@ -34,17 +16,11 @@ while read -r first _ last; do
   data=$((data + 0x$last - 0x$first + 1))
 done < <(srec_info "$app" -intel | grep -oE '[0-9A-F]{4,8} - [0-9A-F]{4,8}')
 "$build/bin/simdev" attach COM3 8343 dual >/dev/null
-"$build/bin/simdev" serve COM3 >"$state/serve.out" &
-server=$!
-for _ in $(seq 100); do [[ -s $state/serve.lines ]] && break; sleep 0.1; done
-tty=$(awk '$1 == "COM3" { print $2 }' "$state/serve.lines")
-[[ -n $tty ]] || { echo "bench-line: simdev serve gave COM3 no line" >&2; exit 1; }
+serve_line COM3
 
 status=0
 result=$("$build/bin/linesoak" dload --state "$state" --tty "$tty" --file "$app") || status=$?
-touch "$state/serve.stop"
-wait "$server" || true
-server=
+stop_server
 echo "$result"
 [[ $status -eq 0 ]] || { echo "bench-line: the download failed" >&2; exit "$status"; }
 "$build/bin/simdev" show COM3 | grep -i 'image' || true
