@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Version.h"
+#include "simdev/Trace.h"
 #include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpViewer.h"
@@ -266,6 +267,58 @@ TEST_F(Wnt43sup, ASilentLineIsAnInternalErrorAndAPortAnotherProgramHoldsCannotOp
   HWND info = Open(main, kInfo, "8343 Device Information Response");
   Click(info, 501);
   WaitGone(info, "DEVINFO");
+  Exit(main);
+}
+
+// The support program and the download program on one terminal: whichever opens the port first
+// holds it to its close, the other is told it cannot open the device, and the terminal keeps
+// the one whole image. The answers are held back so that each hold lasts long enough to meet.
+TEST_F(Wnt43sup, WithTheDownloadProgramOnOnePortTheSecondCannotOpenAndTheImageStaysWhole) {
+  for (unsigned records : {8, 16}) {  // APP8.HEX and APP16.HEX, 256 and 512 bytes at 4000
+    std::string hex = e2e::HexRecord(0, 0x0000, std::vector<std::uint8_t>(32, 0x55));
+    for (unsigned r = 0; r < records; ++r)
+      hex += e2e::HexRecord(0, 0x4000 + r * 32, std::vector<std::uint8_t>(32, std::uint8_t(r)));
+    std::ofstream(dir_ + "\\APP" + std::to_string(records) + ".HEX", std::ios::binary)
+        << hex << ":00000001FF\r\n";
+  }
+  const std::string image = "image: 0000-001F 4000-40FF";
+  Simdev("attach COM18 8343 dual");
+  HWND main = StartOnPort("18");
+  auto heldBack = [&] {
+    int n = 0;
+    for (const auto& r : simdev::trace::Decode(simdev::trace::Read(state_, "WNT43PDD")))
+      n += r.kind == simdev::trace::kLineEvent && r.data.at(0) == simdev::trace::kHeldBack;
+    return n;
+  };
+  auto waitHeldBack = [&](int n) {
+    for (int i = 0; i < 500 && heldBack() < n; ++i) Sleep(20);
+    ASSERT_GE(heldBack(), n);
+  };
+  StartOptions o = Options(dir_);
+  o.captureOutput = true;
+
+  // The download first: its type check takes four exchanges, the download's own open the fifth.
+  Simdev("fault COM18 line delay 400 9");
+  Process apd = Process::Start(e2e::Program("WNT43APD.exe") + " APP8.HEX 18", o);
+  waitHeldBack(6);  // the download began on the port the download program holds
+  Command(main, kInfo);
+  ExpectBox(wnt43sup::kInfoCannotOpen, "error");
+  EXPECT_EQ(apd.WaitExit(30000), 0u) << apd.Output();
+  EXPECT_NE(Simdev("show COM18").find(image), std::string::npos);
+
+  // The support program first: a second download cannot open, nothing of it is stored.
+  int before = heldBack();
+  Simdev("fault COM18 line delay 700 4");
+  Command(main, kInfo);
+  waitHeldBack(before + 1);  // the support program's open is on the line
+  Process second = Process::Start(e2e::Program("WNT43APD.exe") + " APP16.HEX 18", o);
+  EXPECT_EQ(second.WaitExit(30000), 1809u) << second.Output();
+  HWND info = WaitWindow(*program_, "8343 Device Information Response");
+  EXPECT_EQ(Text(info, 502), "X'00'");
+  Click(info, 501);
+  WaitGone(info, "DEVINFO");
+  std::string shown = Simdev("show COM18");
+  EXPECT_NE(shown.find(image), std::string::npos) << shown;
   Exit(main);
 }
 

@@ -250,6 +250,42 @@ TEST_F(Wntdld42, APortAnotherProgramHoldsShowsRc5) {
   EXPECT_EQ(p.WaitExit(), 0u);
 }
 
+// Two key loaders started together on one pad: the pad is held from the open to the close, so
+// exactly one of them opens it and the other gets rc 5; the pad keeps what the first loaded.
+TEST_F(Wntdld42, TwoStartedTogetherOnOnePadTheSecondGetsRc5AndThePadKeepsTheFirstsKey) {
+  Simdev("attach COM47 8342");
+  Process a = Start(), b = Start();
+  HWND prompts[] = {WaitWindow(a, "Enter Communication Port Number"),
+                    WaitWindow(b, "Enter Communication Port Number")};
+  for (HWND prompt : prompts) {
+    Clear(prompt, 1200);
+    Type(prompt, 1200, "47");
+  }
+  for (HWND prompt : prompts) Click(prompt, 1201);  // both opens race from here
+  Process* loser = nullptr;
+  for (int i = 0; i < 750 && !loser; ++i, Sleep(20)) {
+    for (const WindowInfo& w : TopLevelWindows()) {
+      if (w.visible && w.className == "#32770" && w.title == kTitle)
+        loser = w.pid == a.Id() ? &a : w.pid == b.Id() ? &b : loser;
+    }
+  }
+  ASSERT_NE(loser, nullptr) << DescribeWindows();
+  Process& winner = loser == &a ? b : a;
+  ExpectMessage(*loser, "Open 8342 device error: rc      5", "error");
+  EXPECT_EQ(loser->WaitExit(), 0u);
+
+  HWND main = MainWindow(winner);
+  std::string shown =
+      Response(winner, main, 200, "Load 8 Byte Non-Encrypted Master Key",
+               {{800, "0123456789ABCDEF"}}, 801, "Load Master Key Response", 804, 805);
+  EXPECT_EQ(shown, CheckValueText(Pad(47)["master_key.8"]));
+  Command(main, 100);
+  EXPECT_EQ(winner.WaitExit(), 0u);
+  // The loser's open never reached the pad: open, load and close are the winner's alone.
+  EXPECT_EQ(Functions(), (std::vector<int>{kPinOpenParms, kPinLoadMasterKey, kPinClose}));
+  EXPECT_EQ(Pad(47)["master_key.8.source"], "loaded");
+}
+
 TEST_F(Wntdld42, AnOpenFailureShowsTheLibrarysCodeAndEndsWithoutClose) {
   Simdev("attach COM44 8342");  // 300 must not wrap onto COM44
   Process p = Start();
