@@ -1,6 +1,6 @@
-// The inside of the stand-in WNT43EFT library: the six functions over the emulated 8343
-// terminals of a state directory. Portable, so it is tested natively; the DLL only binds
-// its exports to one instance of it.
+// The device end of the stand-in WNT43EFT library: the six functions over the emulated 8343
+// terminals of a state directory. Portable, so it is tested natively; `simdev serve` answers
+// the DLL's calls on the serial line with it (simdev/Remote.h).
 #pragma once
 
 #include <cstdint>

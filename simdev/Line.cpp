@@ -170,11 +170,11 @@ Writer& Writer::U32(std::uint32_t v) {
   return *this;
 }
 
-Writer& Writer::Field(const std::uint8_t* bytes, std::size_t n) {
-  U8(bytes ? 1 : 0);
-  if (bytes) {
-    U16(static_cast<std::uint16_t>(n));
-    bytes_.insert(bytes_.end(), bytes, bytes + n);
+Writer& Writer::Field(bool present, std::span<const std::uint8_t> bytes) {
+  U8(present ? 1 : 0);
+  if (present) {
+    U16(static_cast<std::uint16_t>(bytes.size()));
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
   }
   return *this;
 }

@@ -149,10 +149,15 @@ class Writer {
   Writer& U16(std::uint16_t v);
   Writer& U32(std::uint32_t v);
   // A byte field that may be absent (a null pointer at the library): a presence byte, then
-  // when present a u16 length and the bytes.
-  Writer& Field(const std::uint8_t* bytes, std::size_t n);
+  // when present a u16 length and the bytes. Presence is said outright, since an empty buffer
+  // that was given is still given, whatever its data() is.
+  Writer& Field(bool present, std::span<const std::uint8_t> bytes);
+  // The library's pointer and length as it was called: absent when the pointer is null.
+  Writer& Field(const std::uint8_t* bytes, std::size_t n) {
+    return bytes ? Field(true, {bytes, n}) : Field(false, {});
+  }
   Writer& Text(const std::string& text) {
-    return Field(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    return Field(true, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
   }
   Bytes Take() { return std::move(bytes_); }
 

@@ -1,6 +1,6 @@
-// The inside of the stand-in WNT42PIN library: the twelve Pin functions over the emulated
-// 8342 PIN pads of a state directory. Portable, so it is tested natively; the DLL only binds
-// its exports to one instance of it.
+// The device end of the stand-in WNT42PIN library: the twelve Pin functions over the emulated
+// 8342 PIN pads of a state directory. Portable, so it is tested natively; `simdev serve`
+// answers the DLL's calls on the serial line with it (simdev/Remote.h).
 //
 // Every call is recorded in the trace of the family's port driver WNT4XPDD as one record of
 // kind 4 (library call), model 8342, the pad's port (0 when the handle is unknown) and the

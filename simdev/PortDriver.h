@@ -1,6 +1,6 @@
-// The inside of the stand-in port drivers WNT4XPDD and WNT43PDD: PddTrace over the driver
-// traces of a state directory. Portable, so it is tested natively; each DLL only binds its
-// export to its own driver name.
+// The device end of the stand-in port drivers WNT4XPDD and WNT43PDD: PddTrace over the driver
+// traces of a state directory. Portable, so it is tested natively; `simdev serve` hands the
+// trace to each DLL over the serial line, in pieces (simdev/Remote.h).
 #pragma once
 
 #include <cstdint>

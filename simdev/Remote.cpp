@@ -45,7 +45,7 @@ void Wipe(Bytes& bytes) { base::WipeBytes(bytes.data(), bytes.size()); }
 line::Client* Lines::Open(std::uint16_t port, std::uint16_t* status) {
   auto found = open_.find(port);
   if (found == open_.end()) {
-    Open_ fresh;
+    OpenLine fresh;
     fresh.port = opener_(port, status);
     if (!fresh.port) return nullptr;
     fresh.client =
@@ -441,13 +441,11 @@ line::Bytes ServedPort::Answer(std::span<const std::uint8_t> request) {
         Bytes kept = trace ? std::move(*trace) : Bytes();
         std::size_t from = std::min<std::size_t>(offset, kept.size());
         std::size_t n = std::min(kept.size() - from, kMaxTracePiece);
-        static const std::uint8_t kNothing = 0;  // an empty piece is still a piece
-        const std::uint8_t* piece = n > 0 ? kept.data() + from : &kNothing;
         answer = Writer()
                      .U16(0)
                      .U32(trace ? kPddTraceActive : kPddTraceNotActive)
                      .U32(static_cast<std::uint32_t>(kept.size()))
-                     .Field(piece, n)
+                     .Field(true, std::span(kept).subspan(from, n))
                      .Take();
       }
     }
@@ -485,10 +483,13 @@ line::Bytes ServedPort::Eft(Reader& in, std::uint8_t op) {
       std::uint16_t capacity = in.U16();
       bool given = in.U8() != 0;
       if (!in.AtEnd()) return {};
-      Bytes buffer(capacity);
+      Bytes buffer(std::max<std::size_t>(capacity, 1));  // a given buffer is never null here
       std::uint16_t read = 0;
       std::uint16_t status = eft_.Read(handle, given ? buffer.data() : nullptr, capacity, &read);
-      return Writer().U16(status).Field(given ? buffer.data() : nullptr, read).Take();
+      return Writer()
+          .U16(status)
+          .Field(given, std::span(buffer).first(std::min<std::size_t>(read, capacity)))
+          .Take();
     }
     case kEftClose:
       if (!in.AtEnd()) return {};
@@ -604,7 +605,7 @@ line::Bytes ServedPort::Pin(Reader& in, PinFunction function) {
   }
   if (input) Wipe(*input);
   if (status != pinstatus::kOk || !output) placed = 0;
-  Bytes answer = Writer().U16(status).Field(output && placed ? out : nullptr, placed).Take();
+  Bytes answer = Writer().U16(status).Field(output && placed, {out, placed}).Take();
   base::WipeBytes(out, sizeof out);
   return answer;
 }

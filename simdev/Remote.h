@@ -92,14 +92,14 @@ class Lines {
   void EndSession(std::uint32_t handle);
 
  private:
-  struct Open_ {
+  struct OpenLine {
     std::unique_ptr<line::Port> port;
     std::unique_ptr<line::Client> client;
     unsigned users = 0;
   };
   Opener opener_;
   unsigned timeoutMs_;
-  std::map<std::uint16_t, Open_> open_;
+  std::map<std::uint16_t, OpenLine> open_;
   std::map<std::uint32_t, Session> sessions_;
   std::uint32_t next_ = 1;
 };

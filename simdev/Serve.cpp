@@ -111,13 +111,14 @@ int ServeLines(const ServeOptions& options, const std::string& dir, const LineOp
     for (auto& [port, s] : lines) due = due || !s.toDevice.empty() || !s.toProgram.empty();
     unsigned slice = due || lines.size() > 1 ? 1 : 40;
     for (auto& [port, s] : lines) {
-      unsigned baud = options.paced ? s.line->PaceBaud() : 0;
+      // The speed the program set, asked of the line only when bytes are to be timed.
+      auto baud = [&] { return options.paced ? s.line->PaceBaud() : 0u; };
       std::uint8_t buffer[4096];
       std::size_t n = s.line->Receive(buffer, sizeof buffer, slice);
       auto now = Clock::now();
       if (n > 0) {
         s.bytesIn += n;
-        s.toDevice.emplace_back(Cross(s, n, baud, now), line::Bytes(buffer, buffer + n));
+        s.toDevice.emplace_back(Cross(s, n, baud(), now), line::Bytes(buffer, buffer + n));
       }
       while (!s.toDevice.empty() && s.toDevice.front().first <= now) {
         auto frames = s.device->Take(s.toDevice.front().second);
@@ -126,7 +127,7 @@ int ServeLines(const ServeOptions& options, const std::string& dir, const LineOp
         auto start = now + std::chrono::milliseconds(s.device->TakeDelay());
         for (line::Bytes& frame : frames) {
           s.freeAt = std::max(s.freeAt, start);
-          s.toProgram.emplace_back(Cross(s, frame.size(), baud, now), std::move(frame));
+          s.toProgram.emplace_back(Cross(s, frame.size(), baud(), now), std::move(frame));
         }
       }
       while (!s.toProgram.empty() && s.toProgram.front().first <= now) {

@@ -12,8 +12,8 @@
 
 namespace simdev {
 
-// The variable that names the state directory. The stand-in libraries and the simdev command
-// read it; the suite's programs read no environment variable.
+// The variable that names the state directory. The simdev command and its server read it;
+// the suite's programs and the stand-in DLLs read no environment variable.
 inline constexpr char kStateDirVariable[] = "SIMDEV_STATE_DIR";
 
 // The state directory: the variable's value, else the default folder (on Windows

@@ -15,6 +15,7 @@
 
 #include "simdev/Cli.h"
 #include "simdev/Line.h"
+#include "simdev/posix/TtyPort.h"
 
 namespace simdev {
 
@@ -106,16 +107,12 @@ std::unique_ptr<ServedLine> OpenPty(std::uint16_t port, const std::string& linkD
   }
   const char* name = ptsname(master);
   int slave = name ? open(name, O_RDWR | O_NOCTTY) : -1;
-  termios raw{};
-  if (slave < 0 || tcgetattr(slave, &raw) != 0) {
+  if (slave < 0 || !posix::SetRawLine(slave)) {
     close(master);
     if (slave >= 0) close(slave);
     *error = "cannot open the pseudo-terminal's other end";
     return nullptr;
   }
-  cfmakeraw(&raw);
-  cfsetspeed(&raw, B19200);
-  tcsetattr(slave, TCSANOW, &raw);
   fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
   auto line = std::make_unique<PtyLine>(master, slave, name);
   if (!linkDir.empty()) line->Link(linkDir + "/com" + std::to_string(port));

@@ -68,22 +68,21 @@ std::unique_ptr<line::Port> OpenTty(const std::string& path, std::string* error)
     *error = path + ": " + std::strerror(errno);
     return nullptr;
   }
-  termios t{};
-  if (tcgetattr(fd, &t) != 0) {
-    *error = path + ": not a terminal (" + std::strerror(errno) + ")";
-    close(fd);
-    return nullptr;
-  }
-  // 8 data bits, no parity, one stop bit, nothing translated or echoed: the frames' bytes
-  // cross as they are. The speed is what `simdev serve` paces the line by.
-  cfmakeraw(&t);
-  cfsetspeed(&t, B19200);
-  if (tcsetattr(fd, TCSANOW, &t) != 0) {
+  if (!SetRawLine(fd)) {
     *error = path + ": cannot set raw 19200 baud (" + std::strerror(errno) + ")";
     close(fd);
     return nullptr;
   }
   return std::make_unique<TtyPort>(fd);
+}
+
+bool SetRawLine(int fd) {
+  // The frames' bytes cross as they are; the speed is what `simdev serve` paces the line by.
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) return false;
+  cfmakeraw(&t);
+  cfsetspeed(&t, B19200);
+  return tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
 }  // namespace simdev::posix

@@ -14,4 +14,8 @@ namespace simdev::posix {
 // the terminal cannot be opened or set up.
 std::unique_ptr<line::Port> OpenTty(const std::string& path, std::string* error);
 
+// Sets the terminal `fd` as the stand-in libraries set a COM port: 8 data bits, no parity, one
+// stop bit, nothing translated or echoed, 19200 baud. False when it is no terminal.
+bool SetRawLine(int fd);
+
 }  // namespace simdev::posix

@@ -105,6 +105,12 @@ TEST_P(Library, ReadNeverPlacesMoreThanTheCapacity) {
   EXPECT_EQ(lib.Read(h, buffer, 10, &count), st::kOk);
   EXPECT_EQ(count, 10);
   EXPECT_EQ(buffer[10], 0xEE);
+  // No room at all is still a read: nothing placed, and the count says so.
+  lib.Write(h, frame, 1, &count);
+  std::fill(std::begin(buffer), std::end(buffer), 0xEE);
+  EXPECT_EQ(lib.Read(h, buffer, 0, &count), st::kOk);
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(buffer[0], 0xEE);
 }
 
 TEST_P(Library, ADetachedTerminalNoLongerAnswers) {
