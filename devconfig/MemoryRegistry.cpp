@@ -74,6 +74,15 @@ void MemoryRegistry::Fail(Op op, const std::string& keyPath, long code, const st
   faults_.push_back({op, Lower(keyPath), Lower(value), code, times});
 }
 
+void MemoryRegistry::FailCall(std::size_t index, long code) {
+  failIndex_ = index;
+  failCode_ = code;
+}
+
+long MemoryRegistry::Planned() const {
+  return failIndex_ == log_.size() ? failCode_ : kErrorSuccess;
+}
+
 MemoryRegistry::Node* MemoryRegistry::Find(const std::string& path) {
   auto it = nodes_.find(Lower(path));
   return it == nodes_.end() ? nullptr : &it->second;
@@ -205,6 +214,7 @@ bool MemoryRegistry::HandleDeleted(RegKey key) const {
 long MemoryRegistry::Open(Op op, RegKey parent, const std::string& subkey, RegKey* key) {
   auto path = Resolve(parent, subkey);
   if (!path) return Record(op, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (long rc = Planned()) return Record(op, *path, "", rc);
   if (HandleDeleted(parent)) return Record(op, *path, "", kErrorKeyDeleted);
   const Node* node = Find(*path);
   if (!node) return Record(op, *path, "", kErrorFileNotFound);
@@ -224,6 +234,7 @@ long MemoryRegistry::OpenKeyToRead(RegKey parent, const std::string& subkey, Reg
 long MemoryRegistry::CreateKey(RegKey parent, const std::string& subkey, RegKey* key) {
   auto path = Resolve(parent, subkey);
   if (!path) return Record(Op::kCreate, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (long rc = Planned()) return Record(Op::kCreate, *path, "", rc);
   if (HandleDeleted(parent)) return Record(Op::kCreate, *path, "", kErrorKeyDeleted);
   if (long rc = Injected(Op::kCreate, *path, "")) return Record(Op::kCreate, *path, "", rc);
   *key = NewHandle(Make(*path).path);
@@ -234,6 +245,7 @@ long MemoryRegistry::QueryValue(RegKey key, const std::string& name, std::uint32
                                 std::uint32_t* type, std::vector<std::uint8_t>* data) {
   auto path = Resolve(key, "");
   if (!path) return Record(Op::kQuery, "?", name, kErrorInvalidHandle);
+  if (long rc = Planned()) return Record(Op::kQuery, *path, name, rc);
   Node* node = Find(*path);
   if (!node) return Record(Op::kQuery, *path, name, kErrorKeyDeleted);
   if (long rc = Injected(Op::kQuery, *path, name)) return Record(Op::kQuery, *path, name, rc);
@@ -249,6 +261,7 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
                               const std::vector<std::uint8_t>& data) {
   auto path = Resolve(key, "");
   if (!path) return Record(Op::kSet, "?", name, kErrorInvalidHandle);
+  if (long rc = Planned()) return Record(Op::kSet, *path, name, rc);
   Node* node = Find(*path);
   if (!node) return Record(Op::kSet, *path, name, kErrorKeyDeleted);
   if (long rc = Injected(Op::kSet, *path, name)) return Record(Op::kSet, *path, name, rc);
@@ -260,6 +273,7 @@ long MemoryRegistry::SetValue(RegKey key, const std::string& name, std::uint32_t
 long MemoryRegistry::DeleteKey(RegKey parent, const std::string& subkey) {
   auto path = Resolve(parent, subkey);
   if (!path) return Record(Op::kDelete, "?\\" + subkey, "", kErrorInvalidHandle);
+  if (long rc = Planned()) return Record(Op::kDelete, *path, "", rc);
   if (HandleDeleted(parent)) return Record(Op::kDelete, *path, "", kErrorKeyDeleted);
   if (Parts(subkey).empty()) return Record(Op::kDelete, *path, "", kErrorAccessDenied);
   if (!Find(*path)) return Record(Op::kDelete, *path, "", kErrorFileNotFound);
@@ -274,6 +288,11 @@ long MemoryRegistry::CloseKey(RegKey key) {
   auto it = handles_.find(key);
   if (it == handles_.end()) return Record(Op::kClose, "?", "", kErrorInvalidHandle);
   std::string path = it->second;
+  if (long rc = Planned()) {
+    handles_.erase(it);
+    readOnly_.erase(key);
+    return Record(Op::kClose, path, "", rc);
+  }
   if (long rc = Injected(Op::kClose, path, "")) return Record(Op::kClose, path, "", rc);
   handles_.erase(it);
   readOnly_.erase(key);

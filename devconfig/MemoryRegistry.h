@@ -25,6 +25,12 @@ class MemoryRegistry : public Registry {
   // the value `value` (empty for every value). `times` < 0 fails every matching call.
   void Fail(Op op, const std::string& keyPath, long code, const std::string& value = "",
             int times = -1);
+  // Makes the call that will be logged as Log()[index] fail with `code`, whatever kind of
+  // call it is, ahead of anything else it would have found; the calls before and after it
+  // are untouched. The two roots' closes are no calls (nothing is logged for them). A close
+  // failed this way still releases its handle, as RegCloseKey does: a caller has nothing
+  // left to do with it.
+  void FailCall(std::size_t index, long code);
 
   // Direct set-up and inspection by full path ("HKCR\\..." or "HKCU\\...").
   void AddKey(const std::string& path);
@@ -76,6 +82,8 @@ class MemoryRegistry : public Registry {
   std::optional<std::string> Resolve(RegKey parent, const std::string& subkey) const;
   bool HandleDeleted(RegKey key) const;
   long Injected(Op op, const std::string& path, const std::string& value);
+  // The code FailCall chose for the call about to be logged, or 0.
+  long Planned() const;
   long Record(Op op, const std::string& path, const std::string& value, long result);
   Node* Find(const std::string& path);
   const Node* Find(const std::string& path) const;
@@ -88,6 +96,8 @@ class MemoryRegistry : public Registry {
   std::set<RegKey> readOnly_;  // handles opened for reading only
   RegKey nextHandle_ = 0x1000;
   std::vector<Fault> faults_;
+  std::optional<std::size_t> failIndex_;
+  long failCode_ = kErrorSuccess;
   std::vector<std::string> log_;
 };
 

@@ -57,8 +57,10 @@ base::Result SaveConfiguration(const DeviceTable& table, const std::string& dire
   auto backup = JoinPath(directory, kBackupFileName);
   auto fresh = JoinPath(directory, kNewConfigFileName);
   if (!config || !backup || !fresh) return base::kFailed;
-  // Without a previous file there is nothing to back up; that is not a failure.
-  if (files.FileExists(*config) && !files.CopyReplacing(*config, *backup)) return base::kFailed;
+  // Without a previous file there is nothing to back up; that is not a failure. The copy is
+  // tried first and the file asked after only when it failed: a wrong "no such file" must not
+  // let the previous configuration be replaced without its backup.
+  if (!files.CopyReplacing(*config, *backup) && files.FileExists(*config)) return base::kFailed;
   auto bytes = EncodeConfiguration(RecordOf(table));
   std::size_t written = files.WriteReplacing(*fresh, {bytes.begin(), bytes.end()});
   if (written == kConfigFileSize && files.MoveReplacing(*fresh, *config)) return base::kSucceeded;

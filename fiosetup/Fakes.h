@@ -58,6 +58,12 @@ class DirFiles : public FileSystem {
   std::optional<std::size_t> writeLimit;
   // The file of the running program: like Windows, a copy onto it fails, a rename does not.
   std::optional<std::string> running;
+  // Every call of a FileSystem method, in order: the method's name and its paths, by blanks.
+  std::vector<std::string> calls;
+  // The call that will be logged as calls[failCall] fails, in the way its method reports
+  // failure: false (nothing done), Remove does nothing, WriteReplacing writes half the bytes
+  // and says so (a full disk), ReadStart reads half of what it would have (a short read).
+  std::optional<std::size_t> failCall;
 
   bool DirectoryExists(const std::string& path) override;
   bool MakeDirectory(const std::string& path) override;
@@ -73,6 +79,10 @@ class DirFiles : public FileSystem {
                                                      std::size_t count) override;
 
  private:
+  // Logs the call; true when it is the one to fail.
+  bool Fails(const char* method, const std::string& path, const std::string& other = "");
+  bool RunningAt(const std::string& path) const;
+
   std::filesystem::path root_;
   const ui::RecordedPause* pause_;
 };

@@ -48,6 +48,13 @@ base::Result RestoreConfiguration(DeviceTable& table, const std::string& path,
   // The registered flags tell the writer which subkeys to delete.
   ReadConfiguration(table, platform.registry);
   table.port = record.port;
+  // A subkey the read could not open may be there all the same, and the key must mirror the
+  // file: every kind the file leaves out is deleted, found or not (a subkey already gone
+  // counts as deleted). Otherwise a missed read would leave a device configured behind an
+  // exit code of success.
+  for (DeviceKind kind : devconfig::kDeviceKinds) {
+    if (table.Port(kind) == 0) table.Registered(kind) = true;
+  }
   // The key mirrors the file, the S option included, whichever way bit 31 is.
   table.optionS = record.optionS;
   return WriteRegistry(table, platform);

@@ -26,7 +26,8 @@ std::optional<std::string> ConfigurationPathOf(std::string_view commandLine);
 // Applies a configuration file to the registry. Returns 2 when the file cannot be opened,
 // 30 when it is not a valid configuration file (fewer than 16 bytes, a port above 256, or an
 // 8343 together with an 8342 personality), otherwise WriteRegistry's result. The registry is
-// only written for a valid file; the table ends as WriteRegistry left it.
+// only written for a valid file; every kind the file leaves out is deleted, whether or not the
+// start-up read found its subkey. The table ends as WriteRegistry left it.
 base::Result RestoreConfiguration(DeviceTable& table, const std::string& path,
                                   const Platform& platform);
 

@@ -93,9 +93,11 @@ TEST_F(Save, WritesSixteenBytesAndKeepsThePreviousFileAsBackup) {
             AsString({0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(files.Get("C:\\W8300FIO\\FIOSETUP.BAK"),
             AsString({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0}));
-  ASSERT_EQ(files.copies.size(), 1u);  // the first save had nothing to back up
-  EXPECT_EQ(files.copies[0].from, "C:\\W8300FIO\\FIOSETUP.CFG");
-  EXPECT_EQ(files.copies[0].to, "C:\\W8300FIO\\FIOSETUP.BAK");
+  ASSERT_EQ(files.copies.size(), 2u);
+  EXPECT_FALSE(files.copies[0].ok);  // the first save had nothing to back up
+  EXPECT_TRUE(files.copies[1].ok);
+  EXPECT_EQ(files.copies[1].from, "C:\\W8300FIO\\FIOSETUP.CFG");
+  EXPECT_EQ(files.copies[1].to, "C:\\W8300FIO\\FIOSETUP.BAK");
 }
 
 // What each file holds after a save over a previous FIOSETUP.CFG: the previous configuration is
