@@ -18,8 +18,9 @@ ui::EntryDialog SaveSubDirDialog();
 struct Directories {
   std::string source;
   std::string target;
-  // The target leaves room for a backslash and every file name of the groups. When it does
-  // not, it was not created, and the installation fails before anything is copied.
+  // The target leaves room for a backslash and every file name of the groups, is neither empty
+  // nor blanks alone, and neither directory holds a NUL (which would cut it short). When not,
+  // the target was not created, and the installation fails before anything is copied.
   bool fits = true;
 };
 
@@ -30,7 +31,8 @@ std::optional<Directories> AskInstallDirectories(const Platform& platform);
 
 // Runs "SaveSubDir" likewise and creates the directory when it does not exist. Nothing on
 // CANCEL, and nothing (no directory created either) when the directory leaves no room for
-// "\FIOSETUP.CFG": the save then fails as a cancelled one does.
+// "\FIOSETUP.CFG", is empty or blanks alone, or holds a NUL: the save then fails as a
+// cancelled one does.
 std::optional<std::string> AskSaveDirectory(const Platform& platform);
 
 }  // namespace fiosetup

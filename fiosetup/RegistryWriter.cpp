@@ -39,6 +39,15 @@ bool WriteSubkey(Registry& registry, RegKey root, const char* name,
   return true;
 }
 
+// The exact characters of `entry` as one whole entry of `path`, which ends in ';': found at its
+// start or right after a ';'. Anywhere else it is the tail of another directory ("BIN;" in
+// "C:\BIN;"), which would leave the target off PATH while Install reports success.
+bool HoldsEntry(const std::string& path, const std::string& entry) {
+  for (std::size_t at = path.find(entry); at != std::string::npos; at = path.find(entry, at + 1))
+    if (at == 0 || path[at - 1] == ';') return true;
+  return false;
+}
+
 }  // namespace
 
 base::Result WriteRegistry(DeviceTable& table, const Platform& platform) {
@@ -128,7 +137,7 @@ base::Result UpdatePath(const DeviceTable& table, const std::string& target,
     const std::string entry = target + ";";
     const std::size_t sizeRead = value.size() + 1;  // with its terminating zero
     if (!value.empty() && value.back() != ';') value += ';';
-    if (value.find(entry) != std::string::npos) return base::kSucceeded;
+    if (HoldsEntry(value, entry)) return base::kSucceeded;
     if (entry.size() + sizeRead + 1 > kPathBufferSize) return base::kFailed;
     text = value + entry;
     if (type == devconfig::kRegExpandSz) writeType = devconfig::kRegExpandSz;

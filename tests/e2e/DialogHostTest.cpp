@@ -1,8 +1,13 @@
 // The generic dialog host driven like a person would, through the test-only program.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "base/Hex.h"
 #include "tests/e2e/E2e.h"
+#include "tests/e2e/dlghost/ProgramDialogs.h"
 #include "tests/e2e/dlghost/dlghost.h"
+#include "tests/ui/TypedTexts.h"
 #include "tools/UiAuto.h"
 
 using namespace uiauto;
@@ -10,6 +15,32 @@ using namespace uiauto;
 namespace {
 
 Process StartHost() { return Process::Start(e2e::Program("dlghost.exe")); }
+
+// The next dialog the process shows: a visible dialog of its own other than `previous`, which
+// has ended (OK hides it at once, before the next one opens).
+HWND NextDialog(const Process& p, HWND previous) {
+  for (int i = 0; i < 1500; ++i) {
+    for (const WindowInfo& w : TopLevelWindows()) {
+      if (w.pid == p.Id() && w.visible && w.className == "#32770" && w.hwnd != previous)
+        return w.hwnd;
+    }
+    Sleep(10);
+  }
+  throw Error("no dialog after " + std::to_string(reinterpret_cast<std::uintptr_t>(previous)) +
+              "; windows: " + DescribeWindows());
+}
+
+// Whether every character of `held` is one of `typed`, in the typed order.
+bool IsSubsequence(const std::string& held, const std::string& typed) {
+  std::size_t at = 0;
+  for (char c : typed) at += at < held.size() && held[at] == c;
+  return at == held.size();
+}
+
+std::string HexOrDash(const std::string& text) {
+  if (text.empty()) return "-";
+  return base::BytesToHex({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
 
 TEST(DialogHost, OkTakesEachFieldCutToItsLimitAndResultShowsIt) {
   Process p = StartHost();
@@ -145,6 +176,67 @@ TEST(DialogHost, TwoRoundsAndAScreenshot) {
     Answer(WaitMessageBox(p), round == 0 ? IDYES : IDNO);
   }
   EXPECT_EQ(p.WaitExit(), 0x10002u);
+}
+
+// Each program's own entry dialogs over their own templates, loaded from the built programs:
+// every text of the table typed into every field, one round each, the other fields left as
+// they open. The control keeps only what was typed (in the field's capitals), within its
+// typing limit, and OK hands over the first characters the field takes and nothing else.
+TEST(ProgramDialogs, BadTextsInEveryFieldGiveWhatTheControlHeldCutToTheTake) {
+  const std::vector<dlghost::ProgramDialog> all = dlghost::ProgramDialogs();
+  std::size_t cases = 0;
+  for (std::size_t d = 0; d < all.size(); ++d) {
+    const ui::EntryDialog& dialog = all[d].dialog;
+    SCOPED_TRACE(std::string(all[d].exe) + " " + dialog.name);
+    StartOptions options;
+    options.captureOutput = true;
+    Process p =
+        Process::Start(e2e::Program("dlghost.exe") + " dialog " + std::to_string(d), options);
+    std::vector<std::string> expected;  // the host's line for each round
+    HWND shown = nullptr;
+    auto round = [&](const ui::Field* typedInto, const std::string& text) {
+      shown = NextDialog(p, shown);
+      std::string held;
+      if (typedInto) {
+        Clear(shown, typedInto->id);
+        Type(shown, typedInto->id, text);
+        held = Text(shown, typedInto->id);
+        std::string asTyped = text;
+        if (Style(shown, typedInto->id) & ES_UPPERCASE) {
+          CharUpperBuffA(asTyped.data(), static_cast<DWORD>(asTyped.size()));
+        }
+        EXPECT_TRUE(IsSubsequence(held, asTyped))
+            << "field " << typedInto->id << " holds " << HexOrDash(held) << " after "
+            << HexOrDash(text);
+        if (typedInto->inputLimit > 0) {
+          EXPECT_LE(held.size(), typedInto->inputLimit);
+        }
+      }
+      std::string line = "ok";
+      for (const ui::Field& field : dialog.fields) {
+        line +=
+            ' ' + HexOrDash(ui::TakeField(&field == typedInto ? held : field.preset, field.take));
+      }
+      expected.push_back(line);
+      Click(shown, dialog.okId);
+      ++cases;
+    };
+    for (const ui::Field& field : dialog.fields) {
+      for (const uitest::TypedText& t : uitest::TypedTexts(field)) {
+        SCOPED_TRACE(std::to_string(field.id) + " " + t.name);
+        round(&field, t.text);
+      }
+    }
+    if (dialog.fields.empty()) round(nullptr, "");  // OK alone gives no texts
+    Click(NextDialog(p, shown), dialog.cancelId);
+    EXPECT_EQ(p.WaitExit(), 0x10000u + expected.size());  // no crash: every round came back
+    expected.push_back("cancelled");
+    std::istringstream output(p.Output());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(output, line);) lines.push_back(line);
+    EXPECT_EQ(lines, expected);
+  }
+  std::printf("%zu (dialog, field, text) rounds\n", cases);
 }
 
 TEST(UiAuto, TellsEveryMessageBoxIconApart) {

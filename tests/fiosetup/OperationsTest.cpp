@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <sstream>
 
+#include "fiosetup/ConfigFile.h"
+#include "fiosetup/Dialogs.h"
 #include "fiosetup/FIOSETUP.h"
 #include "fiosetup/Fakes.h"
 #include "fiosetup/HelpContexts.h"
 #include "fiosetup/Operations.h"
 #include "fiosetup/Texts.h"
+#include "tests/ui/TypedTexts.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;
@@ -457,6 +461,80 @@ TEST(HelpAndAbout, OpenTheHelpFileAtItsContextAndTheAboutDialog) {
   EXPECT_EQ(b.f.ui.DialogNames(), Texts{"About"});
   EXPECT_TRUE(b.f.ui.Events()[0].fields.empty());
   EXPECT_TRUE(b.window.repaints.empty());
+}
+
+// ---- Bad input in every directory field ----------------------------------------------------
+
+// Every file written under the fake's root, as paths relative to it.
+Texts FilesWritten(const Fakes& f) {
+  Texts files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(f.dir.Path())) {
+    if (entry.is_regular_file())
+      files.push_back(std::filesystem::relative(entry.path(), f.dir.Path()).string());
+  }
+  return files;
+}
+
+// Each text of the table as the save directory: either the configuration file is written in
+// exactly the typed directory, or the save fails and nothing is written anywhere.
+TEST(BadInput, SaveDirectoryIsExactlyTheTypedOneOrNothingIsSaved) {
+  const ui::Field field = SaveSubDirDialog().fields[0];
+  for (const uitest::TypedText& t : uitest::TypedTexts(field)) {
+    SCOPED_TRACE(t.name);
+    Bench b;
+    AddDevice(b.table, DeviceKind::k8341, 3);
+    b.table.availability.Enable(IDM_SAVETODISK);
+    b.f.ui.Enter(SaveSubDirDialog().name, {t.text});
+    b.Run(IDM_SAVETODISK);
+    const std::string file = ui::TakeField(t.text, field.take) + "\\" + kConfigFileName;
+    if (b.Shown() == Texts{std::string("i ") + kConfigurationSaved}) {
+      EXPECT_EQ(FilesWritten(b.f),
+                Texts{b.f.files.Map(file).lexically_relative(b.f.dir.Path()).string()});
+      EXPECT_TRUE(b.f.files.Get(file).has_value());
+    } else {
+      EXPECT_EQ(b.Shown(), Texts{std::string("i ") + kSaveConfigurationFailed});
+      EXPECT_EQ(FilesWritten(b.f), Texts{});
+    }
+    EXPECT_EQ(b.f.RegistryWrites(), Texts{});
+    EXPECT_EQ(b.f.ui.Problems(), Texts{});
+  }
+}
+
+// Each text of the table as the source or the target of an installation, the other valid:
+// either every file goes from exactly the typed source to exactly the typed target, which is
+// then on the PATH, or the installation fails and neither registry nor PATH is touched.
+TEST(BadInput, InstallDirectoriesAreExactlyTheTypedOnesOrNothingIsRecorded) {
+  const ui::EntryDialog dialog = SubDirDialog();
+  for (std::size_t i = 0; i < dialog.fields.size(); ++i) {
+    for (const uitest::TypedText& t : uitest::TypedTexts(dialog.fields[i])) {
+      SCOPED_TRACE(std::to_string(dialog.fields[i].id) + " " + t.name);
+      Texts typed = {"SRC", "DST"};
+      typed[i] = t.text;
+      const std::string source = ui::TakeField(typed[0], dialog.fields[0].take);
+      const std::string target = ui::TakeField(typed[1], dialog.fields[1].take);
+      Bench b;
+      b.Source(k8343);
+      AddDevice(b.table, DeviceKind::k8343, 3);
+      b.f.ui.Answer(ui::Answer::kOk).Enter(dialog.name, typed);
+      b.Run(IDM_INSTALL);
+      ASSERT_FALSE(b.Shown().empty());
+      if (b.Shown().back() == std::string("i ") + kInstallationComplete) {
+        EXPECT_EQ(b.f.files.copies.size(), k8343.size());
+        for (const auto& copy : b.f.files.copies) {
+          EXPECT_EQ(copy.from.substr(0, source.size() + 1), source + "\\");
+          EXPECT_EQ(copy.to.substr(0, target.size() + 1), target + "\\");
+        }
+        for (const std::string& name : k8343)
+          EXPECT_EQ(b.f.files.Get(target + "\\" + name), "source " + name);
+        EXPECT_EQ(b.f.registry.String(kEnv, "PATH"), "C:\\BIN;" + target + ";");
+      } else {
+        EXPECT_EQ(b.Shown().back(), std::string("x ") + kCopyFilesFailed);
+        EXPECT_EQ(b.f.RegistryWrites(), Texts{});
+        for (const auto& copy : b.f.files.copies) EXPECT_FALSE(copy.ok) << copy.to;
+      }
+      EXPECT_EQ(b.f.ui.Problems(), Texts{});
+    }
+  }
 }
 
 }  // namespace

@@ -332,6 +332,7 @@ TEST(UpdatePath, Examples) {
       {"D:\\X;C:\\W8300FIO", std::nullopt, "D:\\X;C:\\W8300FIO", 1},
       {"C:\\W8300FIO;D:\\X", std::nullopt, "C:\\W8300FIO;D:\\X", 1},
       {"c:\\w8300fio;D:\\X", std::nullopt, "c:\\w8300fio;D:\\X;C:\\W8300FIO;", 1},
+      {"XC:\\W8300FIO;D:\\X", std::nullopt, "XC:\\W8300FIO;D:\\X;C:\\W8300FIO;", 1},
       {std::nullopt, ui::Answer::kYes, "C:\\W8300FIO", 1},
       {std::nullopt, ui::Answer::kNo, std::nullopt, 0},
   };

@@ -6,15 +6,20 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "eft/FakeEftApi.h"
+#include "eft/Frames.h"
+#include "tests/ui/TypedTexts.h"
 #include "ui/ScriptedUi.h"
 #include "wnt43sup/Dialogs.h"
 #include "wnt43sup/HelpContexts.h"
+#include "wnt43sup/HexCrc.h"
 #include "wnt43sup/Operations.h"
 #include "wnt43sup/Texts.h"
 #include "wnt43sup/WNT43SUP.h"
@@ -745,6 +750,29 @@ TEST_F(GenerateCrcTest, OnlyTheFirstEightCharactersOfTheNameAreUsed) {
   EXPECT_EQ(Result("GENCRCO")[702], "CHECKAPP");
 }
 
+// The name as the dialog takes it, and nothing else, names the file: with a file of that name
+// there, its CRC is shown under the name as typed; a name the system cannot hold opens nothing.
+TEST_F(GenerateCrcTest, EveryTypedNameOpensExactlyThatNameOrNothing) {
+  for (const uitest::TypedText& t : uitest::TypedTexts(GenerateCrcDialog().fields[0])) {
+    SCOPED_TRACE(t.name);
+    std::string name = ui::TakeField(t.text, kHexNameLength);
+    Write(name + ".HEX", kCheckApplication);
+    ui::ScriptedUi scripted;
+    scripted.Enter(kGencrc, {t.text});
+    GenerateCrc({scripted, api, ports, response});
+    std::remove((name + ".HEX").c_str());
+    const ui::ScriptedUi::Event& last = scripted.Events().back();
+    if (last.kind == ui::ScriptedUi::Event::Kind::kResult) {
+      ASSERT_FALSE(last.fields.empty());
+      EXPECT_EQ(last.fields[0], std::make_pair(int{IDC_GENCRCO_NAME}, name));
+    } else {
+      EXPECT_EQ(scripted.MessageTexts(),
+                std::vector<std::string>{HexCrcErrorText(HexCrcError::kCannotOpen)});
+    }
+  }
+  EXPECT_TRUE(api.calls.empty());
+}
+
 TEST_F(GenerateCrcTest, ErrorsAreMessageBoxesWithTheErrorIcon) {
   Write("BLANK.HEX", std::string("\r\n") + kCheckApplication);
   ui.Enter(kGencrc, {"MISSING"}).Enter(kGencrc, {""}).Enter(kGencrc, {"BLANK"});
@@ -810,6 +838,132 @@ TEST_F(Operations, ExitGeneralHelpAboutAndUnknownIds) {
   EXPECT_EQ(ui.Events()[0].help.context, kHelpGeneral);
   EXPECT_EQ(ui.Events()[1].name, "ABOUT");
   EXPECT_TRUE(api.calls.empty());
+}
+
+// ---- Bad input in every field ---------------------------------------------------------------
+
+// A command whose entry dialog is fed the table of typed texts, one field at a time, the
+// others valid: the frame it must send for the texts as the dialog takes them (nothing when it
+// must refuse them), and the box it refuses field `i` with.
+struct BadInputCase {
+  ui::EntryDialog dialog;
+  std::vector<std::string> valid;
+  void (*run)(const Program&);
+  const char* warning;  // the once-only warning before sending, else nullptr
+  bool asksAgain;       // a refusal brings the entry dialog back
+  std::function<std::optional<eft::Frame>(const std::vector<std::string>&)> frame;
+  std::function<std::string(std::size_t)> refusal;
+};
+
+// The bytes of hexadecimal fields of N / fields.size() bytes each, one after the other.
+template <std::size_t N>
+std::optional<std::array<std::uint8_t, N>> Meant(const std::vector<std::string>& fields) {
+  std::array<std::uint8_t, N> bytes{};
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    std::optional<Bytes> b = uitest::HexMeaning(fields[k], N / fields.size());
+    if (!b) return std::nullopt;
+    std::copy(b->begin(), b->end(), bytes.begin() + k * b->size());
+  }
+  return bytes;
+}
+
+// One decimal digit from `low` to `high`: a key number or a part indicator.
+std::optional<std::uint8_t> DigitMeant(const std::string& text, char low, char high) {
+  if (text.size() != 1 || text[0] < low || text[0] > high) return std::nullopt;
+  return static_cast<std::uint8_t>(text[0] - '0');
+}
+
+TEST(BadInput, EveryFieldEitherRefusesOrSendsExactlyWhatWasTyped) {
+  using Texts = std::vector<std::string>;
+  const BadInputCase cases[] = {
+      {RsaKeyDialog(), CountingRsaFields(), LoadClearRsaPrivateKey, kLdrsapkWarning, true,
+       [](const Texts& f) -> std::optional<eft::Frame> {
+         auto key = Meant<128>(f);
+         if (!key) return std::nullopt;
+         return eft::LoadClearRsaPrivateKeyFrame(std::span(*key).first<64>(),
+                                                 std::span(*key).last<64>());
+       },
+       [](std::size_t) { return std::string(kRsaInvalidModulus); }},
+      {DesKeyPartDialog(),
+       {"7", "3", "0123456789ABCDEF", "FEDCBA9876543210"},
+       LoadClearDesKeyPart,
+       nullptr,
+       false,
+       [](const Texts& f) -> std::optional<eft::Frame> {
+         auto key = DigitMeant(f[0], '0', '7'), part = DigitMeant(f[1], '1', '3');
+         auto half = Meant<16>({f[2], f[3]});
+         if (!key || !part || !half) return std::nullopt;
+         return eft::LoadClearDesKeyPartFrame(*key, static_cast<std::uint8_t>(*part - 1),
+                                              std::span(*half).first<8>(),
+                                              std::span(*half).last<8>());
+       },
+       [](std::size_t i) {
+         return std::string(i == 0   ? kDesInvalidKeyNumber
+                            : i == 1 ? kDesInvalidPart
+                                     : kDesInvalidKeyPart);
+       }},
+      {SerialNumberDialog(),
+       {"12345"},
+       LoadDeviceSerialNumber,
+       kLdsnWarning,
+       true,
+       [](const Texts& f) -> std::optional<eft::Frame> {
+         if (f[0].size() != kSerialChars || f[0].find_first_not_of("0123456789") != f[0].npos)
+           return std::nullopt;
+         std::array<char, 8> serial{};
+         std::string("41-").append(f[0]).copy(serial.data(), serial.size());
+         return eft::LoadDeviceSerialNumberFrame(serial, SerialNumberFurtherBytes());
+       },
+       [](std::size_t) { return std::string(kSerialInvalid); }},
+      {QueryCrcDialog(),
+       {"7000", "0FFF"},
+       QueryMemoryCrc,
+       nullptr,
+       false,
+       [](const Texts& f) -> std::optional<eft::Frame> {
+         auto address = Meant<2>({f[0]}), length = Meant<2>({f[1]});
+         if (!address || !length || *length == std::array<std::uint8_t, 2>{}) return std::nullopt;
+         return eft::QueryMemoryCrcFrame(*address, *length);
+       },
+       [](std::size_t i) { return std::string(i == 0 ? kCrcInvalidAddress : kCrcInvalidLength); }},
+  };
+  std::size_t count = 0;
+  for (const BadInputCase& c : cases) {
+    for (std::size_t i = 0; i < c.dialog.fields.size(); ++i) {
+      for (const uitest::TypedText& t : uitest::TypedTexts(c.dialog.fields[i])) {
+        SCOPED_TRACE(c.dialog.name + " field " + std::to_string(c.dialog.fields[i].id) + " " +
+                     t.name);
+        Texts typed = c.valid, taken;
+        typed[i] = t.text;
+        for (std::size_t j = 0; j < typed.size(); ++j)
+          taken.push_back(ui::TakeField(typed[j], c.dialog.fields[j].take));
+        std::optional<eft::Frame> frame = c.frame(taken);
+        ui::ScriptedUi scripted;
+        eft::FakeEftApi fake;
+        eft::PortSelection ports{true, 3};
+        eft::ResponseBuffer response{};
+        scripted.Enter(c.dialog.name, typed);
+        if (frame && c.warning) scripted.Confirm(c.warning);
+        if (!frame && c.asksAgain) scripted.Cancel(c.dialog.name);
+        fake.answers.push_back({0x00});
+        c.run({scripted, fake, ports, response});
+        EXPECT_EQ(scripted.Problems(), Texts{});
+        std::vector<Bytes> written;
+        for (const eft::EftCall& call : fake.calls)
+          if (call.function == "EftWrite") written.push_back(call.data);
+        if (frame) {
+          EXPECT_EQ(written,
+                    std::vector<Bytes>{Bytes(frame->Bytes().begin(), frame->Bytes().end())});
+        } else {
+          EXPECT_TRUE(fake.calls.empty()) << "nothing may reach the terminal";
+          EXPECT_FALSE(scripted.MessageTexts().empty());
+          for (const std::string& text : scripted.MessageTexts()) EXPECT_EQ(text, c.refusal(i));
+        }
+        ++count;
+      }
+    }
+  }
+  std::printf("%zu (dialog, field, text) cases\n", count);
 }
 
 // ---- The texts that are easily confused -----------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include "devconfig/MemoryRegistry.h"
 #include "eft/FakeEftApi.h"
+#include "tests/ui/TypedTexts.h"
 #include "ui/ScriptedUi.h"
 #include "wnt43sup/Dialogs.h"
 #include "wnt43sup/Operations.h"
@@ -48,6 +49,20 @@ TEST_F(PortSelectionTest, WithoutTheSubkeyTheCommPortDialogAsksPresetTo1) {
   const ui::EntryDialog& shown = ui.Events()[0].entry;
   ASSERT_EQ(shown.fields.size(), 1u);
   EXPECT_EQ(shown.fields[0].preset, "1");
+}
+
+// Whatever is typed, the port every exchange opens is one whose digits were typed, or none.
+TEST_F(PortSelectionTest, EveryTypedTextGivesATypedPortOrNone) {
+  const ui::Field field = CommPortDialog().fields[0];
+  for (const uitest::TypedText& t : uitest::TypedTexts(field)) {
+    ui::ScriptedUi scripted;
+    scripted.Enter(kCommPort, {t.text});
+    eft::PortSelection ports = SelectPort(registry, scripted);
+    EXPECT_TRUE(ports.portEntered) << t.name;
+    EXPECT_TRUE(uitest::PortWasTyped(ui::TakeField(t.text, field.take), ports.port))
+        << t.name << ": port " << ports.port;
+    EXPECT_EQ(scripted.Problems(), std::vector<std::string>{});
+  }
 }
 
 TEST_F(PortSelectionTest, AnOpenThatFailsCountsAsAbsent) {

@@ -2,10 +2,16 @@
 // they show, the arguments they pass, the messages and responses they give.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
+#include "tests/ui/TypedTexts.h"
 #include "ui/ScriptedUi.h"
+#include "wntdld42/Dialogs.h"
 #include "wntdld42/FakePinApi.h"
 #include "wntdld42/ModeForm.h"
 #include "wntdld42/Operations.h"
+#include "wntdld42/Texts.h"
 #include "wntdld42/WNTDLD42.h"
 
 namespace {
@@ -545,6 +551,130 @@ TEST(HardwareVersionText, ABufferWithoutAZeroByteIsReadNoFurtherThanItsEnd) {
   EXPECT_EQ(wntdld42::HardwareVersionText(full, 32), std::string(14, 'X'));
   std::uint8_t shortText[4] = {'A', 'B', 0, 'C'};
   EXPECT_EQ(wntdld42::HardwareVersionText(shortText, 4), "AB");
+}
+
+// ---------------------------------------------------------------- bad input in every field
+
+// The one library call an operation must make for the texts as its form takes them.
+struct Sent {
+  std::string function;
+  std::uint16_t a = 0, b = 0;
+  Bytes data;
+  bool operator==(const Sent&) const = default;
+};
+void PrintTo(const Sent& s, std::ostream* os) {
+  *os << s.function << " a=" << s.a << " b=" << s.b << " data=" << ::testing::PrintToString(s.data);
+}
+
+// An operation whose form is fed the table of typed texts one field at a time, the others
+// valid: the call it must make, or nothing and the message it refuses field i's text with.
+struct BadInputCase {
+  ui::EntryDialog dialog;
+  std::vector<std::string> valid;
+  std::function<void(wntdld42::Program&)> run;
+  std::function<std::optional<Sent>(const std::vector<std::string>&)> sent;
+  std::function<std::string(std::size_t i, const std::string& taken)> refusal;
+};
+
+std::optional<Sent> Meaning(const char* function, std::uint16_t a, std::uint16_t b,
+                            const std::string& text, std::size_t bytes) {
+  std::optional<Bytes> data = uitest::HexMeaning(text, bytes);
+  if (!data) return std::nullopt;
+  return Sent{function, a, b, *data};
+}
+
+// A one-byte field: the byte its two digits mean.
+std::optional<std::uint16_t> ByteMeaning(const std::string& text) {
+  std::optional<Bytes> b = uitest::HexMeaning(text, 1);
+  if (!b) return std::nullopt;
+  return (*b)[0];
+}
+
+TEST(BadInput, EveryFieldEitherRefusesOrSendsExactlyWhatWasTyped) {
+  std::vector<BadInputCase> cases;
+  for (const wntdld42::MasterKeyLoad& v : wntdld42::kMasterKeyLoads) {
+    cases.push_back({wntdld42::MasterKeyLoadDialog(v),
+                     {uitest::Digits(v.digits)},
+                     [&v](wntdld42::Program& p) { wntdld42::LoadMasterKey(p, v); },
+                     [&v](const std::vector<std::string>& f) {
+                       return Meaning("PinLoadMasterKey", v.keyType, 0, f[0], v.digits / 2);
+                     },
+                     [&v](std::size_t, const std::string&) {
+                       return wntdld42::kMasterKeyRefusedBefore + std::to_string(v.digits) +
+                              wntdld42::kMasterKeyRefusedAfter;
+                     }});
+  }
+  cases.push_back({wntdld42::EncryptionKeyDialog(),
+                   {"0123456789ABCDEF", "07", "01"},
+                   wntdld42::LoadEncryptionKey,
+                   [](const std::vector<std::string>& f) -> std::optional<Sent> {
+                     auto keyId = ByteMeaning(f[1]), variant = ByteMeaning(f[2]);
+                     if (!keyId || !variant) return std::nullopt;
+                     return Meaning("PinLoadKey", *keyId, *variant, f[0], 8);
+                   },
+                   [](std::size_t i, const std::string&) {
+                     return std::string(i == 0   ? wntdld42::kEncryptionKeyRefused
+                                        : i == 1 ? wntdld42::kKeyIdRefused
+                                                 : wntdld42::kKeyVariantRefused);
+                   }});
+  cases.push_back({wntdld42::IcvDialog(),
+                   {"0123456789ABCDEF", "01"},
+                   wntdld42::LoadIcv,
+                   [](const std::vector<std::string>& f) -> std::optional<Sent> {
+                     auto variant = ByteMeaning(f[1]);
+                     if (!variant) return std::nullopt;
+                     return Meaning("PinLoadICV", *variant, 0, f[0], 8);
+                   },
+                   [](std::size_t i, const std::string&) {
+                     return std::string(i == 0 ? wntdld42::kIcvRefused
+                                               : wntdld42::kIcvVariantRefused);
+                   }});
+  cases.push_back({wntdld42::VerificationParametersDialog(),
+                   {"A", uitest::Digits(32)},
+                   wntdld42::LoadVerificationParameters,
+                   [](const std::vector<std::string>& f) -> std::optional<Sent> {
+                     auto length = ByteMeaning("0" + f[0]);
+                     if (!length) return std::nullopt;
+                     return Meaning("PinLoadVerifParms", *length, 0, f[1], 16);
+                   },
+                   [](std::size_t i, const std::string& taken) {
+                     if (i == 1) return std::string(wntdld42::kTableRefused);
+                     bool blank = taken.find_first_not_of(' ') == std::string::npos;
+                     return std::string(blank ? wntdld42::kBlankParameters
+                                              : wntdld42::kPinLengthRefused);
+                   }});
+  std::size_t count = 0;
+  for (const BadInputCase& c : cases) {
+    for (std::size_t i = 0; i < c.dialog.fields.size(); ++i) {
+      for (const uitest::TypedText& t : uitest::TypedTexts(c.dialog.fields[i])) {
+        SCOPED_TRACE(c.dialog.name + " field " + std::to_string(c.dialog.fields[i].id) + " " +
+                     t.name);
+        std::vector<std::string> typed = c.valid;
+        typed[i] = t.text;
+        std::vector<std::string> taken;
+        for (std::size_t j = 0; j < typed.size(); ++j)
+          taken.push_back(ui::TakeField(typed[j], c.dialog.fields[j].take));
+        wntdld42::FakePinApi fake;
+        ScriptedUi scripted;
+        wntdld42::ScriptedModeForm form;
+        wntdld42::Program p{fake, scripted, form};
+        scripted.Enter(c.dialog.name, typed);
+        c.run(p);
+        EXPECT_EQ(scripted.Problems(), std::vector<std::string>{});
+        std::vector<Sent> calls;
+        for (const wntdld42::PinCall& call : fake.calls)
+          calls.push_back({call.function, call.a, call.b, call.data});
+        if (std::optional<Sent> sent = c.sent(taken)) {
+          EXPECT_EQ(calls, std::vector<Sent>{*sent});
+        } else {
+          EXPECT_EQ(calls, std::vector<Sent>{}) << "nothing may reach the pad";
+          EXPECT_EQ(scripted.MessageTexts(), std::vector<std::string>{c.refusal(i, taken[i])});
+        }
+        ++count;
+      }
+    }
+  }
+  std::printf("%zu (dialog, field, text) cases\n", count);
 }
 
 // ---------------------------------------------------------------- menu

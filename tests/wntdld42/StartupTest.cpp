@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "devconfig/MemoryRegistry.h"
+#include "tests/ui/TypedTexts.h"
 #include "ui/ScriptedUi.h"
+#include "wntdld42/Dialogs.h"
 #include "wntdld42/FakePinApi.h"
 #include "wntdld42/ModeForm.h"
 #include "wntdld42/Operations.h"
@@ -93,6 +95,20 @@ TEST_F(Startup, ThePresetPortIsOneAndTypedPortsFollowTheTextRules) {
   EXPECT_EQ(api.calls[0].a, 1);
   EXPECT_EQ(api.calls[1].a, 0);  // names no port, rather than COM44
   EXPECT_EQ(api.calls[2].a, 12);
+}
+
+// Whatever is typed, the pad is opened on a port whose digits were typed, or on none.
+TEST_F(Startup, EveryTypedTextOpensATypedPortOrNone) {
+  const ui::EntryDialog prompt = wntdld42::CommPortDialog();
+  for (const uitest::TypedText& t : uitest::TypedTexts(prompt.fields[0])) {
+    SCOPED_TRACE(t.name);
+    api.calls.clear();
+    ui.Enter(prompt.name, {t.text});
+    EXPECT_EQ(wntdld42::OpenPinPad(program, registry, nullptr), StartResult::kOpened);
+    ASSERT_EQ(api.Functions(), std::vector<std::string>{"PinOpenParms"});
+    EXPECT_TRUE(uitest::PortWasTyped(ui::TakeField(t.text, prompt.fields[0].take), api.calls[0].a))
+        << "port " << api.calls[0].a;
+  }
 }
 
 TEST_F(Startup, NoKeyOrAnUnopenableKeyPrompts) {
