@@ -308,7 +308,7 @@ TEST_F(Wnt43sup, WithTheDownloadProgramOnOnePortTheSecondCannotOpenAndTheImageSt
 
   // The support program first: a second download cannot open, nothing of it is stored.
   int before = heldBack();
-  Simdev("fault COM18 line delay 700 4");
+  Simdev("fault COM18 line delay 900 4");
   Command(main, kInfo);
   waitHeldBack(before + 1);  // the support program's open is on the line
   Process second = Process::Start(e2e::Program("WNT43APD.exe") + " APP16.HEX 18", o);
