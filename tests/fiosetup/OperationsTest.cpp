@@ -505,35 +505,30 @@ TEST(BadInput, SaveDirectoryIsExactlyTheTypedOneOrNothingIsSaved) {
 // then on the PATH, or the installation fails and neither registry nor PATH is touched.
 TEST(BadInput, InstallDirectoriesAreExactlyTheTypedOnesOrNothingIsRecorded) {
   const ui::EntryDialog dialog = SubDirDialog();
-  for (std::size_t i = 0; i < dialog.fields.size(); ++i) {
-    for (const uitest::TypedText& t : uitest::TypedTexts(dialog.fields[i])) {
-      SCOPED_TRACE(std::to_string(dialog.fields[i].id) + " " + t.name);
-      Texts typed = {"SRC", "DST"};
-      typed[i] = t.text;
-      const std::string source = ui::TakeField(typed[0], dialog.fields[0].take);
-      const std::string target = ui::TakeField(typed[1], dialog.fields[1].take);
-      Bench b;
-      b.Source(k8343);
-      AddDevice(b.table, DeviceKind::k8343, 3);
-      b.f.ui.Answer(ui::Answer::kOk).Enter(dialog.name, typed);
-      b.Run(IDM_INSTALL);
-      ASSERT_FALSE(b.Shown().empty());
-      if (b.Shown().back() == std::string("i ") + kInstallationComplete) {
-        EXPECT_EQ(b.f.files.copies.size(), k8343.size());
-        for (const auto& copy : b.f.files.copies) {
-          EXPECT_EQ(copy.from.substr(0, source.size() + 1), source + "\\");
-          EXPECT_EQ(copy.to.substr(0, target.size() + 1), target + "\\");
-        }
-        for (const std::string& name : k8343)
-          EXPECT_EQ(b.f.files.Get(target + "\\" + name), "source " + name);
-        EXPECT_EQ(b.f.registry.String(kEnv, "PATH"), "C:\\BIN;" + target + ";");
-      } else {
-        EXPECT_EQ(b.Shown().back(), std::string("x ") + kCopyFilesFailed);
-        EXPECT_EQ(b.f.RegistryWrites(), Texts{});
-        for (const auto& copy : b.f.files.copies) EXPECT_FALSE(copy.ok) << copy.to;
+  for (const uitest::BadEntry& e : uitest::BadEntries(dialog, {"SRC", "DST"})) {
+    SCOPED_TRACE(e.label);
+    const std::string &source = e.taken[0], &target = e.taken[1];
+    Bench b;
+    b.Source(k8343);
+    AddDevice(b.table, DeviceKind::k8343, 3);
+    b.f.ui.Answer(ui::Answer::kOk).Enter(dialog.name, e.typed);
+    b.Run(IDM_INSTALL);
+    ASSERT_FALSE(b.Shown().empty());
+    if (b.Shown().back() == std::string("i ") + kInstallationComplete) {
+      EXPECT_EQ(b.f.files.copies.size(), k8343.size());
+      for (const auto& copy : b.f.files.copies) {
+        EXPECT_EQ(copy.from.substr(0, source.size() + 1), source + "\\");
+        EXPECT_EQ(copy.to.substr(0, target.size() + 1), target + "\\");
       }
-      EXPECT_EQ(b.f.ui.Problems(), Texts{});
+      for (const std::string& name : k8343)
+        EXPECT_EQ(b.f.files.Get(target + "\\" + name), "source " + name);
+      EXPECT_EQ(b.f.registry.String(kEnv, "PATH"), "C:\\BIN;" + target + ";");
+    } else {
+      EXPECT_EQ(b.Shown().back(), std::string("x ") + kCopyFilesFailed);
+      EXPECT_EQ(b.f.RegistryWrites(), Texts{});
+      for (const auto& copy : b.f.files.copies) EXPECT_FALSE(copy.ok) << copy.to;
     }
+    EXPECT_EQ(b.f.ui.Problems(), Texts{});
   }
 }
 

@@ -48,6 +48,33 @@ inline std::vector<TypedText> TypedTexts(const ui::Field& field) {
   return texts;
 }
 
+// One entry of a dialog for the operations' tests: the table's text typed into field `field`,
+// the other fields holding their valid texts, and the texts OK takes from them.
+struct BadEntry {
+  std::size_t field;
+  std::string label;  // the field's id and the text's name, for a test's trace
+  std::vector<std::string> typed, taken;
+};
+
+// Every text of the table in every field of `dialog` in turn, the others holding `valid`.
+inline std::vector<BadEntry> BadEntries(const ui::EntryDialog& dialog,
+                                        const std::vector<std::string>& valid) {
+  std::vector<BadEntry> entries;
+  for (std::size_t i = 0; i < dialog.fields.size(); ++i) {
+    for (const TypedText& t : TypedTexts(dialog.fields[i])) {
+      BadEntry e{i,
+                 dialog.name + " field " + std::to_string(dialog.fields[i].id) + " " + t.name,
+                 valid,
+                 {}};
+      e.typed[i] = t.text;
+      for (std::size_t j = 0; j < e.typed.size(); ++j)
+        e.taken.push_back(ui::TakeField(e.typed[j], dialog.fields[j].take));
+      entries.push_back(std::move(e));
+    }
+  }
+  return entries;
+}
+
 // What a hexadecimal field's text means: the bytes its digits spell when it is exactly `bytes`
 // pairs of digits (either case), first pair first; nothing for any other text.
 inline std::optional<std::vector<std::uint8_t>> HexMeaning(std::string_view text,

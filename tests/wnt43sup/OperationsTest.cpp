@@ -929,38 +929,30 @@ TEST(BadInput, EveryFieldEitherRefusesOrSendsExactlyWhatWasTyped) {
   };
   std::size_t count = 0;
   for (const BadInputCase& c : cases) {
-    for (std::size_t i = 0; i < c.dialog.fields.size(); ++i) {
-      for (const uitest::TypedText& t : uitest::TypedTexts(c.dialog.fields[i])) {
-        SCOPED_TRACE(c.dialog.name + " field " + std::to_string(c.dialog.fields[i].id) + " " +
-                     t.name);
-        Texts typed = c.valid, taken;
-        typed[i] = t.text;
-        for (std::size_t j = 0; j < typed.size(); ++j)
-          taken.push_back(ui::TakeField(typed[j], c.dialog.fields[j].take));
-        std::optional<eft::Frame> frame = c.frame(taken);
-        ui::ScriptedUi scripted;
-        eft::FakeEftApi fake;
-        eft::PortSelection ports{true, 3};
-        eft::ResponseBuffer response{};
-        scripted.Enter(c.dialog.name, typed);
-        if (frame && c.warning) scripted.Confirm(c.warning);
-        if (!frame && c.asksAgain) scripted.Cancel(c.dialog.name);
-        fake.answers.push_back({0x00});
-        c.run({scripted, fake, ports, response});
-        EXPECT_EQ(scripted.Problems(), Texts{});
-        std::vector<Bytes> written;
-        for (const eft::EftCall& call : fake.calls)
-          if (call.function == "EftWrite") written.push_back(call.data);
-        if (frame) {
-          EXPECT_EQ(written,
-                    std::vector<Bytes>{Bytes(frame->Bytes().begin(), frame->Bytes().end())});
-        } else {
-          EXPECT_TRUE(fake.calls.empty()) << "nothing may reach the terminal";
-          EXPECT_FALSE(scripted.MessageTexts().empty());
-          for (const std::string& text : scripted.MessageTexts()) EXPECT_EQ(text, c.refusal(i));
-        }
-        ++count;
+    for (const uitest::BadEntry& e : uitest::BadEntries(c.dialog, c.valid)) {
+      SCOPED_TRACE(e.label);
+      std::optional<eft::Frame> frame = c.frame(e.taken);
+      ui::ScriptedUi scripted;
+      eft::FakeEftApi fake;
+      eft::PortSelection ports{true, 3};
+      eft::ResponseBuffer response{};
+      scripted.Enter(c.dialog.name, e.typed);
+      if (frame && c.warning) scripted.Confirm(c.warning);
+      if (!frame && c.asksAgain) scripted.Cancel(c.dialog.name);
+      fake.answers.push_back({0x00});
+      c.run({scripted, fake, ports, response});
+      EXPECT_EQ(scripted.Problems(), Texts{});
+      std::vector<Bytes> written;
+      for (const eft::EftCall& call : fake.calls)
+        if (call.function == "EftWrite") written.push_back(call.data);
+      if (frame) {
+        EXPECT_EQ(written, std::vector<Bytes>{Bytes(frame->Bytes().begin(), frame->Bytes().end())});
+      } else {
+        EXPECT_TRUE(fake.calls.empty()) << "nothing may reach the terminal";
+        EXPECT_FALSE(scripted.MessageTexts().empty());
+        for (const std::string& text : scripted.MessageTexts()) EXPECT_EQ(text, c.refusal(e.field));
       }
+      ++count;
     }
   }
   std::printf("%zu (dialog, field, text) cases\n", count);

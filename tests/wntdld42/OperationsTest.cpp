@@ -645,33 +645,26 @@ TEST(BadInput, EveryFieldEitherRefusesOrSendsExactlyWhatWasTyped) {
                    }});
   std::size_t count = 0;
   for (const BadInputCase& c : cases) {
-    for (std::size_t i = 0; i < c.dialog.fields.size(); ++i) {
-      for (const uitest::TypedText& t : uitest::TypedTexts(c.dialog.fields[i])) {
-        SCOPED_TRACE(c.dialog.name + " field " + std::to_string(c.dialog.fields[i].id) + " " +
-                     t.name);
-        std::vector<std::string> typed = c.valid;
-        typed[i] = t.text;
-        std::vector<std::string> taken;
-        for (std::size_t j = 0; j < typed.size(); ++j)
-          taken.push_back(ui::TakeField(typed[j], c.dialog.fields[j].take));
-        wntdld42::FakePinApi fake;
-        ScriptedUi scripted;
-        wntdld42::ScriptedModeForm form;
-        wntdld42::Program p{fake, scripted, form};
-        scripted.Enter(c.dialog.name, typed);
-        c.run(p);
-        EXPECT_EQ(scripted.Problems(), std::vector<std::string>{});
-        std::vector<Sent> calls;
-        for (const wntdld42::PinCall& call : fake.calls)
-          calls.push_back({call.function, call.a, call.b, call.data});
-        if (std::optional<Sent> sent = c.sent(taken)) {
-          EXPECT_EQ(calls, std::vector<Sent>{*sent});
-        } else {
-          EXPECT_EQ(calls, std::vector<Sent>{}) << "nothing may reach the pad";
-          EXPECT_EQ(scripted.MessageTexts(), std::vector<std::string>{c.refusal(i, taken[i])});
-        }
-        ++count;
+    for (const uitest::BadEntry& e : uitest::BadEntries(c.dialog, c.valid)) {
+      SCOPED_TRACE(e.label);
+      wntdld42::FakePinApi fake;
+      ScriptedUi scripted;
+      wntdld42::ScriptedModeForm form;
+      wntdld42::Program p{fake, scripted, form};
+      scripted.Enter(c.dialog.name, e.typed);
+      c.run(p);
+      EXPECT_EQ(scripted.Problems(), std::vector<std::string>{});
+      std::vector<Sent> calls;
+      for (const wntdld42::PinCall& call : fake.calls)
+        calls.push_back({call.function, call.a, call.b, call.data});
+      if (std::optional<Sent> sent = c.sent(e.taken)) {
+        EXPECT_EQ(calls, std::vector<Sent>{*sent});
+      } else {
+        EXPECT_EQ(calls, std::vector<Sent>{}) << "nothing may reach the pad";
+        EXPECT_EQ(scripted.MessageTexts(),
+                  std::vector<std::string>{c.refusal(e.field, e.taken[e.field])});
       }
+      ++count;
     }
   }
   std::printf("%zu (dialog, field, text) cases\n", count);
