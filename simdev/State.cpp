@@ -123,12 +123,16 @@ LoadResult LoadKeyValues(const std::string& path, KeyValues* values) {
     case base::ReadResult::kOk:
       break;
   }
+  return ParseKeyValues(text, values);
+}
+
+LoadResult ParseKeyValues(std::string_view text, KeyValues* values) {
   values->clear();
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string line(text.substr(start, end - start));
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '#') continue;
@@ -142,12 +146,17 @@ LoadResult LoadKeyValues(const std::string& path, KeyValues* values) {
 }
 
 bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::string& title) {
+  std::optional<std::string> text = FormatKeyValues(values, title);
+  return text && base::WriteWholeFile(path, *text);
+}
+
+std::optional<std::string> FormatKeyValues(const KeyValues& values, const std::string& title) {
   std::string text = "# " + title + "\n";
   for (const auto& [key, value] : values) {
-    if (!IsValidKey(key) || !IsValidValue(value)) return false;
+    if (!IsValidKey(key) || !IsValidValue(value)) return std::nullopt;
     text += key + "=" + value + "\n";
   }
-  return base::WriteWholeFile(path, text);
+  return text;
 }
 
 std::optional<std::string> TakeFault(KeyValues& state, const std::string& name) {

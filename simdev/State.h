@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace simdev {
@@ -46,9 +47,14 @@ enum class LoadResult { kOk, kMissing, kMalformed };
 // '-'), a value with a control character, or a file above kMaxStateFileSize is malformed.
 // Blank lines and lines starting with '#' are skipped.
 LoadResult LoadKeyValues(const std::string& path, KeyValues* values);
+// The same reading of a state file's bytes: kOk or kMalformed (`values` then holds the lines
+// before the first bad one).
+LoadResult ParseKeyValues(std::string_view text, KeyValues* values);
 // Writes the whole file under a temporary name and renames it into place, so a reader never
 // sees half a file. `title` becomes the first line, as a comment.
 bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::string& title);
+// The bytes SaveKeyValues writes; nothing when a key or a value is not valid.
+std::optional<std::string> FormatKeyValues(const KeyValues& values, const std::string& title);
 bool IsValidKey(const std::string& key);
 bool IsValidValue(const std::string& value);
 

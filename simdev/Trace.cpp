@@ -38,22 +38,6 @@ bool IsMissing(const std::string& path) {
   return std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found;
 }
 
-// The kept records, newest last, within the capacity.
-std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
-  std::vector<Record> records = Decode(bytes);
-  std::size_t total = 0, first = records.size();
-  while (first > 0 && total + kHeaderSize + records[first - 1].data.size() <= kCapacity) {
-    --first;
-    total += kHeaderSize + records[first].data.size();
-  }
-  std::vector<std::uint8_t> out;
-  for (std::size_t i = first; i < records.size(); ++i) {
-    std::vector<std::uint8_t> one = Encode(records[i]);
-    out.insert(out.end(), one.begin(), one.end());
-  }
-  return out;
-}
-
 }  // namespace
 
 const char* DriverForModel(const std::string& model) {
@@ -64,6 +48,7 @@ std::string TraceFileName(const std::string& driver) { return driver + ".TRC"; }
 
 std::vector<std::uint8_t> Encode(const Record& r) {
   std::vector<std::uint8_t> out;
+  out.reserve(kHeaderSize + r.data.size());
   out.push_back(r.kind);
   out.push_back(r.flags);
   Put16(out, r.model);
@@ -98,6 +83,41 @@ std::vector<Record> Decode(std::span<const std::uint8_t> bytes) {
   return records;
 }
 
+std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
+  std::vector<Record> records = Decode(bytes);
+  std::size_t total = 0, first = records.size();
+  while (first > 0 && total + kHeaderSize + records[first - 1].data.size() <= kCapacity) {
+    --first;
+    total += kHeaderSize + records[first].data.size();
+  }
+  std::vector<std::uint8_t> out;
+  for (std::size_t i = first; i < records.size(); ++i) {
+    std::vector<std::uint8_t> one = Encode(records[i]);
+    out.insert(out.end(), one.begin(), one.end());
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Record record) {
+  std::vector<Record> records = Decode(bytes);
+  if (record.data.size() > kMaxRecordData) {
+    record.data.resize(kMaxRecordData);
+    record.flags |= kDataCut;
+  }
+  record.sequence = records.empty() ? 1 : records.back().sequence + 1;
+  records.push_back(std::move(record));
+  std::size_t total = 0;
+  for (const Record& r : records) total += kHeaderSize + r.data.size();
+  std::size_t drop = 0;
+  while (total > kCapacity) total -= kHeaderSize + records[drop++].data.size();
+  std::vector<std::uint8_t> out;
+  for (std::size_t i = drop; i < records.size(); ++i) {
+    std::vector<std::uint8_t> one = Encode(records[i]);
+    out.insert(out.end(), one.begin(), one.end());
+  }
+  return out;
+}
+
 bool IsTracing(const std::string& dir, const std::string& driver) {
   KeyValues settings;
   if (LoadKeyValues(JoinPath(dir, kSettingsFile), &settings) != LoadResult::kOk) return true;
@@ -116,22 +136,7 @@ bool SetTracing(const std::string& dir, const std::string& driver, bool on) {
 bool Append(const std::string& dir, const std::string& driver, Record record) {
   if (!IsTracing(dir, driver)) return true;
   std::string path = JoinPath(dir, TraceFileName(driver));
-  std::vector<Record> records = Decode(ReadFile(path));
-  if (record.data.size() > kMaxRecordData) {
-    record.data.resize(kMaxRecordData);
-    record.flags |= kDataCut;
-  }
-  record.sequence = records.empty() ? 1 : records.back().sequence + 1;
-  records.push_back(std::move(record));
-  std::size_t total = 0;
-  for (const Record& r : records) total += kHeaderSize + r.data.size();
-  std::size_t drop = 0;
-  while (total > kCapacity) total -= kHeaderSize + records[drop++].data.size();
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = drop; i < records.size(); ++i) {
-    std::vector<std::uint8_t> one = Encode(records[i]);
-    bytes.insert(bytes.end(), one.begin(), one.end());
-  }
+  std::vector<std::uint8_t> bytes = AppendRecord(ReadFile(path), std::move(record));
   return base::WriteWholeFile(
       path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

@@ -69,6 +69,13 @@ const char* DriverForModel(const std::string& model);
 std::vector<std::uint8_t> Encode(const Record& record);
 // Decodes whole records; stops at the first record that does not fit (a damaged tail).
 std::vector<Record> Decode(std::span<const std::uint8_t> bytes);
+// The records of a trace file's bytes that Read keeps: the newest whole records, oldest
+// first, at most kCapacity bytes, encoded.
+std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes);
+// What Append writes over a trace file's bytes: their records and `record` (cut and flagged
+// when its data is longer than kMaxRecordData, numbered after the last one), the oldest
+// dropped beyond kCapacity, encoded.
+std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Record record);
 
 // The switch, kept in the state directory's simdev.cfg as trace.<DRIVER>=on|off; on unless
 // switched off.

@@ -6,18 +6,25 @@
 //      EFT calls (the download's too) and of the PIN pad calls;
 //   3  the input is what a library reads off the line as it stands: its frame reader.
 // Nothing may crash, read out of bounds or hang; a library never places more than its
-// caller's buffer holds (checked by the sanitizers on exact-size buffers).
+// caller's buffer holds (checked by the sanitizers on exact-size buffers). Every run starts
+// from the same state directory: a newly attached terminal on COM3, a pad on COM2, the
+// drivers' traces empty and, when bit 2 of the first byte is set, switched off (every refused
+// frame rewrites the whole trace, so inputs that garble many frames then run much faster).
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "base/PlainFile.h"
 #include "simdev/PinPad8342.h"
 #include "simdev/Remote.h"
 #include "simdev/State.h"
 #include "simdev/Terminal8343.h"
+#include "simdev/Trace.h"
 
 namespace {
 
@@ -51,16 +58,58 @@ class FuzzPort : public line::Port {
   bool framed_;
 };
 
+// The state directory of this process, removed at its end.
 const std::string& StateDir() {
-  static const std::string dir = [] {
+  static const std::string* dir = [] {
     auto path = std::filesystem::temp_directory_path() / ("fuzz-line-" + std::to_string(getpid()));
     std::filesystem::create_directories(path);
-    simdev::SaveKeyValues((path / "COM3-8343").string(), simdev::NewTerminalState(3, 2), "t");
-    simdev::SaveKeyValues((path / "COM2-8342").string(),
-                          simdev::NewPinPadState(2, simdev::kDefaultPinPadSerial, "HW"), "t");
-    return path.string();
+    auto* name = new std::string(path.string());
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(StateDir(), ec);
+    });
+    return name;
   }();
-  return dir;
+  return *dir;
+}
+
+// Every run starts from the same devices and empty traces: an input does the same whatever
+// ran before it (so a finding reproduces from its input alone), and the state and traces do
+// not grow from run to run. A state file is written anew only when a run replaced it (every
+// save renames a new file into place, so the file then has another inode).
+void ResetState(bool tracing) {
+  struct File {
+    std::string path, text;
+    ino_t inode = 0;
+  };
+  static File files[] = {{simdev::JoinPath(StateDir(), "COM3-8343"),
+                          *simdev::FormatKeyValues(simdev::NewTerminalState(3, 2), "t")},
+                         {simdev::JoinPath(StateDir(), "COM2-8342"),
+                          *simdev::FormatKeyValues(
+                              simdev::NewPinPadState(2, simdev::kDefaultPinPadSerial, "HW"), "t")}};
+  static const std::string settingsPath = simdev::JoinPath(StateDir(), "simdev.cfg");
+  static const std::string tracingOff =
+      *simdev::FormatKeyValues({{std::string("trace.") + simdev::trace::kDriver43, "off"},
+                                {std::string("trace.") + simdev::trace::kDriver4X, "off"}},
+                               "t");
+  static bool off = false;
+  if (off == tracing) {
+    if (tracing)
+      std::remove(settingsPath.c_str());
+    else
+      base::WriteWholeFile(settingsPath, tracingOff);
+    off = !tracing;
+  }
+  for (File& f : files) {
+    struct stat info {};
+    if (f.inode != 0 && stat(f.path.c_str(), &info) == 0 && info.st_ino == f.inode) continue;
+    base::WriteWholeFile(f.path, f.text);
+    f.inode = stat(f.path.c_str(), &info) == 0 ? info.st_ino : 0;
+  }
+  for (const char* driver : {simdev::trace::kDriver43, simdev::trace::kDriver4X}) {
+    std::string path = simdev::JoinPath(StateDir(), simdev::trace::TraceFileName(driver));
+    if (access(path.c_str(), F_OK) == 0) simdev::trace::Clear(StateDir(), driver);
+  }
 }
 
 void Libraries(const std::uint8_t* data, std::size_t size, bool framed) {
@@ -93,11 +142,13 @@ void Libraries(const std::uint8_t* data, std::size_t size, bool framed) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   std::uint8_t mode = data[0] % 4;
+  const bool tracing = (data[0] & 4) == 0;
   ++data;
   --size;
   if (mode <= 1) {
-    static simdev::EftLibrary eft(StateDir());
-    static simdev::PinLibrary pin(StateDir());
+    ResetState(tracing);
+    simdev::EftLibrary eft(StateDir());
+    simdev::PinLibrary pin(StateDir());
     simdev::remote::ServedPort port(size > 0 && data[0] % 2 ? 3 : 2, eft, pin);
     if (mode == 0) port.Take({data, size});
     if (mode == 1) port.Answer({data, size});
