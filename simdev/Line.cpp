@@ -24,10 +24,11 @@ bool IsKind(std::uint8_t k) { return k == kRequest || k == kAnswer || k == kRefu
 }  // namespace
 
 std::uint16_t Check(const Frame& frame) {
-  Bytes head;
-  head.push_back(frame.kind);
-  Put16(head, frame.sequence);
-  Put16(head, static_cast<std::uint16_t>(frame.payload.size()));
+  // On the stack: every frame in and out is checked, garbled ones and replays included.
+  const auto n = static_cast<std::uint16_t>(frame.payload.size());
+  const std::uint8_t head[] = {frame.kind, static_cast<std::uint8_t>(frame.sequence),
+                               static_cast<std::uint8_t>(frame.sequence >> 8),
+                               static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8)};
   return Crc16Arc(frame.payload, Crc16Arc(head));
 }
 

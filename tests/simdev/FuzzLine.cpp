@@ -1,18 +1,22 @@
 // Fuzzes the two readers of the serial line with one input. The first byte chooses the end:
-//   0  the input arrives at a device's end: frame reader, refusals, replays;
+//   0  the input arrives at a device's end (a device in memory, so that a run costs no file):
+//      frame reader, refusals, replays. The input taken whole and taken in pieces (of 1 to 32
+//      bytes, by the first byte's top bits) must give the same frames back; each one read
+//      back is exactly one answer or refusal, and an answer carries what the device made of
+//      its request;
 //   1  the input is a request the device's end carries out: the request reader and the
 //      libraries' insides behind it, on a state directory with a terminal and a pad;
 //   2  the input is the payload of every answer a library reads: the answer readers of the
 //      EFT calls (the download's too) and of the PIN pad calls;
 //   3  the input is what a library reads off the line as it stands: its frame reader.
 // Nothing may crash, read out of bounds or hang; a library never places more than its
-// caller's buffer holds (checked by the sanitizers on exact-size buffers). Every run starts
-// from the same state directory: a newly attached terminal on COM3, a pad on COM2, the
-// drivers' traces empty and, when bit 2 of the first byte is set, switched off (every refused
-// frame rewrites the whole trace, so inputs that garble many frames then run much faster).
+// caller's buffer holds (checked by the sanitizers on exact-size buffers). Every run of mode 1
+// starts from the same state directory: a newly attached terminal on COM3, a pad on COM2, the
+// drivers' traces empty and, when bit 2 of the first byte is set, switched off.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +61,74 @@ class FuzzPort : public line::Port {
   line::Bytes data_, pending_;
   bool framed_;
 };
+
+[[noreturn]] void Broken(const char* what) {
+  std::fprintf(stderr, "broken property: %s\n", what);
+  std::abort();
+}
+
+// A device's end with no device behind it: it answers a request with its bytes reversed, and
+// counts what it carries out, repeats and refuses.
+class MemoryServer : public line::Server {
+ public:
+  line::Bytes Answer(std::span<const std::uint8_t> request) override {
+    ++carriedOut;
+    if (request.size() > line::kMaxPayload) Broken("a request longer than a frame holds");
+    return line::Bytes(request.rbegin(), request.rend());
+  }
+  unsigned carriedOut = 0, repeated = 0, refused = 0;
+
+ protected:
+  void Repeated(std::uint16_t) override { ++repeated; }
+  void Refused(std::uint16_t) override { ++refused; }
+};
+
+struct Taken {
+  line::Bytes sent;  // the frames sent back, one after the other
+  unsigned frames = 0, carriedOut = 0, repeated = 0, refused = 0;
+  bool operator==(const Taken&) const = default;
+};
+
+Taken TakeIn(std::span<const std::uint8_t> input, std::size_t piece) {
+  MemoryServer server;
+  Taken t;
+  for (std::size_t at = 0; at < input.size(); at += piece) {
+    for (const line::Bytes& frame :
+         server.Take(input.subspan(at, std::min(piece, input.size() - at)))) {
+      t.sent.insert(t.sent.end(), frame.begin(), frame.end());
+      ++t.frames;
+    }
+  }
+  t.carriedOut = server.carriedOut;
+  t.repeated = server.repeated;
+  t.refused = server.refused;
+  return t;
+}
+
+void DeviceEnd(std::span<const std::uint8_t> input, std::size_t piece) {
+  const Taken whole = TakeIn(input, input.size() + 1);
+  if (!(TakeIn(input, piece) == whole))
+    Broken("the pieces the bytes came in changed the frames sent");
+  if (whole.frames != whole.carriedOut + whole.repeated + whole.refused)
+    Broken("a frame sent for no request and no refusal");
+  // What went back reads as whole frames only, an answer or a refusal each.
+  line::FrameReader back;
+  back.Feed(whole.sent);
+  unsigned frames = 0;
+  while (auto f = back.Next()) {
+    ++frames;
+    if (f->kind == line::kRequest || (f->kind == line::kRefused && !f->payload.empty()))
+      Broken("a frame sent back that is neither an answer nor a refusal");
+    if (f->kind == line::kAnswer) {
+      // The answer is the request reversed: the request came in with its own frame.
+      line::Bytes request(f->payload.rbegin(), f->payload.rend());
+      line::Bytes encoded = line::Encode({line::kRequest, f->sequence, request});
+      if (std::search(input.begin(), input.end(), encoded.begin(), encoded.end()) == input.end())
+        Broken("an answer to a request that did not come");
+    }
+  }
+  if (frames != whole.frames || !back.TakeGarbled().empty()) Broken("garbled frames sent back");
+}
 
 // The state directory of this process, removed at its end.
 const std::string& StateDir() {
@@ -141,17 +213,18 @@ void Libraries(const std::uint8_t* data, std::size_t size, bool framed) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  std::uint8_t mode = data[0] % 4;
-  const bool tracing = (data[0] & 4) == 0;
+  const std::uint8_t first = data[0], mode = first % 4;
+  const bool tracing = (first & 4) == 0;
   ++data;
   --size;
-  if (mode <= 1) {
+  if (mode == 0) {
+    DeviceEnd({data, size}, 1 + (first >> 3));
+  } else if (mode == 1) {
     ResetState(tracing);
     simdev::EftLibrary eft(StateDir());
     simdev::PinLibrary pin(StateDir());
     simdev::remote::ServedPort port(size > 0 && data[0] % 2 ? 3 : 2, eft, pin);
-    if (mode == 0) port.Take({data, size});
-    if (mode == 1) port.Answer({data, size});
+    port.Answer({data, size});
   } else {
     Libraries(data, size, mode == 2);
   }
