@@ -8,8 +8,8 @@
 # inputs). Exits nonzero when any target found something or did not run.
 #
 #   SECONDS_PER_TARGET  seconds for every target; unset, each target runs as long as its
-#                       registration says (CAMPAIGN_SECONDS: 900 s, enough for 10 million
-#                       executions of every target but the serial line's, which is given more)
+#                       registration says (CAMPAIGN_SECONDS: 1500 s, enough for 10 million
+#                       executions, or more for the slower targets)
 #   SECONDS_<target>    seconds for that target alone (SECONDS_fuzz_line=600)
 #   TARGETS             the targets to run, separated by blanks (default: every one)
 #   JOBS                targets run side by side: 1 (default) or 2
