@@ -34,13 +34,30 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo[@]}" dpkg --add-architecture i386
 fi
 # A mirror caught mid-sync serves an index that does not match its release file; such a
-# failure passes within minutes, so the update is tried again before giving up.
+# failure usually passes within minutes, so the update is tried again before going on with the
+# indexes that did come.
+updated=no
 for try in 1 2 3; do
   if "${sudo[@]}" apt-get update -qq; then
+    updated=yes
     break
   fi
-  [ "$try" -eq 3 ] && exit 1
+  [ "$try" -eq 3 ] && break
   echo "install-deps: apt-get update failed, trying again in 60 s" >&2
   sleep 60
 done
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install=("${sudo[@]}" apt-get install -y -qq --no-install-recommends)
+if "${install[@]}" "${missing[@]}" >/dev/null; then
+  exit 0
+fi
+[ "$updated" = yes ] && exit 1
+# Seen with the i386 index of the security archive missing: its amd64 updates are then
+# candidates with no i386 twin, and the 32-bit packages cannot match them. Installed against
+# the versions already on the machine instead (the security archive pinned below them), never
+# removing a package to get there, and said so.
+echo "install-deps: installing against the versions already here, the security archive's" \
+  "index being incomplete" >&2
+pin=$(mktemp)
+trap 'rm -f "$pin"' EXIT
+printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 90\n' >"$pin"
+"${install[@]}" --no-remove -o Dir::Etc::Preferences="$pin" "${missing[@]}" >/dev/null
