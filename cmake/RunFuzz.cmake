@@ -1,10 +1,7 @@
 # Runs the fuzz target FUZZER for RUNS executions from the seed corpus SEEDS, inputs of at most
-# MAX_LEN bytes (default 4096). New inputs go to a fresh corpus under WORK, and the run is
-# seeded, so each test run repeats the same search. Used by suite_add_fuzz_target
-# (cmake/Fuzz.cmake).
-if(NOT MAX_LEN)
-  set(MAX_LEN 4096)
-endif()
+# MAX_LEN bytes. New inputs go to a fresh corpus under WORK, and the run is seeded, so each
+# test run repeats the same search. Used by suite_add_fuzz_target (cmake/Fuzz.cmake).
+
 # The targets that keep files (a state directory, an input file) keep them in TMPDIR: in memory
 # when the system has /dev/shm, since creating and renaming files on a disk costs more than
 # a run.

@@ -83,6 +83,20 @@ std::vector<Record> Decode(std::span<const std::uint8_t> bytes) {
   return records;
 }
 
+namespace {
+
+// The records from `first` on, encoded one after the other.
+std::vector<std::uint8_t> EncodeFrom(const std::vector<Record>& records, std::size_t first) {
+  std::vector<std::uint8_t> out;
+  for (std::size_t i = first; i < records.size(); ++i) {
+    std::vector<std::uint8_t> one = Encode(records[i]);
+    out.insert(out.end(), one.begin(), one.end());
+  }
+  return out;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
   std::vector<Record> records = Decode(bytes);
   std::size_t total = 0, first = records.size();
@@ -90,12 +104,7 @@ std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
     --first;
     total += kHeaderSize + records[first].data.size();
   }
-  std::vector<std::uint8_t> out;
-  for (std::size_t i = first; i < records.size(); ++i) {
-    std::vector<std::uint8_t> one = Encode(records[i]);
-    out.insert(out.end(), one.begin(), one.end());
-  }
-  return out;
+  return EncodeFrom(records, first);
 }
 
 std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Record record) {
@@ -110,12 +119,7 @@ std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Reco
   for (const Record& r : records) total += kHeaderSize + r.data.size();
   std::size_t drop = 0;
   while (total > kCapacity) total -= kHeaderSize + records[drop++].data.size();
-  std::vector<std::uint8_t> out;
-  for (std::size_t i = drop; i < records.size(); ++i) {
-    std::vector<std::uint8_t> one = Encode(records[i]);
-    out.insert(out.end(), one.begin(), one.end());
-  }
-  return out;
+  return EncodeFrom(records, drop);
 }
 
 bool IsTracing(const std::string& dir, const std::string& driver) {
