@@ -14,8 +14,9 @@ constexpr std::array k8341 = {"WNT41MAG.DLL"sv, "WNT41MAG.LIB"sv, "WNT41MAG.H"sv
 constexpr std::array k8341Async = {"WNTA1MAG.DLL"sv, "WNTA1MAG.LIB"sv, "WNTA1MAG.H"sv};
 constexpr std::array k8342Msr = {"WNT42MSR.DLL"sv, "WNT42MSR.LIB"sv, "WNT42MSR.H"sv};
 constexpr std::array k8342MsrAsync = {"WNTA2MSR.DLL"sv, "WNTA2MSR.LIB"sv, "WNTA2MSR.H"sv};
+// The key loader's help goes with it: no other group installs it.
 constexpr std::array k8342Pin = {"WNT42PIN.DLL"sv, "WNT42PIN.LIB"sv, "WNT42PIN.H"sv,
-                                 "WNTDLD42.EXE"sv};
+                                 "WNTDLD42.EXE"sv, "WNTDLD42.HLP"sv};
 constexpr std::array k8342PinAsync = {"WNTA2PIN.DLL"sv, "WNTA2PIN.LIB"sv, "WNTA2PIN.H"sv};
 // One port driver and trace program for the 8341 and both 8342 personalities.
 constexpr std::array kFamilyCommon = {"WNT4XPDD.DLL"sv, "W4XTRACE.EXE"sv, "FIOSETUP.EXE"sv,

@@ -16,7 +16,7 @@ const Names k8341 = {"WNT41MAG.DLL", "WNT41MAG.LIB", "WNT41MAG.H"};
 const Names k8341A = {"WNTA1MAG.DLL", "WNTA1MAG.LIB", "WNTA1MAG.H"};
 const Names kMsr = {"WNT42MSR.DLL", "WNT42MSR.LIB", "WNT42MSR.H"};
 const Names kMsrA = {"WNTA2MSR.DLL", "WNTA2MSR.LIB", "WNTA2MSR.H"};
-const Names kPin = {"WNT42PIN.DLL", "WNT42PIN.LIB", "WNT42PIN.H", "WNTDLD42.EXE"};
+const Names kPin = {"WNT42PIN.DLL", "WNT42PIN.LIB", "WNT42PIN.H", "WNTDLD42.EXE", "WNTDLD42.HLP"};
 const Names kPinA = {"WNTA2PIN.DLL", "WNTA2PIN.LIB", "WNTA2PIN.H"};
 const Names kCommon = {"WNT4XPDD.DLL", "W4XTRACE.EXE", "FIOSETUP.EXE", "README.DOC",
                        "FIOSETUP.HLP"};
