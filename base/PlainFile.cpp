@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 
 namespace base {
 namespace {
@@ -82,27 +80,6 @@ ReadResult ReadPlainFile(const std::string& path, std::size_t limit, std::string
     if (got < want) break;
   }
   return std::ferror(file.get()) ? ReadResult::kCannotOpen : ReadResult::kOk;
-}
-
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {  // some platforms refuse to rename onto an existing file
-    std::filesystem::remove(path, ec);
-    std::filesystem::rename(temp, path, ec);
-  }
-  if (ec) std::filesystem::remove(temp, ec);
-  return !ec;
 }
 
 }  // namespace base
