@@ -15,6 +15,8 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 display_file="$bindir/wine-display"
 xvfb_pid_file="$bindir/wine-xvfb.pid"
+# Written when this machine cannot run the tree's Wine loader at all; wine-run.sh then skips.
+unavailable_file="$bindir/wine-unavailable"
 
 # This tree's native simdev (cmake/NativeSimdev.cmake). Its servers are found by their first
 # two arguments, compared as they stand: the path (as Wine names it, Z:\..., when a test
@@ -78,6 +80,16 @@ start_display() {
 case "$action" in
   start)
     stop
+    rm -f "$unavailable_file"
+    # A kernel built or booted without 32-bit emulation runs no 32-bit Linux program, so no
+    # 32-bit Wine: the tree's Windows programs cannot run on this machine at all. Its Wine
+    # tests are then skipped, each saying why, rather than failed one by one.
+    if ! "$wine" --version </dev/null >/dev/null 2>&1; then
+      why="$("$wine" --version 2>&1 </dev/null | head -n 1)"
+      echo "$wine cannot run here: ${why:-no reason given}" >"$unavailable_file"
+      echo "wine-fixture: $(cat "$unavailable_file"); this tree's Wine tests are skipped"
+      exit 0
+    fi
     start_display || exit 1
     ready="$WINEPREFIX/.suite-ready-3"
     if [ ! -f "$ready" ]; then

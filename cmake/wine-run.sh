@@ -13,4 +13,9 @@ if [ -f "$bindir/wine-display" ]; then
 fi
 loader=/usr/lib/wine/wine64
 [ -f "$bindir/wine-loader" ] && loader=$(cat "$bindir/wine-loader")
+# The fixture found that this machine cannot run the loader: 77 is CTest's skip for the tests.
+if [ -f "$bindir/wine-unavailable" ]; then
+  echo "skipped: $(cat "$bindir/wine-unavailable")" >&2
+  exit 77
+fi
 exec "$loader" "$@"
