@@ -1,18 +1,35 @@
 # Build helpers shared by every folder: warnings, GoogleTest registration (native or under
-# Wine), the Wine test fixture, and the distribution folder that the installer copies from.
+# Wine), the Wine test fixture, the two kits and the distribution folder composed from them.
 
 include_guard(GLOBAL)
 
 set(SUITE_DIST_DIR "${CMAKE_BINARY_DIR}/dist")
-# The release archives of both Windows trees land side by side in build/release, named after
-# the version of base/Version.h.
-get_filename_component(release_dir "${CMAKE_BINARY_DIR}/../release" ABSOLUTE)
-set(SUITE_RELEASE_DIR "${release_dir}" CACHE PATH "Where the release archive goes")
-file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/../base/Version.h" version_line
-     REGEX "define SUITE_VERSION_TEXT")
-string(REGEX REPLACE ".*\"(.*)\".*" "\\1" SUITE_VERSION "${version_line}")
-set(SUITE_RELEASE_NAME "qrt8300-fio-${SUITE_VERSION}-${SUITE_ARCH}")
-set(SUITE_RELEASE_ZIP "${SUITE_RELEASE_DIR}/${SUITE_RELEASE_NAME}.zip")
+file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/../base/Version.h" version_lines
+     REGEX "define SUITE_(VERSION_TEXT|PRODUCT_NAME)")
+foreach(line IN LISTS version_lines)
+  string(REGEX MATCH "define (SUITE_[A-Z_]+) \"(.*)\"" ok "${line}")
+  set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+endforeach()
+# The two kits of a Windows tree: the suite kit, which is all a workstation gets from us, and
+# the emulator kit, our emulated stand-ins of the device makers' libraries with simdev.
+set(SUITE_KIT_NAME "qrt8300-fio-${SUITE_VERSION_TEXT}-${SUITE_ARCH}")
+set(SUITE_EMULATOR_KIT_NAME "qrt8300-fio-emulator-${SUITE_VERSION_TEXT}-${SUITE_ARCH}")
+# Only the x86 kits go to build/release: x64 programs cannot load the makers' 32-bit
+# libraries, so a workstation must never be offered them; the x64 kits stay in their tree.
+if(SUITE_ARCH STREQUAL "x86")
+  get_filename_component(kit_dir "${CMAKE_BINARY_DIR}/../release" ABSOLUTE)
+else()
+  set(kit_dir "${CMAKE_BINARY_DIR}/kits")
+endif()
+set(SUITE_KIT_DIR "${kit_dir}" CACHE PATH "Where the kits go")
+# Each kit's files exactly as zipped, and the symbols stripped from its binaries.
+set(SUITE_KIT_STAGE "${CMAKE_BINARY_DIR}/kits-stage")
+set(SUITE_SYMBOLS_DIR "${CMAKE_BINARY_DIR}/symbols")
+# Signing: a code-signing certificate and its key (PEM), or a PKCS#12 file as SUITE_SIGN_CERT;
+# the password comes from SIGN_PASS in the environment of the build, never from the cache.
+set(SUITE_SIGN_CERT "" CACHE FILEPATH "Code-signing certificate (PEM), or a PKCS#12 file")
+set(SUITE_SIGN_KEY "" CACHE FILEPATH "The certificate's private key (PEM)")
+set(SUITE_SIGN_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamping server")
 include("${CMAKE_CURRENT_LIST_DIR}/DistFiles.cmake")
 
 # Warnings as errors, in one switch: scripts/build.sh (make test, make demo, CI) turns it on;
@@ -46,8 +63,9 @@ function(suite_wine_test_properties test)
   if(NOT W_TIMEOUT)
     set(W_TIMEOUT 120)
   endif()
+  # 77: skipped, because this machine cannot run the tree's Wine loader (wine-run.sh).
   set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED ${SUITE_WINE_FIXTURE_NAME}
-                                          TIMEOUT ${W_TIMEOUT} LABELS wine)
+                                          TIMEOUT ${W_TIMEOUT} LABELS wine SKIP_RETURN_CODE 77)
   if(W_LOCKS)
     # Each tree has its own prefix (registry) and display: its locks are its own.
     list(TRANSFORM W_LOCKS PREPEND "${SUITE_TEST_PREFIX}.")
@@ -150,7 +168,8 @@ endfunction()
 # Microsoft linkers read (GNU dlltool's long format fails the Microsoft linker's /SAFESEH on
 # x86). The linker checks each argument size against the compiled function. Makes the DLL
 # target <NAME>_dll (bin/<NAME>.dll) and the target <NAME> that programs link, which links
-# <NAME>.LIB itself: the programs are built against the import library that ships.
+# <NAME>.LIB itself: the programs are built against the import library that ships. The DLL
+# (and with SHIP_IMPORT_LIBRARY the .LIB) belongs to the emulator kit.
 if(WIN32)
   find_program(SUITE_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
 endif()
@@ -188,21 +207,24 @@ function(suite_device_library name)
   add_library(${name} INTERFACE)
   target_link_libraries(${name} INTERFACE "${lib}")
   add_dependencies(${name} ${name}_implib ${name}_dll)
-  suite_dist_file(${name}.DLL TARGET ${name}_dll)
+  suite_kit_file(${name}.DLL KIT emulator TARGET ${name}_dll)
   if(D_SHIP_IMPORT_LIBRARY)
-    suite_dist_file(${name}.LIB FILE "${lib}" DEPENDS ${name}_implib)
+    suite_kit_file(${name}.LIB KIT emulator FILE "${lib}" DEPENDS ${name}_implib)
   endif()
 endfunction()
 
-# suite_dist_file(<exact name> TARGET <target> [IMPORT_LIBRARY]) or
-# suite_dist_file(<exact name> FILE <path> [DEPENDS <targets that make the file>...])
-# Registers one file of the installer's source directory under its exact name.
-function(suite_dist_file name)
-  cmake_parse_arguments(D "IMPORT_LIBRARY" "TARGET;FILE" "DEPENDS" ${ARGN})
-  if(NOT name IN_LIST SUITE_DIST_EXPECTED)
-    message(FATAL_ERROR "suite_dist_file: ${name} is not a file of any installer file group")
+# suite_kit_file(<exact name> KIT suite|emulator TARGET <target> [IMPORT_LIBRARY]) or
+# suite_kit_file(<exact name> KIT suite|emulator FILE <path> [DEPENDS <targets>...])
+# Registers one file of a kit under the exact name it ships as. The suite kit holds the
+# programs, their help and README.DOC; the emulator kit our stand-ins of the device makers'
+# files and simdev. A workstation's installation source is composed from the suite kit and the
+# makers' files (or the emulator kit), never from a kit alone.
+function(suite_kit_file name)
+  cmake_parse_arguments(D "IMPORT_LIBRARY" "KIT;TARGET;FILE" "DEPENDS" ${ARGN})
+  if(NOT D_KIT MATCHES "^(suite|emulator)$")
+    message(FATAL_ERROR "suite_kit_file: ${name} needs KIT suite or KIT emulator")
   endif()
-  get_property(registered GLOBAL PROPERTY SUITE_DIST_NAMES)
+  get_property(registered GLOBAL PROPERTY SUITE_KIT_NAMES)
   if(name IN_LIST registered)
     return()
   endif()
@@ -217,80 +239,96 @@ function(suite_dist_file name)
     get_filename_component(source "${D_FILE}" ABSOLUTE)
     set(depends "${source}" ${D_DEPENDS})
   else()
-    message(FATAL_ERROR "suite_dist_file: ${name} needs TARGET or FILE")
+    message(FATAL_ERROR "suite_kit_file: ${name} needs TARGET or FILE")
   endif()
-  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_NAMES "${name}")
-  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_SOURCES "${source}")
-  # Each file's own dependencies, kept as one list element ("|" between them).
-  string(REPLACE ";" "|" depends "${depends}")
-  set_property(GLOBAL APPEND PROPERTY SUITE_DIST_DEPENDS "${depends}")
+  set_property(GLOBAL APPEND PROPERTY SUITE_KIT_NAMES "${name}")
+  set_property(GLOBAL APPEND PROPERTY SUITE_KIT_${D_KIT}_NAMES "${name}")
+  set_property(GLOBAL APPEND PROPERTY SUITE_KIT_${D_KIT}_SOURCES "${source}")
+  set_property(GLOBAL APPEND PROPERTY SUITE_KIT_${D_KIT}_DEPENDS ${depends})
 endfunction()
 
-# Called once at the end of the top-level CMakeLists: lays out the folder and adds its check.
-function(suite_finish_dist)
+# Called once at the end of the top-level CMakeLists: both kits of the tree, and the
+# distribution folder composed from them.
+#
+# Each kit is built from the files registered above (cmake/MakeRelease.cmake): binaries
+# stripped, their symbols kept in SUITE_SYMBOLS_DIR behind a debug link, signed when a
+# certificate is configured, SHA256SUMS, and a zip that two builds of one commit make alike.
+# The distribution folder, the installer's source directory that the demo and the tests
+# install from, is what the composer (tools/kit) lays out from the two kits: every file of
+# every group, checked, and its SHA256SUMS.
+function(suite_finish_kits)
   if(NOT WIN32)
     return()
   endif()
-  get_property(names GLOBAL PROPERTY SUITE_DIST_NAMES)
-  get_property(sources GLOBAL PROPERTY SUITE_DIST_SOURCES)
-  get_property(depends GLOBAL PROPERTY SUITE_DIST_DEPENDS)
-  set(outputs "")
-  set(commands "")
-  list(LENGTH names count)
-  if(count GREATER 0)
-    math(EXPR last "${count} - 1")
-    foreach(i RANGE ${last})
-      list(GET names ${i} name)
-      list(GET sources ${i} source)
-      list(GET depends ${i} file_depends)
-      string(REPLACE "|" ";" file_depends "${file_depends}")
-      list(APPEND outputs "${SUITE_DIST_DIR}/${name}")
-      add_custom_command(OUTPUT "${SUITE_DIST_DIR}/${name}"
-        COMMAND ${CMAKE_COMMAND} -E make_directory "${SUITE_DIST_DIR}"
-        COMMAND ${CMAKE_COMMAND} -E copy "${source}" "${SUITE_DIST_DIR}/${name}"
-        DEPENDS ${file_depends}
-        COMMENT "Distribution folder: ${name}"
-        VERBATIM)
-    endforeach()
+  get_property(registered GLOBAL PROPERTY SUITE_KIT_NAMES)
+  foreach(name IN LISTS SUITE_DIST_EXPECTED)
+    if(NOT name IN_LIST registered)
+      message(FATAL_ERROR "${name}, a file of an installer group, is in neither kit")
+    endif()
+  endforeach()
+
+  string(REGEX REPLACE "gcc(-posix)?$" "objcopy" objcopy "${CMAKE_C_COMPILER}")
+  find_program(SUITE_OBJCOPY NAMES "${objcopy}" REQUIRED)
+  set(sign_depends "")
+  if(SUITE_SIGN_CERT)
+    find_program(SUITE_OSSLSIGNCODE osslsigncode REQUIRED)
+    list(APPEND sign_depends "${SUITE_SIGN_CERT}")
+    if(SUITE_SIGN_KEY)
+      list(APPEND sign_depends "${SUITE_SIGN_KEY}")
+    endif()
   endif()
-  add_custom_target(dist ALL
-    COMMAND ${CMAKE_COMMAND} -E make_directory "${SUITE_DIST_DIR}"
-    DEPENDS ${outputs})
+  set(zips "")
+  foreach(kit suite emulator)
+    if(kit STREQUAL "suite")
+      set(name "${SUITE_KIT_NAME}")
+    else()
+      set(name "${SUITE_EMULATOR_KIT_NAME}")
+    endif()
+    get_property(names GLOBAL PROPERTY SUITE_KIT_${kit}_NAMES)
+    get_property(sources GLOBAL PROPERTY SUITE_KIT_${kit}_SOURCES)
+    get_property(depends GLOBAL PROPERTY SUITE_KIT_${kit}_DEPENDS)
+    # The kit's files as "NAME|path" lines; the signing settings ride along, so that a change
+    # of certificate makes the kits again.
+    set(lines "# sign ${SUITE_SIGN_CERT} ${SUITE_SIGN_KEY} ${SUITE_SIGN_TIMESTAMP_URL}\n")
+    foreach(file source IN ZIP_LISTS names sources)
+      string(APPEND lines "${file}|${source}\n")
+    endforeach()
+    set(list_file "${SUITE_KIT_STAGE}/${kit}.files")
+    file(GENERATE OUTPUT "${list_file}" CONTENT "${lines}")
+    set(zip "${SUITE_KIT_DIR}/${name}.zip")
+    add_custom_command(OUTPUT "${zip}"
+      COMMAND ${CMAKE_COMMAND} -DLIST=${list_file} -DNAME=${name} -DSTAGE=${SUITE_KIT_STAGE}
+              -DZIP=${zip} -DOBJCOPY=${SUITE_OBJCOPY} -DSYMBOLS=${SUITE_SYMBOLS_DIR}
+              -DSOURCE_ROOT=${PROJECT_SOURCE_DIR} "-DDESCRIPTION=${SUITE_PRODUCT_NAME}"
+              -DOSSLSIGNCODE=${SUITE_OSSLSIGNCODE} -DSIGN_CERT=${SUITE_SIGN_CERT}
+              -DSIGN_KEY=${SUITE_SIGN_KEY} -DSIGN_TIMESTAMP_URL=${SUITE_SIGN_TIMESTAMP_URL}
+              -P "${PROJECT_SOURCE_DIR}/cmake/MakeRelease.cmake"
+      DEPENDS "${list_file}" ${depends} ${sign_depends}
+              "${PROJECT_SOURCE_DIR}/cmake/MakeRelease.cmake"
+      COMMENT "Kit ${name}.zip"
+      VERBATIM)
+    list(APPEND zips "${zip}")
+  endforeach()
+  add_custom_target(kits ALL DEPENDS ${zips})
+
+  set(sums "${SUITE_DIST_DIR}/SHA256SUMS")
+  add_custom_command(OUTPUT "${sums}"
+    COMMAND ${CMAKE_COMMAND} -E rm -rf "${SUITE_DIST_DIR}"
+    COMMAND "${SUITE_NATIVE_COMPOSESRC}" --kit "${SUITE_KIT_STAGE}/${SUITE_KIT_NAME}"
+            --devices "${SUITE_KIT_STAGE}/${SUITE_EMULATOR_KIT_NAME}" --out "${SUITE_DIST_DIR}"
+            --emulated
+    DEPENDS ${zips} simdev_native
+    COMMENT "Distribution folder composed from the kits"
+    VERBATIM)
+  add_custom_target(dist ALL DEPENDS "${sums}")
   # The check as a script of its own, so the demo can run exactly what the test runs.
   set(check "${CMAKE_BINARY_DIR}/dist-check.cmake")
   file(GENERATE OUTPUT "${check}" CONTENT
 "# Generated: checks ${SUITE_DIST_DIR} against the installer's file groups.
 set(DIST \"${SUITE_DIST_DIR}\")
 set(EXPECTED \"${SUITE_DIST_EXPECTED}\")
-set(REGISTERED \"${names}\")
-set(STRICT ${SUITE_DIST_STRICT})
 include(\"${CMAKE_SOURCE_DIR}/cmake/CheckDist.cmake\")
 ")
   add_test(NAME ${SUITE_TEST_PREFIX}.dist-folder COMMAND ${CMAKE_COMMAND} -P "${check}")
   set_tests_properties(${SUITE_TEST_PREFIX}.dist-folder PROPERTIES LABELS dist)
-endfunction()
-
-# Called once at the end of the top-level CMakeLists, after suite_finish_dist: the release
-# archive SUITE_RELEASE_ZIP (build/release/qrt8300-fio-<version>-<x86|x64>.zip), holding the
-# distribution folder, WNT43SUP.EXE, WNT43APD.EXE and WNT43SUP.HLP (which no file group
-# installs but a technician needs) and SHA256SUMS.
-function(suite_finish_release)
-  if(NOT WIN32)
-    return()
-  endif()
-  set(name "${SUITE_RELEASE_NAME}")
-  set(zip "${SUITE_RELEASE_ZIP}")
-  set(extra "$<TARGET_FILE:WNT43SUP>" "$<TARGET_FILE:WNT43APD>"
-            "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/WNT43SUP.HLP")
-  get_property(dist_outputs GLOBAL PROPERTY SUITE_DIST_NAMES)
-  list(TRANSFORM dist_outputs PREPEND "${SUITE_DIST_DIR}/")
-  add_custom_command(OUTPUT "${zip}"
-    COMMAND ${CMAKE_COMMAND} -DDIST=${SUITE_DIST_DIR} "-DEXTRA=${extra}"
-            -DSTAGE=${CMAKE_BINARY_DIR}/release -DNAME=${name} -DZIP=${zip}
-            -P "${PROJECT_SOURCE_DIR}/cmake/MakeRelease.cmake"
-    DEPENDS ${dist_outputs} dist WNT43SUP WNT43APD help_files ${extra}
-            "${PROJECT_SOURCE_DIR}/cmake/MakeRelease.cmake"
-    COMMENT "Release archive ${name}.zip"
-    VERBATIM)
-  add_custom_target(release ALL DEPENDS "${zip}")
 endfunction()

@@ -21,10 +21,13 @@ inline std::string BinDir() {
   return dir.substr(0, dir.find_last_of("\\/"));
 }
 
-// The quoted path of a built program, ready for a command line.
+// The quoted path of a built program, ready for a command line: in the bin folder, or in
+// SUITE_PROGRAM_DIR when a test runs the programs as a kit ships them (signed, stripped).
 inline std::string Program(const std::string& exe) {
+  char dir[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("SUITE_PROGRAM_DIR", dir, MAX_PATH);
   std::string line(1, '"');
-  line += BinDir();
+  line += n > 0 && n < MAX_PATH ? std::string(dir, n) : BinDir();
   line += '\\';
   line += exe;
   line += '"';

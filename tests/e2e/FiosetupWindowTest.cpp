@@ -327,14 +327,12 @@ TEST_F(Window, Install8343ThenSaveAndUpdate) {
   Exit(false);
 }
 
-// The 8341: a missing family file stops the installation with nothing undone; with the file
-// in place the same installation goes through.
-// The release archive as a technician unpacks it: the FIOSETUP.EXE it holds installs the 8343
-// from the folder it stands in, and every file arrives as the archive holds it.
-TEST_F(Window, TheUnpackedReleaseInstallsFromItsOwnFolder) {
+// A source composed from the two kits as a technician unpacks them: the FIOSETUP.EXE it holds
+// installs the 8343 from the folder it stands in, and every file arrives as the source holds it.
+TEST_F(Window, AComposedSourceInstallsFromItsOwnFolder) {
   PathGuard path("C:\\BIN");
   TempFolder work("fiosetup release install");
-  const std::string release = RELEASE_FOLDER;
+  const std::string release = RELEASE_SOURCE;
   const std::string target = work / "target";
   Start(release + "\\FIOSETUP.EXE");
   ChoosePort(IDM_ADD_8343, 0);
@@ -357,7 +355,7 @@ TEST_F(Window, TheUnpackedReleaseInstallsFromItsOwnFolder) {
 // the running file is recognised by identity, not by its spelling.
 TEST_F(Window, InstallsIntoTheFolderOfTheRunningInstaller) {
   PathGuard path("C:\\BIN");
-  const std::string release = RELEASE_FOLDER;
+  const std::string release = RELEASE_SOURCE;
   const std::optional<std::string> shipped = ReadFile(release + "\\FIOSETUP.EXE");
   ASSERT_TRUE(shipped);
   for (const std::string& running : {*shipped, *shipped + "an older build"}) {
@@ -381,6 +379,8 @@ TEST_F(Window, InstallsIntoTheFolderOfTheRunningInstaller) {
   }
 }
 
+// The 8341: a missing family file stops the installation with nothing undone; with the file
+// in place the same installation goes through.
 TEST_F(Window, Install8341FailsOnAMissingFileThenSucceeds) {
   PathGuard path("C:\\BIN;");
   TempFolder work("fiosetup window copy");

@@ -1,9 +1,9 @@
 # What the shipped binaries import, held to a reviewed baseline (cmake -P): every .EXE and .DLL
-# of the unpacked release imports only from KERNEL32, USER32, GDI32, ADVAPI32, msvcrt and the
+# of the unpacked kits imports only from KERNEL32, USER32, GDI32, ADVAPI32, msvcrt and the
 # suite's own device libraries; the union of their imports equals the baseline, so a new
 # import (or one gone) fails until the list is changed on purpose; no baselined import is newer
 # than the Windows floor; and every PE header names the floor as its OS and subsystem version.
-# -DOBJDUMP=<objdump> -DFOLDER=<unpacked release> -DBASELINE=<list> -DFLOOR=<major.minor>
+# -DOBJDUMP=<objdump> -DFOLDERS=<unpacked kits> -DBASELINE=<list> -DFLOOR=<major.minor>
 # -DOWN=<the suite's device DLL names>
 cmake_minimum_required(VERSION 3.25)
 include("${CMAKE_CURRENT_LIST_DIR}/PeDump.cmake")
@@ -13,10 +13,14 @@ list(GET floor_parts 0 floor_major)
 list(GET floor_parts 1 floor_minor)
 set(problems "")
 set(seen "")
-file(GLOB binaries "${FOLDER}/*.EXE" "${FOLDER}/*.DLL")
-if(NOT binaries)
-  message(FATAL_ERROR "no .EXE or .DLL in ${FOLDER}")
-endif()
+set(binaries "")
+foreach(folder IN LISTS FOLDERS)
+  file(GLOB found "${folder}/*.EXE" "${folder}/*.DLL")
+  if(NOT found)
+    message(FATAL_ERROR "no .EXE or .DLL in ${folder}")
+  endif()
+  list(APPEND binaries ${found})
+endforeach()
 foreach(binary IN LISTS binaries)
   get_filename_component(file "${binary}" NAME)
   pe_dump_lines("${binary}" lines)
@@ -61,7 +65,7 @@ foreach(entry IN LISTS gone)
   string(APPEND problems "in the baseline but imported by nothing: ${entry}\n")
 endforeach()
 if(problems)
-  message(FATAL_ERROR "imports of ${FOLDER} against ${BASELINE}:\n${problems}")
+  message(FATAL_ERROR "imports of ${FOLDERS} against ${BASELINE}:\n${problems}")
 endif()
 list(LENGTH binaries count)
 list(LENGTH seen imports)

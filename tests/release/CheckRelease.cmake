@@ -1,49 +1,85 @@
-# The release archive as a technician gets it (cmake -P): unpacked into a fresh folder, it holds
-# exactly the distribution files, WNT43SUP.EXE, WNT43APD.EXE, WNT43SUP.HLP and SHA256SUMS, in
-# one folder named after the archive, and every sum is right, by sha256sum as well.
-# -DZIP=<archive> -DNAME=<folder> -DUNPACK=<folder to unpack into> -DEXPECTED=<dist names>
+# The two kits as a technician or a trainer gets them (cmake -P): each unpacked into a fresh
+# folder holds exactly its files and SHA256SUMS in one folder named after the archive, every
+# sum right (by sha256sum as well); the suite kit holds no library, import library, header or
+# port driver of the device family. Then the installation source is composed from the two:
+# refused without --emulated, naming every stand-in DLL, and laid out with it.
+# -DKIT_DIR=<folder of the zips> -DSUITE_KIT=<name> -DEMULATOR_KIT=<name> -DUNPACK=<folder>
+# -DGROUP_FILES=<every installer group's files> -DCOMPOSESRC=<composer> -DSOURCE=<folder>
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${UNPACK}")
 file(MAKE_DIRECTORY "${UNPACK}")
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${ZIP}" WORKING_DIRECTORY "${UNPACK}"
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "cannot unpack ${ZIP}")
-endif()
-file(GLOB top RELATIVE "${UNPACK}" "${UNPACK}/*")
-if(NOT top STREQUAL NAME)
-  message(FATAL_ERROR "the archive holds '${top}', not the one folder ${NAME}")
-endif()
-set(folder "${UNPACK}/${NAME}")
-file(GLOB names RELATIVE "${folder}" "${folder}/*")
-set(expected ${EXPECTED} WNT43SUP.EXE WNT43APD.EXE WNT43SUP.HLP SHA256SUMS)
-list(SORT names)
-list(SORT expected)
-if(NOT names STREQUAL expected)
-  message(FATAL_ERROR "the release holds\n  ${names}\nnot\n  ${expected}")
-endif()
-file(STRINGS "${folder}/SHA256SUMS" sums)
-list(LENGTH sums count)
-list(LENGTH expected files)
-math(EXPR files "${files} - 1")
-if(NOT count EQUAL files)
-  message(FATAL_ERROR "SHA256SUMS has ${count} lines for ${files} files")
-endif()
-foreach(line IN LISTS sums)
-  string(REGEX MATCH "^([0-9a-f]+)  (.+)$" ok "${line}")
-  if(NOT ok)
-    message(FATAL_ERROR "not a sum line: ${line}")
+
+# What the suite kit is: the six programs, their help and the installation note.
+set(suite_files FIOSETUP.EXE WNT43SUP.EXE WNT43APD.EXE WNTDLD42.EXE W4XTRACE.EXE W43TRACE.EXE
+                FIOSETUP.HLP WNT43SUP.HLP WNTDLD42.HLP README.DOC)
+# The emulator kit: every other file the groups copy, simdev and its note.
+set(emulator_files ${GROUP_FILES})
+list(REMOVE_ITEM emulator_files ${suite_files})
+list(APPEND emulator_files SIMDEV.EXE EMULATOR.TXT)
+
+function(check_kit name expected)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf "${KIT_DIR}/${name}.zip"
+                  WORKING_DIRECTORY "${UNPACK}" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cannot unpack ${KIT_DIR}/${name}.zip")
   endif()
-  file(SHA256 "${folder}/${CMAKE_MATCH_2}" hash)
-  if(NOT hash STREQUAL CMAKE_MATCH_1)
-    message(FATAL_ERROR "${CMAKE_MATCH_2}: sum ${CMAKE_MATCH_1}, file ${hash}")
+  set(folder "${UNPACK}/${name}")
+  file(GLOB names RELATIVE "${folder}" "${folder}/*")
+  list(APPEND expected SHA256SUMS)
+  list(SORT names)
+  list(SORT expected)
+  if(NOT names STREQUAL expected)
+    message(FATAL_ERROR "${name}.zip holds\n  ${names}\nnot\n  ${expected}")
+  endif()
+  file(STRINGS "${folder}/SHA256SUMS" sums)
+  list(LENGTH sums count)
+  list(LENGTH expected files)
+  math(EXPR files "${files} - 1")
+  if(NOT count EQUAL files)
+    message(FATAL_ERROR "${name}: SHA256SUMS has ${count} lines for ${files} files")
+  endif()
+  foreach(line IN LISTS sums)
+    if(NOT line MATCHES "^([0-9a-f]+)  (.+)$")
+      message(FATAL_ERROR "${name}: not a sum line: ${line}")
+    endif()
+    file(SHA256 "${folder}/${CMAKE_MATCH_2}" hash)
+    if(NOT hash STREQUAL CMAKE_MATCH_1)
+      message(FATAL_ERROR "${name}: ${CMAKE_MATCH_2}: sum ${CMAKE_MATCH_1}, file ${hash}")
+    endif()
+  endforeach()
+  # The tool a technician would use, too.
+  execute_process(COMMAND sha256sum --check --strict --quiet SHA256SUMS
+                  WORKING_DIRECTORY "${folder}" RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "sha256sum --check failed in ${folder}")
+  endif()
+  message(STATUS "${name}.zip: ${files} files, every sum right")
+endfunction()
+
+check_kit("${SUITE_KIT}" "${suite_files}")
+check_kit("${EMULATOR_KIT}" "${emulator_files}")
+file(GLOB family RELATIVE "${UNPACK}/${SUITE_KIT}" "${UNPACK}/${SUITE_KIT}/*.DLL"
+     "${UNPACK}/${SUITE_KIT}/*.LIB" "${UNPACK}/${SUITE_KIT}/*.H")
+if(family)
+  message(FATAL_ERROR "the suite kit holds device-family files: ${family}")
+endif()
+
+# Composing a workstation's source from the emulator kit is refused, every stand-in named.
+set(compose ${COMPOSESRC} --kit "${UNPACK}/${SUITE_KIT}" --devices "${UNPACK}/${EMULATOR_KIT}"
+            --out "${SOURCE}")
+file(REMOVE_RECURSE "${SOURCE}")
+execute_process(COMMAND ${compose} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+if(rc EQUAL 0 OR EXISTS "${SOURCE}")
+  message(FATAL_ERROR "a source composed from the emulator kit without --emulated:\n${out}")
+endif()
+foreach(file IN LISTS emulator_files)
+  if(file MATCHES "\\.DLL$" AND NOT out MATCHES "${file}[^\n]*emulated")
+    message(FATAL_ERROR "the refusal does not name ${file} as emulated:\n${out}")
   endif()
 endforeach()
-# The tool a technician would use, too.
-find_program(SHA256SUM sha256sum REQUIRED)
-execute_process(COMMAND ${SHA256SUM} --check --strict --quiet SHA256SUMS
-                WORKING_DIRECTORY "${folder}" RESULT_VARIABLE rc)
+execute_process(COMMAND ${compose} --emulated RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE out)
 if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "sha256sum --check failed in ${folder}")
+  message(FATAL_ERROR "the emulated source was not composed (${rc}):\n${out}")
 endif()
-message(STATUS "${NAME}.zip: ${files} files, every sum right")
+message(STATUS "${out}")

@@ -1,4 +1,4 @@
-// Every .EXE and .DLL of the unpacked release as Windows reads it: its version resource
+// Every .EXE and .DLL of the unpacked kits as Windows reads it: its version resource
 // through GetFileVersionInfoA and VerQueryValueA, and a program's manifest.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -11,31 +11,56 @@
 
 namespace {
 
-// What each shipped file says it is; a program also names the execution level it asks for.
+// What each shipped file says it is and which kit carries it; a program also names the
+// execution level it asks for. Every stand-in of a maker's library says it is emulated.
 struct Shipped {
+  const char* folder;
   const char* file;
   const char* description;
   const char* level;  // null: a library, which has no manifest
 };
+constexpr const char* kSuite = SUITE_KIT_FOLDER;
+constexpr const char* kEmulator = EMULATOR_KIT_FOLDER;
 const Shipped kShipped[] = {
-    {"FIOSETUP.EXE", "QRT 8300 FIO Devices Installation Program", "requireAdministrator"},
-    {"WNT43SUP.EXE", "QRT 8343 Support Program", "asInvoker"},
-    {"WNT43APD.EXE", "QRT 8343 Application Download Program", "asInvoker"},
-    {"WNTDLD42.EXE", "QRT 8342 Download Program", "asInvoker"},
-    {"W4XTRACE.EXE", "Driver trace capture for the 8341 and 8342", "asInvoker"},
-    {"W43TRACE.EXE", "Driver trace capture for the 8343", "asInvoker"},
-    {"WNT43EFT.DLL", "Device-access library for the 8343 EFT terminal", nullptr},
-    {"WNT42PIN.DLL", "Device-access library for the 8342 PIN pad", nullptr},
-    {"WNT4XPDD.DLL", "Port driver for the 8341 and 8342", nullptr},
-    {"WNT43PDD.DLL", "Port driver for the 8343", nullptr},
-    {"WNT41MAG.DLL", "Device-access library for the 8341 magnetic-stripe unit", nullptr},
-    {"WNTA1MAG.DLL",
-     "Device-access library for the 8341 magnetic-stripe unit, asynchronous (polling)", nullptr},
-    {"WNT42MSR.DLL", "Device-access library for the 8342 magnetic-stripe reader", nullptr},
-    {"WNTA2MSR.DLL",
-     "Device-access library for the 8342 magnetic-stripe reader, asynchronous (polling)", nullptr},
-    {"WNTA2PIN.DLL", "Device-access library for the 8342 PIN pad, asynchronous (polling)", nullptr},
-    {"WNTA3EFT.DLL", "Device-access library for the 8343 EFT terminal, asynchronous (polling)",
+    {kSuite, "FIOSETUP.EXE", "QRT 8300 FIO Devices Installation Program", "requireAdministrator"},
+    {kSuite, "WNT43SUP.EXE", "QRT 8343 Support Program", "asInvoker"},
+    {kSuite, "WNT43APD.EXE", "QRT 8343 Application Download Program", "asInvoker"},
+    {kSuite, "WNTDLD42.EXE", "QRT 8342 Download Program", "asInvoker"},
+    {kSuite, "W4XTRACE.EXE", "Driver trace capture for the 8341 and 8342", "asInvoker"},
+    {kSuite, "W43TRACE.EXE", "Driver trace capture for the 8343", "asInvoker"},
+    {kEmulator, "SIMDEV.EXE",
+     "Device emulator of the 8300 family, for training and trying the suite without hardware",
+     "asInvoker"},
+    {kEmulator, "WNT43EFT.DLL",
+     "Emulated device-access library for the 8343 EFT terminal, not for real devices", nullptr},
+    {kEmulator, "WNT42PIN.DLL",
+     "Emulated device-access library for the 8342 PIN pad, not for real devices", nullptr},
+    {kEmulator, "WNT4XPDD.DLL", "Emulated port driver for the 8341 and 8342, not for real devices",
+     nullptr},
+    {kEmulator, "WNT43PDD.DLL", "Emulated port driver for the 8343, not for real devices", nullptr},
+    {kEmulator, "WNT41MAG.DLL",
+     "Emulated (inert) device-access library for the 8341 magnetic-stripe unit, not for real "
+     "devices",
+     nullptr},
+    {kEmulator, "WNTA1MAG.DLL",
+     "Emulated (inert) device-access library for the 8341 magnetic-stripe unit, asynchronous "
+     "(polling), not for real devices",
+     nullptr},
+    {kEmulator, "WNT42MSR.DLL",
+     "Emulated (inert) device-access library for the 8342 magnetic-stripe reader, not for real "
+     "devices",
+     nullptr},
+    {kEmulator, "WNTA2MSR.DLL",
+     "Emulated (inert) device-access library for the 8342 magnetic-stripe reader, asynchronous "
+     "(polling), not for real devices",
+     nullptr},
+    {kEmulator, "WNTA2PIN.DLL",
+     "Emulated (inert) device-access library for the 8342 PIN pad, asynchronous (polling), not "
+     "for real devices",
+     nullptr},
+    {kEmulator, "WNTA3EFT.DLL",
+     "Emulated (inert) device-access library for the 8343 EFT terminal, asynchronous (polling), "
+     "not for real devices",
      nullptr},
 };
 
@@ -44,7 +69,9 @@ const char* const kSupportedOs[] = {
     "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
     "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
 
-std::string InRelease(const std::string& name) { return std::string(RELEASE_FOLDER) + "\\" + name; }
+std::string InKit(const char* folder, const std::string& name) {
+  return std::string(folder) + "\\" + name;
+}
 
 std::string StringValue(std::vector<char>& info, const char* name) {
   char* value = nullptr;
@@ -68,18 +95,20 @@ std::string Manifest(const std::string& path) {
   return text;
 }
 
-TEST(Release, TheTableNamesEveryProgramAndLibraryOfTheRelease) {
+TEST(Release, TheTableNamesEveryProgramAndLibraryOfBothKits) {
   std::vector<std::string> found, listed;
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA(InRelease("*").c_str(), &data);
-  ASSERT_NE(search, INVALID_HANDLE_VALUE) << RELEASE_FOLDER;
-  do {
-    std::string name = data.cFileName;
-    std::string ext = name.size() > 4 ? name.substr(name.size() - 4) : "";
-    if (ext == ".EXE" || ext == ".DLL") found.push_back(name);
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
-  for (const Shipped& s : kShipped) listed.push_back(s.file);
+  for (const char* folder : {kSuite, kEmulator}) {
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(InKit(folder, "*").c_str(), &data);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << folder;
+    do {
+      std::string name = data.cFileName;
+      std::string ext = name.size() > 4 ? name.substr(name.size() - 4) : "";
+      if (ext == ".EXE" || ext == ".DLL") found.push_back(folder + std::string("|") + name);
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+  }
+  for (const Shipped& s : kShipped) listed.push_back(s.folder + std::string("|") + s.file);
   std::sort(found.begin(), found.end());
   std::sort(listed.begin(), listed.end());
   EXPECT_EQ(found, listed);
@@ -88,7 +117,7 @@ TEST(Release, TheTableNamesEveryProgramAndLibraryOfTheRelease) {
 TEST(Release, EveryBinaryCarriesItsVersionAndAProgramItsManifest) {
   for (const Shipped& s : kShipped) {
     SCOPED_TRACE(s.file);
-    const std::string path = InRelease(s.file);
+    const std::string path = InKit(s.folder, s.file);
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     ASSERT_GT(size, 0u) << GetLastError();
@@ -120,6 +149,11 @@ TEST(Release, EveryBinaryCarriesItsVersionAndAProgramItsManifest) {
     for (const char* os : kSupportedOs) EXPECT_NE(manifest.find(os), std::string::npos) << os;
     // The classic look: no version 6 common controls.
     EXPECT_EQ(manifest.find("Common-Controls"), std::string::npos);
+    // Drawn at the system's DPI, not stretched as a bitmap at 150 %.
+    EXPECT_NE(manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/"
+                            "WindowsSettings\">true</dpiAware>"),
+              std::string::npos)
+        << manifest;
   }
 }
 

@@ -1,4 +1,5 @@
-// README.DOC as shipped: a plain Windows text file whose names and messages match the suite.
+// README.DOC (and the emulator kit's EMULATOR.TXT) as shipped: plain Windows text files; the
+// names and messages of README.DOC match the suite.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,9 +12,9 @@
 
 namespace {
 
-std::string Shipped() {
-  std::ifstream in(README_DOC, std::ios::binary);
-  EXPECT_TRUE(in) << README_DOC;
+std::string Shipped(const char* path = README_DOC) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << path;
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -23,22 +24,25 @@ std::string Line(std::string_view message) {
 }
 
 TEST(ReadmeDoc, PlainAsciiLinesEndingInCrLf) {
-  std::string text = Shipped();
-  ASSERT_GT(text.size(), 1000u);
-  ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
-  std::size_t line = 1, column = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\r') {
-      ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR on line " << line;
-      ++i;
-      ++line;
-      column = 0;
-      continue;
+  for (const char* path : {README_DOC, EMULATOR_TXT}) {
+    SCOPED_TRACE(path);
+    std::string text = Shipped(path);
+    ASSERT_GT(text.size(), 1000u);
+    ASSERT_EQ(text.substr(text.size() - 2), "\r\n");
+    std::size_t line = 1, column = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      unsigned char c = static_cast<unsigned char>(text[i]);
+      if (c == '\r') {
+        ASSERT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR on line " << line;
+        ++i;
+        ++line;
+        column = 0;
+        continue;
+      }
+      ASSERT_NE(c, '\n') << "LF without CR on line " << line;
+      ASSERT_TRUE(c >= 0x20 && c < 0x7F) << "character " << int{c} << " on line " << line;
+      ASSERT_LT(++column, 78u) << "line " << line << " is too long";
     }
-    ASSERT_NE(c, '\n') << "LF without CR on line " << line;
-    ASSERT_TRUE(c >= 0x20 && c < 0x7F) << "character " << int{c} << " on line " << line;
-    ASSERT_LT(++column, 78u) << "line " << line << " is too long";
   }
 }
 
