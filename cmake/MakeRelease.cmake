@@ -3,7 +3,7 @@
 # certificate is given, then SHA256SUMS, then NAME.zip. Two runs over the same files make the
 # same archive: fixed file order, dates and permissions, and the signing time of the commit.
 # -DLIST=<"NAME|path" lines> -DNAME=<kit> -DSTAGE=<folder> -DZIP=<archive> -DOBJCOPY=<objcopy>
-# -DSYMBOLS=<folder> -DSOURCE_ROOT=<checkout> -DDESCRIPTION=<signature's description>
+# -DSYMBOLS=<folder> -DEPOCH=<the kit's time> -DDESCRIPTION=<signature's description>
 # [-DSIGN_CERT=<PEM certificate or PKCS#12> -DSIGN_KEY=<PEM key> -DOSSLSIGNCODE=<tool>
 #  -DSIGN_TIMESTAMP_URL=<RFC 3161 server>]; SIGN_PASS from the environment.
 cmake_minimum_required(VERSION 3.25)
@@ -16,21 +16,11 @@ function(run)
   endif()
 endfunction()
 
-# The time every file of the kit carries: SOURCE_DATE_EPOCH when the build sets it, else the
-# commit's time, else a fixed date (a source tree without its history).
+# The time every file of the kit carries (SUITE_SOURCE_DATE_EPOCH, cmake/Suite.cmake), unless
+# this run is given SOURCE_DATE_EPOCH itself.
+set(epoch "${EPOCH}")
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(epoch "$ENV{SOURCE_DATE_EPOCH}")
-else()
-  set(epoch 1767225600)  # 2026-01-01 00:00:00 UTC
-  find_program(GIT git)
-  if(GIT)
-    execute_process(COMMAND ${GIT} -C "${SOURCE_ROOT}" log -1 --format=%ct
-                    OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
-                    RESULT_VARIABLE rc ERROR_QUIET)
-    if(rc EQUAL 0 AND commit_time MATCHES "^[0-9]+$")
-      set(epoch "${commit_time}")
-    endif()
-  endif()
 endif()
 set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
 string(TIMESTAMP mtime "%Y-%m-%d %H:%M:%S" UTC)

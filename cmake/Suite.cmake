@@ -22,6 +22,23 @@ else()
   set(kit_dir "${CMAKE_BINARY_DIR}/kits")
 endif()
 set(SUITE_KIT_DIR "${kit_dir}" CACHE PATH "Where the kits go")
+# The time the kits and the help files carry: SOURCE_DATE_EPOCH when the build is given one,
+# else the commit's time, else a fixed date (a source tree without its history). Two builds of
+# one commit then make the same bytes.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(SUITE_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
+else()
+  set(SUITE_SOURCE_DATE_EPOCH 1767225600)  # 2026-01-01 00:00:00 UTC
+  find_program(SUITE_GIT git)
+  if(SUITE_GIT)
+    execute_process(COMMAND ${SUITE_GIT} -C "${CMAKE_CURRENT_LIST_DIR}/.." log -1 --format=%ct
+                    OUTPUT_VARIABLE commit_time OUTPUT_STRIP_TRAILING_WHITESPACE
+                    RESULT_VARIABLE rc ERROR_QUIET)
+    if(rc EQUAL 0 AND commit_time MATCHES "^[0-9]+$")
+      set(SUITE_SOURCE_DATE_EPOCH "${commit_time}")
+    endif()
+  endif()
+endif()
 # Each kit's files exactly as zipped, and the symbols stripped from its binaries.
 set(SUITE_KIT_STAGE "${CMAKE_BINARY_DIR}/kits-stage")
 set(SUITE_SYMBOLS_DIR "${CMAKE_BINARY_DIR}/symbols")
@@ -299,7 +316,7 @@ function(suite_finish_kits)
     add_custom_command(OUTPUT "${zip}"
       COMMAND ${CMAKE_COMMAND} -DLIST=${list_file} -DNAME=${name} -DSTAGE=${SUITE_KIT_STAGE}
               -DZIP=${zip} -DOBJCOPY=${SUITE_OBJCOPY} -DSYMBOLS=${SUITE_SYMBOLS_DIR}
-              -DSOURCE_ROOT=${PROJECT_SOURCE_DIR} "-DDESCRIPTION=${SUITE_PRODUCT_NAME}"
+              -DEPOCH=${SUITE_SOURCE_DATE_EPOCH} "-DDESCRIPTION=${SUITE_PRODUCT_NAME}"
               -DOSSLSIGNCODE=${SUITE_OSSLSIGNCODE} -DSIGN_CERT=${SUITE_SIGN_CERT}
               -DSIGN_KEY=${SUITE_SIGN_KEY} -DSIGN_TIMESTAMP_URL=${SUITE_SIGN_TIMESTAMP_URL}
               -P "${PROJECT_SOURCE_DIR}/cmake/MakeRelease.cmake"

@@ -4,7 +4,7 @@
 # `osslsigncode verify` against that authority, and fail it with one byte changed. Both kits
 # are then unpacked into WORK/run, where the signed programs run beside the signed libraries.
 # -DWORK=<folder> -DMAKE_KIT=<MakeRelease.cmake> -DLISTS=<suite;emulator file lists>
-# -DNAMES=<suite;emulator kit names> -DOBJCOPY -DOSSLSIGNCODE -DSOURCE_ROOT -DDESCRIPTION
+# -DNAMES=<suite;emulator kit names> -DOBJCOPY -DOSSLSIGNCODE -DDESCRIPTION
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/run")
@@ -39,7 +39,7 @@ list(GET LISTS 1 emulator_list)
 list(GET NAMES 0 suite_name)
 list(GET NAMES 1 emulator_name)
 set(common -DSTAGE=${WORK}/stage -DSYMBOLS=${WORK}/symbols -DOBJCOPY=${OBJCOPY}
-           -DOSSLSIGNCODE=${OSSLSIGNCODE} -DSOURCE_ROOT=${SOURCE_ROOT}
+           -DOSSLSIGNCODE=${OSSLSIGNCODE} -DEPOCH=${now}
            "-DDESCRIPTION=${DESCRIPTION}")
 unset(ENV{SIGN_PASS})
 run(${CMAKE_COMMAND} ${common} -DLIST=${suite_list} -DNAME=${suite_name}
