@@ -9,7 +9,8 @@
 cmake_minimum_required(VERSION 3.25)
 
 function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out
+                  WORKING_DIRECTORY "${STAGE}")
   if(NOT rc EQUAL 0)
     list(JOIN ARGN " " line)
     message(FATAL_ERROR "${NAME}: ${line} failed (${rc}):\n${out}")
@@ -22,8 +23,9 @@ set(epoch "${EPOCH}")
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 endif()
+# objcopy writes it into the PE headers it rewrites (the time stamp), as it would the time of
+# the run otherwise.
 set(ENV{SOURCE_DATE_EPOCH} "${epoch}")
-string(TIMESTAMP mtime "%Y-%m-%d %H:%M:%S" UTC)
 
 set(folder "${STAGE}/${NAME}")
 file(REMOVE_RECURSE "${folder}")
@@ -128,10 +130,11 @@ get_filename_component(zip_dir "${ZIP}" DIRECTORY)
 file(MAKE_DIRECTORY "${zip_dir}")
 file(REMOVE "${ZIP}")
 list(TRANSFORM names PREPEND "${NAME}/" OUTPUT_VARIABLE members)
-# The files named one by one, in order; a zip's dates are local times, so the zone is fixed.
-execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC
-                        ${CMAKE_COMMAND} -E tar cf "${ZIP}" --format=zip "--mtime=${mtime}"
-                        -- ${members}
+# The files named one by one, in order, all dated the kit's time, and no extra attributes
+# (owner, access and change times): zip -X. A zip's dates are local times, so the zone is fixed.
+find_program(ZIP_TOOL zip REQUIRED)
+run(touch -d @${epoch} ${members})
+execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${ZIP_TOOL} -X -D -q "${ZIP}" ${members}
                 WORKING_DIRECTORY "${STAGE}" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot write ${ZIP}")
