@@ -66,8 +66,9 @@ if(SIGN_CERT)
   if(DEFINED ENV{SIGN_PASS})
     # Through a file, so the password shows in no process list.
     set(pass_file "${STAGE}/${NAME}.pass")
+    file(TOUCH "${pass_file}")
+    file(CHMOD "${pass_file}" PERMISSIONS OWNER_READ OWNER_WRITE)  # before the password is in it
     file(WRITE "${pass_file}" "$ENV{SIGN_PASS}")
-    file(CHMOD "${pass_file}" PERMISSIONS OWNER_READ OWNER_WRITE)
     list(APPEND identity -readpass "${pass_file}")
   endif()
   # A time-stamp makes the signature outlive the certificate, but differs on every run;
