@@ -338,6 +338,9 @@ function(suite_finish_kits)
     COMMENT "Distribution folder composed from the kits"
     VERBATIM)
   add_custom_target(dist ALL DEPENDS "${sums}")
+  # Through the kits target, so that the kits' commands run in that target alone and never
+  # twice at once in a parallel build.
+  add_dependencies(dist kits)
   # The check as a script of its own, so the demo can run exactly what the test runs.
   set(check "${CMAKE_BINARY_DIR}/dist-check.cmake")
   file(GENERATE OUTPUT "${check}" CONTENT
