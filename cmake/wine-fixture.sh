@@ -84,8 +84,8 @@ case "$action" in
     # A kernel built or booted without 32-bit emulation runs no 32-bit Linux program, so no
     # 32-bit Wine: the tree's Windows programs cannot run on this machine at all. Its Wine
     # tests are then skipped, each saying why, rather than failed one by one.
-    if ! "$wine" --version </dev/null >/dev/null 2>&1; then
-      why="$("$wine" --version 2>&1 </dev/null | head -n 1)"
+    if ! why=$("$wine" --version 2>&1 </dev/null); then
+      why=${why%%$'\n'*}
       echo "$wine cannot run here: ${why:-no reason given}" >"$unavailable_file"
       echo "wine-fixture: $(cat "$unavailable_file"); this tree's Wine tests are skipped"
       exit 0
