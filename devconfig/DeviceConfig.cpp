@@ -21,11 +21,11 @@ const char* SubkeyName(DeviceKind kind) {
 
 bool IsAnySubkeyPresent(Registry& registry, std::initializer_list<std::string_view> subkeys) {
   RegKey root = 0;
-  if (registry.OpenKey(kClassesRoot, kRootKey, &root) != kErrorSuccess) return false;
+  if (registry.OpenKeyToRead(kClassesRoot, kRootKey, &root) != kErrorSuccess) return false;
   KeyCloser closeRoot(registry, root);
   for (std::string_view name : subkeys) {
     RegKey subkey = 0;
-    if (registry.OpenKey(root, std::string(name), &subkey) == kErrorSuccess) {
+    if (registry.OpenKeyToRead(root, std::string(name), &subkey) == kErrorSuccess) {
       registry.CloseKey(subkey);
       return true;
     }

@@ -29,9 +29,12 @@ inline constexpr std::array<DeviceKind, 4> kDeviceKinds = {DeviceKind::k8341, De
 
 const char* SubkeyName(DeviceKind kind);
 
-// True when the root key and then one of `subkeys` (tried in the order given) open with
-// full access. Any failure of either open counts as absent, whatever its cause: a reader
-// never reports an error for this key. Every key opened is closed again.
+// True when the root key and then one of `subkeys` (tried in the order given) open for
+// reading. Only reading: the installer writes the key elevated under HKEY_LOCAL_MACHINE, where
+// a standard user, or an administrator whose program is not elevated, may read it but not
+// open it with full access, and the device it records must be found by every user. Any
+// failure of either open counts as absent, whatever its cause: a reader never reports an
+// error for this key. Every key opened is closed again.
 bool IsAnySubkeyPresent(Registry& registry, std::initializer_list<std::string_view> subkeys);
 inline bool IsSubkeyPresent(Registry& registry, std::string_view subkey) {
   return IsAnySubkeyPresent(registry, {subkey});

@@ -23,8 +23,8 @@ TEST(DeviceConfig, NamesOfTheKeyAndItsValues) {
 
 struct PresenceCase {
   const char* what;
-  std::vector<std::string> keys;  // created before the test
-  std::vector<std::pair<std::string, long>> openFaults;
+  std::vector<std::string> keys;                         // created before the test
+  std::vector<std::pair<std::string, long>> openFaults;  // opens for reading that fail
   bool present8343;
   bool presentPinPad;  // QRT8342P, then QRT8342M
 };
@@ -35,7 +35,10 @@ TEST_P(Presence, RootThenSubkeyAnyFailureMeansAbsent) {
   const PresenceCase& c = GetParam();
   MemoryRegistry reg;
   for (const std::string& key : c.keys) reg.AddKey(key);
-  for (const auto& [path, code] : c.openFaults) reg.Fail(MemoryRegistry::Op::kOpen, path, code);
+  // The caller may only read the key, as a standard user may read what the installer wrote
+  // elevated: a full-access open fails, and the presence test must not depend on one.
+  reg.Fail(MemoryRegistry::Op::kOpen, "", kErrorAccessDenied);
+  for (const auto& [path, code] : c.openFaults) reg.Fail(MemoryRegistry::Op::kOpenRead, path, code);
   EXPECT_EQ(IsSubkeyPresent(reg, kSubkey8343), c.present8343) << c.what;
   EXPECT_EQ(IsAnySubkeyPresent(reg, {kSubkey8342P, kSubkey8342M}), c.presentPinPad) << c.what;
   EXPECT_EQ(reg.OpenHandles(), 0u) << c.what << ": a key was left open";
@@ -52,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         PresenceCase{
             "MSR alone counts for the PIN pad program", {kRoot + "\\QRT8342M"}, {}, false, true},
         PresenceCase{"8341 holding only OptionS", {kRoot + "\\QRT8341"}, {}, false, false},
-        PresenceCase{"root may not be opened with full access",
+        PresenceCase{"root may not be read",
                      {kRoot + "\\QRT8343", kRoot + "\\QRT8342P"},
                      {{kRoot, kErrorAccessDenied}},
                      false,
@@ -73,9 +76,9 @@ TEST(DeviceConfig, PinPadProgramTriesThePinPadFirstThenTheMsr) {
   reg.AddKey(kRoot + "\\QRT8342M");
   ASSERT_TRUE(IsAnySubkeyPresent(reg, {kSubkey8342P, kSubkey8342M}));
   EXPECT_EQ(reg.Log(), (std::vector<std::string>{
-                           "Open HKCR\\QRT_8300_FIO_DEVICES = 0",
-                           "Open HKCR\\QRT_8300_FIO_DEVICES\\QRT8342P = 2",
-                           "Open HKCR\\QRT_8300_FIO_DEVICES\\QRT8342M = 0",
+                           "OpenRead HKCR\\QRT_8300_FIO_DEVICES = 0",
+                           "OpenRead HKCR\\QRT_8300_FIO_DEVICES\\QRT8342P = 2",
+                           "OpenRead HKCR\\QRT_8300_FIO_DEVICES\\QRT8342M = 0",
                            "Close HKCR\\QRT_8300_FIO_DEVICES\\QRT8342M = 0",
                            "Close HKCR\\QRT_8300_FIO_DEVICES = 0",
                        }));

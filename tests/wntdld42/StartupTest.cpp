@@ -50,6 +50,8 @@ TEST_F(Startup, EitherSubkeyRecordedOpensWithPinOpenAndNoPrompt) {
     SCOPED_TRACE(subkey);
     devconfig::MemoryRegistry one;
     one.AddKey(std::string("HKCR\\QRT_8300_FIO_DEVICES\\") + subkey);
+    // Written by the elevated installer: this user may read the key but not open it fully.
+    one.Fail(devconfig::MemoryRegistry::Op::kOpen, "", devconfig::kErrorAccessDenied);
     api.calls.clear();
     program.handle = 0;
     EXPECT_EQ(wntdld42::OpenPinPad(program, one, nullptr), StartResult::kOpened);
@@ -113,7 +115,8 @@ TEST_F(Startup, EveryTypedTextOpensATypedPortOrNone) {
 
 TEST_F(Startup, NoKeyOrAnUnopenableKeyPrompts) {
   registry.AddKey("HKCR\\QRT_8300_FIO_DEVICES\\QRT8342P");
-  registry.Fail(devconfig::MemoryRegistry::Op::kOpen, "HKCR\\QRT_8300_FIO_DEVICES", 5);
+  registry.Fail(devconfig::MemoryRegistry::Op::kOpenRead, "HKCR\\QRT_8300_FIO_DEVICES",
+                devconfig::kErrorAccessDenied);
   ui.Enter("COMMPORT", {"2"});
   EXPECT_EQ(Start(), StartResult::kOpened);
   EXPECT_EQ(api.Functions(), std::vector<std::string>{"PinOpenParms"});
