@@ -32,7 +32,16 @@ class Copier {
     if (!from || !to) return false;
     platform_.pause.Wait(kPauseBeforeCopy);
     if (platform_.files.IsRunningProgram(*to)) return ReplaceRunningProgram(*from, *to, name);
-    return platform_.files.CopyReplacing(*from, *to);
+    return CopyWritable(*from, *to);
+  }
+
+  // Media that cannot be written (a CD, a mounted image, a read-only share) hand out their
+  // files read-only, and a copy keeps that attribute, so the next copy onto it (the next
+  // group that names the same file, any later Update) would be refused. A target is made
+  // writable before it is copied over, and every copy after it is made.
+  bool CopyWritable(const std::string& from, const std::string& to) {
+    FileSystem& files = platform_.files;
+    return files.MakeWritable(to) && files.CopyReplacing(from, to) && files.MakeWritable(to);
   }
 
   // The installer copied onto its own folder (the technician runs the copy that Install put
@@ -44,11 +53,14 @@ class Copier {
     FileSystem& files = platform_.files;
     if (files.SameContents(from, to)) return true;
     auto aside = JoinPath(dirs_.target, std::string(name.substr(0, name.find('.'))) + ".OLD");
-    if (!aside || !files.MoveReplacing(to, *aside)) return false;
-    if (files.CopyReplacing(from, to)) return true;
-    // The folder keeps a working installer when the new one could not be copied.
-    files.MoveReplacing(*aside, to);
-    return false;
+    // The image moved aside last time came from the same media: it may be read-only.
+    if (!aside || !files.MakeWritable(*aside) || !files.MoveReplacing(to, *aside)) return false;
+    if (!files.CopyReplacing(from, to)) {
+      // The folder keeps a working installer when the new one could not be copied.
+      files.MoveReplacing(*aside, to);
+      return false;
+    }
+    return files.MakeWritable(to);
   }
 
   const Platform& platform_;

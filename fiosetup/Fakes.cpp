@@ -99,27 +99,37 @@ bool DirFiles::CopyReplacing(const std::string& from, const std::string& to) {
   std::error_code ec;
   // Removing first rather than overwrite_existing: MinGW's libstdc++ takes any two files for
   // the same one (no inode numbers on Windows) and refuses to overwrite.
-  bool ok =
-      !Fails("CopyReplacing", from, to) && fs::is_regular_file(Map(from), ec) && !RunningAt(to);
+  bool ok = !Fails("CopyReplacing", from, to) && fs::is_regular_file(Map(from), ec) &&
+            !RunningAt(to) && !IsReadOnly(to);
   if (ok && fs::exists(Map(to), ec)) ok = fs::remove(Map(to), ec);
   ok = ok && fs::copy_file(Map(from), Map(to), ec);
+  if (ok && IsReadOnly(from)) SetReadOnly(to);
   copies.push_back({from, to, ok, pause_ ? pause_->waits.size() : 0});
   return ok;
 }
 
+bool DirFiles::MakeWritable(const std::string& path) {
+  if (Fails("MakeWritable", path)) return false;
+  readOnly_.erase(Key(path));
+  return true;
+}
+
 bool DirFiles::MoveReplacing(const std::string& from, const std::string& to) {
   std::error_code ec;
-  if (Fails("MoveReplacing", from, to) || !fs::is_regular_file(Map(from), ec) || RunningAt(to)) {
+  if (Fails("MoveReplacing", from, to) || !fs::is_regular_file(Map(from), ec) || RunningAt(to) ||
+      IsReadOnly(to)) {
     return false;
   }
   fs::rename(Map(from), Map(to), ec);
-  if (!ec && running && Map(*running) == Map(from)) running = to;
-  return !ec;
+  if (ec) return false;
+  if (running && Map(*running) == Map(from)) running = to;
+  if (readOnly_.erase(Key(from))) SetReadOnly(to);
+  return true;
 }
 
 void DirFiles::Remove(const std::string& path) {
   std::error_code ec;
-  if (!Fails("Remove", path) && !path.empty()) fs::remove(Map(path), ec);
+  if (!Fails("Remove", path) && !path.empty() && !IsReadOnly(path)) fs::remove(Map(path), ec);
 }
 
 bool DirFiles::IsRunningProgram(const std::string& path) {
@@ -135,6 +145,7 @@ bool DirFiles::SameContents(const std::string& a, const std::string& b) {
 std::size_t DirFiles::WriteReplacing(const std::string& path,
                                      const std::vector<std::uint8_t>& data) {
   bool fails = Fails("WriteReplacing", path);
+  if (IsReadOnly(path)) return 0;
   std::ofstream out(Map(path), std::ios::binary | std::ios::trunc);
   if (!out) return 0;
   std::size_t n = writeLimit ? std::min(*writeLimit, data.size()) : data.size();

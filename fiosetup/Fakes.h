@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,13 @@ class DirFiles : public FileSystem {
   std::optional<std::size_t> writeLimit;
   // The file of the running program: like Windows, a copy onto it fails, a rename does not.
   std::optional<std::string> running;
+  // Files with the read-only attribute, as Windows treats them for an account that is not
+  // the system's own (root ignores the attribute): a copy keeps the source's, nothing
+  // replaces, overwrites or deletes such a file, a rename takes its attribute along.
+  void SetReadOnly(const std::string& windowsPath) { readOnly_.insert(Key(windowsPath)); }
+  bool IsReadOnly(const std::string& windowsPath) const {
+    return readOnly_.count(Key(windowsPath)) != 0;
+  }
   // Every call of a FileSystem method, in order: the method's name and its paths, by blanks.
   std::vector<std::string> calls;
   // The call that will be logged as calls[failCall] fails, in the way its method reports
@@ -69,6 +77,7 @@ class DirFiles : public FileSystem {
   bool MakeDirectory(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
+  bool MakeWritable(const std::string& path) override;
   bool MoveReplacing(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) override;
   bool IsRunningProgram(const std::string& path) override;
@@ -82,9 +91,11 @@ class DirFiles : public FileSystem {
   // Logs the call; true when it is the one to fail.
   bool Fails(const char* method, const std::string& path, const std::string& other = "");
   bool RunningAt(const std::string& path) const;
+  std::string Key(const std::string& windowsPath) const { return Map(windowsPath).string(); }
 
   std::filesystem::path root_;
   const ui::RecordedPause* pause_;
+  std::set<std::string> readOnly_;  // by Key
 };
 
 class RecordingStatus : public StatusLine {

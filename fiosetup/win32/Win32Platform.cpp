@@ -2,6 +2,8 @@
 #include "fiosetup/win32/Win32Platform.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -16,7 +18,15 @@ bool Win32Files::DirectoryExists(const std::string& path) {
 }
 
 bool Win32Files::MakeDirectory(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  // Never a folder with the parent's entries instead: no descriptor, no folder.
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+          kCreatedFolderSecurity, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
+    return false;
+  }
+  BOOL made = CreateDirectoryA(path.c_str(), &attributes);
+  LocalFree(attributes.lpSecurityDescriptor);
+  return made != FALSE;
 }
 
 bool Win32Files::FileExists(const std::string& path) {
@@ -26,6 +36,14 @@ bool Win32Files::FileExists(const std::string& path) {
 
 bool Win32Files::CopyReplacing(const std::string& from, const std::string& to) {
   return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool Win32Files::MakeWritable(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
+  attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  return SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != FALSE;
 }
 
 bool Win32Files::MoveReplacing(const std::string& from, const std::string& to) {

@@ -11,6 +11,7 @@ class Win32Files : public FileSystem {
   bool MakeDirectory(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
+  bool MakeWritable(const std::string& path) override;
   bool MoveReplacing(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) override;
   // By file identity (volume and file index), so any spelling of the path is recognised.

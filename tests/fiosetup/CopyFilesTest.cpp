@@ -231,6 +231,23 @@ TEST_F(Copy, ReplacesFilesOfTheSameName) {
   EXPECT_EQ(f.files.Get("DST\\WNT43EFT.DLL"), "source WNT43EFT.DLL");
 }
 
+// From a CD or a read-only share every file arrives read-only; the files that two groups name
+// are copied twice, and Update copies over every installed file.
+TEST_F(Copy, ReadOnlySourceFilesInstallAndUpdateWritable) {
+  for (const std::string& name : f.files.Names("SRC")) f.files.SetReadOnly("SRC\\" + name);
+  Added(DeviceKind::k8341, 1);
+  Added(DeviceKind::k8343, 4);
+  async = ui::Answer::kYes;
+  ASSERT_EQ(RunCopy(CopyMode::kInstall).result, base::kSucceeded);
+  Registered(DeviceKind::k8341, 1);
+  Registered(DeviceKind::k8343, 4);
+  ASSERT_EQ(RunCopy(CopyMode::kUpdate).result, base::kSucceeded);
+  for (const auto& copy : f.files.copies) EXPECT_TRUE(copy.ok) << copy.to;
+  for (const std::string& name : f.files.Names("DST")) {
+    EXPECT_FALSE(f.files.IsReadOnly("DST\\" + name)) << name;
+  }
+}
+
 TEST_F(Copy, TrailingBackslashesGoAndTheTargetIsCreated) {
   Added(DeviceKind::k8343, 4);
   CopyOutcome outcome = RunCopy(CopyMode::kInstall, {"SRC\\", "NEW\\"});
@@ -301,12 +318,14 @@ TEST(CopyDeviceFiles, TheRunningInstallerInTheTargetFolder) {
     int result;
     std::string exeAfter;
     std::optional<std::string> aside;  // FIOSETUP.OLD afterwards
+    bool readOnly = false;             // the source, the running image and an old .OLD
   };
   const std::string source = "source FIOSETUP.EXE";
   const Case cases[] = {
       {"identical: counts as copied", source, true, 1, source, std::nullopt},
       {"another one: moved aside", "older", true, 1, source, "older"},
       {"no source: the running one stays", "older", false, 0, "older", std::nullopt},
+      {"read-only media, a read-only .OLD in the way", "older", true, 1, source, "older", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -314,6 +333,12 @@ TEST(CopyDeviceFiles, TheRunningInstallerInTheTargetFolder) {
     b.f.files.Put("DST\\FIOSETUP.EXE", c.running);
     b.f.files.running = "DST\\FIOSETUP.EXE";
     if (!c.sourceThere) std::filesystem::remove(b.f.files.Map("SRC\\FIOSETUP.EXE"));
+    if (c.readOnly) {
+      b.f.files.Put("DST\\FIOSETUP.OLD", "oldest");
+      for (const char* path : {"SRC\\FIOSETUP.EXE", "DST\\FIOSETUP.EXE", "DST\\FIOSETUP.OLD"}) {
+        b.f.files.SetReadOnly(path);
+      }
+    }
     b.Added(DeviceKind::k8343, 4);
     EXPECT_EQ(b.RunCopy(CopyMode::kInstall).result, c.result);
     bool copiedOver =
@@ -323,6 +348,7 @@ TEST(CopyDeviceFiles, TheRunningInstallerInTheTargetFolder) {
     EXPECT_EQ(b.f.files.copies.back().ok, c.result == 1);
     EXPECT_EQ(b.f.files.Get("DST\\FIOSETUP.EXE"), c.exeAfter);
     EXPECT_EQ(b.f.files.Get("DST\\FIOSETUP.OLD"), c.aside);
+    EXPECT_FALSE(b.f.files.IsReadOnly("DST\\FIOSETUP.EXE"));
   }
 }
 

@@ -204,7 +204,8 @@ bool Copied(Outcome& o, const Flow& flow, Stop s) {
     if (flow.target == &Outcome::installed && name == kProgram) folder[kAside] = folder[name];
     folder[name] = "new " + name;
   }
-  return n == flow.copies.size();
+  // A copy that arrived but could not be made writable fails as well.
+  return s.effect != Effect::kStopsCopy;
 }
 
 bool Written(Outcome& o, const Flow& flow, Stop s) {
@@ -265,6 +266,8 @@ const std::vector<Row> kCopyRows = {
     {"SameContents", "", Effect::kNone},  // they differ anyway
     {"MoveReplacing", "", Effect::kStopsCopy},
     {"CopyReplacing", "", Effect::kStopsCopy},
+    // Before and after every copy, and before the running image is moved aside.
+    {"MakeWritable", "", Effect::kStopsCopy},
 };
 
 std::vector<Flow> Flows() {

@@ -47,6 +47,7 @@ class OneFile : public fiosetup::FileSystem {
   bool MakeDirectory(const std::string&) override { return false; }
   bool FileExists(const std::string& path) override { return path == path_; }
   bool CopyReplacing(const std::string&, const std::string&) override { return false; }
+  bool MakeWritable(const std::string&) override { return false; }
   bool MoveReplacing(const std::string&, const std::string&) override { return false; }
   void Remove(const std::string&) override {}
   bool IsRunningProgram(const std::string&) override { return false; }

@@ -2,6 +2,8 @@
 // against the real HKCU\Environment with the real broadcast.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
 
 #include <fstream>
 #include <iterator>
@@ -98,6 +100,88 @@ TEST_F(Win32FilesTest, DirectoriesCopiesAndTheSixteenByteFile) {
   EXPECT_TRUE(files.CopyReplacing(self, dir + "\\A.DLL"));
   EXPECT_FALSE(files.IsRunningProgram(dir + "\\A.DLL"));
   EXPECT_TRUE(files.SameContents(self, dir + "\\A.DLL"));  // readable while it runs
+}
+
+// A copy keeps its source's read-only attribute, and MakeWritable takes it off again.
+TEST_F(Win32FilesTest, ReadOnlyCopiesAreMadeWritable) {
+  ASSERT_TRUE(files.MakeDirectory(dir));
+  const std::string source = dir + "\\A.DLL", copy = dir + "\\FIOSETUP.CFG";
+  ASSERT_EQ(files.WriteReplacing(source, {'r'}), 1u);
+  ASSERT_TRUE(SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(files.CopyReplacing(source, copy));
+  EXPECT_TRUE(GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_READONLY);
+  for (const std::string& path : {source, copy}) {
+    EXPECT_TRUE(files.MakeWritable(path)) << path;
+    EXPECT_FALSE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) << path;
+    EXPECT_TRUE(files.MakeWritable(path)) << path;  // nothing left to clear
+  }
+  EXPECT_TRUE(files.MakeWritable(dir + "\\missing.cfg"));
+}
+
+PSID WellKnown(WELL_KNOWN_SID_TYPE type, std::vector<BYTE>& storage) {
+  storage.resize(SECURITY_MAX_SID_SIZE);
+  DWORD size = static_cast<DWORD>(storage.size());
+  return CreateWellKnownSid(type, nullptr, storage.data(), &size) ? storage.data() : nullptr;
+}
+
+// What Windows makes of the folder security: protected, three entries that files and folders
+// inherit, and no right to change anything for Users.
+TEST(CreatedFolderSecurity, ProtectedAndInheritedByEverythingInside) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(kCreatedFolderSecurity,
+                                                                   SDDL_REVISION_1, &sd, nullptr));
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ASSERT_TRUE(GetSecurityDescriptorControl(sd, &control, &revision));
+  EXPECT_TRUE(control & SE_DACL_PROTECTED);
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted));
+  ASSERT_TRUE(present && dacl);
+  std::vector<BYTE> a, s, u;
+  const std::pair<PSID, DWORD> expected[] = {
+      {WellKnown(WinBuiltinAdministratorsSid, a), FILE_ALL_ACCESS},
+      {WellKnown(WinLocalSystemSid, s), FILE_ALL_ACCESS},
+      {WellKnown(WinBuiltinUsersSid, u), FILE_GENERIC_READ | FILE_GENERIC_EXECUTE}};
+  ASSERT_EQ(dacl->AceCount, std::size(expected));
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+    EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
+    EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << i;
+    EXPECT_TRUE(EqualSid(&ace->SidStart, expected[i].first)) << i;
+    EXPECT_EQ(ace->Mask, expected[i].second) << i;
+  }
+  LocalFree(sd);
+}
+
+// The folder's entries as read back, in SDDL.
+std::string FolderDacl(const std::string& path) {
+  DWORD size = 0;
+  GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<BYTE> sd(size);
+  if (!size || !GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, sd.data(), size, &size))
+    return "unreadable";
+  char* text = nullptr;
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          sd.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return "unconvertible";
+  }
+  std::string dacl = text;
+  LocalFree(text);
+  return dacl;
+}
+
+// Wine keeps no descriptor of its own: it turns the entries into the folder's Unix mode and
+// reads them back from it, so all that shows is that Everyone (the Unix "other" bits) gets
+// nothing, where a folder created without the descriptor gives Everyone read access.
+TEST_F(Win32FilesTest, ACreatedFolderGivesEveryoneNothing) {
+  ASSERT_TRUE(files.MakeDirectory(dir));
+  std::string dacl = FolderDacl(dir);
+  EXPECT_EQ(dacl.rfind("D:", 0), 0u) << dacl;
+  EXPECT_EQ(dacl.find(";WD)"), std::string::npos) << dacl;
+  ASSERT_TRUE(CreateDirectoryA((dir + "\\sub").c_str(), nullptr));
+  EXPECT_NE(FolderDacl(dir + "\\sub").find(";WD)"), std::string::npos) << "the comparison";
 }
 
 // Keeps the user's PATH as it was before the test and puts it back afterwards.
