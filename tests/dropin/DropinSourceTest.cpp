@@ -39,8 +39,9 @@ TEST(DropinSource, FiosetupInstallsAn8343FromIt) {
   Command(main, IDM_INSTALL);
   Answer(WaitMessageBox(p), IDOK);  // "Complete installation?"
   HWND dirs = WaitDialog(p, "SubDirectory Selection");
-  SetText(dirs, IDC_SOURCE_DIR, source);
-  SetText(dirs, IDC_TARGET_DIR, target);
+  Type(dirs, IDC_SOURCE_DIR, source);  // key by key, as a technician does
+  Clear(dirs, IDC_TARGET_DIR);
+  Type(dirs, IDC_TARGET_DIR, target);
   Click(dirs, IDC_DIR_OK);
   WaitGone(dirs, "the directory dialog");
   MessageBoxInfo done = WaitMessageBox(p, 30000);

@@ -272,16 +272,16 @@ TEST_F(Resources, Dialogs) {
             "50,90,200,120 \"SubDirectory Selection\" modal caption\n"
             "  -1 0,14,200,10 centred text \"Enter the source subDirectory for installation or "
             "update\"\n"
-            "  800 30,34,130,14 edit\n"
+            "  800 30,34,130,14 edit hscroll\n"
             "  -1 0,54,200,10 centred text \"Enter the target subDirectory for installation or "
             "update\"\n"
-            "  801 30,74,130,14 edit\n"
+            "  801 30,74,130,14 edit hscroll\n"
             "  803 40,100,50,14 default button \"OK\"\n"
             "  804 110,100,50,14 button \"CANCEL\"\n");
   EXPECT_EQ(Dialog(module_, "SaveSubDir"),
             "50,90,200,80 \"SubDirectory Selection\" modal caption\n"
             "  -1 0,14,200,10 centred text \"Enter the save configuration subdirectory\"\n"
-            "  802 30,34,130,14 edit\n"
+            "  802 30,34,130,14 edit hscroll\n"
             "  803 40,60,50,14 default button \"OK\"\n"
             "  804 110,60,50,14 button \"CANCEL\"\n");
   EXPECT_EQ(Dialog(module_, "About"),
