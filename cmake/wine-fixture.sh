@@ -18,6 +18,50 @@ xvfb_pid_file="$bindir/wine-xvfb.pid"
 # Written when this machine cannot run the tree's Wine loader at all; wine-run.sh then skips.
 unavailable_file="$bindir/wine-unavailable"
 
+# The Windows tests that must meet what Windows does to a user who is not its administrator
+# (root ignores the read-only attribute, for one) run as this ordinary account, with no
+# password and no sudo, in a prefix and a wineserver of its own for this tree; wine-run.sh
+# reads where from account_file. A user who is not root runs those tests as itself.
+account=fio-technician
+account_file="$bindir/wine-account"
+account_unavailable="$bindir/wine-account-unavailable"
+account_home=""
+account_prefix=""
+[ -f "$account_file" ] && { read -r account account_home account_prefix <"$account_file"; } 2>/dev/null
+
+as_account() {
+  runuser -u "$account" -- env HOME="$account_home" WINEPREFIX="$account_prefix" \
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY="${DISPLAY:-}" "$@"
+}
+
+start_account() {
+  rm -f "$account_file" "$account_unavailable"
+  [ "$(id -u)" -eq 0 ] || return 0
+  if ! id -u "$account" >/dev/null 2>&1 &&
+    ! useradd --create-home --shell /bin/sh "$account" >/dev/null 2>&1; then
+    echo "the account $account could not be created" >"$account_unavailable"
+    return 0
+  fi
+  account_home=$(getent passwd "$account" | cut -d: -f6)
+  # The tests and programs stay in the build tree: the account must reach it.
+  if ! runuser -u "$account" -- test -r "$bindir/wine-loader"; then
+    echo "the account $account cannot read $bindir" >"$account_unavailable"
+    return 0
+  fi
+  account_prefix="$account_home/prefix-$(printf %s "$bindir" | sha1sum | cut -c1-12)"
+  local ready="$account_prefix/.suite-ready-1"
+  if [ ! -f "$ready" ]; then
+    as_account "$wine" wineboot -i </dev/null >/dev/null 2>&1
+    as_account "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    as_account "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    as_account "$wineserver" -w </dev/null >/dev/null 2>&1
+    as_account touch "$ready"
+  fi
+  as_account "$wineserver" -p </dev/null >/dev/null 2>&1
+  as_account "$wine" wineboot </dev/null >/dev/null 2>&1
+  echo "$account $account_home $account_prefix" >"$account_file"
+}
+
 # This tree's native simdev (cmake/NativeSimdev.cmake). Its servers are found by their first
 # two arguments, compared as they stand: the path (as Wine names it, Z:\..., when a test
 # started it) and "serve"; the servers of another tree keep running.
@@ -42,6 +86,7 @@ stop_servers() {
 stop() {
   stop_servers
   $wineserver -k </dev/null >/dev/null 2>&1
+  if [ -n "$account_prefix" ]; then as_account "$wineserver" -k </dev/null >/dev/null 2>&1; fi
   if [ -f "$xvfb_pid_file" ]; then
     kill "$(cat "$xvfb_pid_file")" 2>/dev/null
     rm -f "$xvfb_pid_file"
@@ -111,7 +156,13 @@ case "$action" in
     # Wine's service processes keep a pipe open unless the server is warmed first.
     $wineserver -p </dev/null >/dev/null 2>&1
     $wine wineboot </dev/null >/dev/null 2>&1
+    start_account
     echo "wine-fixture: prefix $WINEPREFIX, display $DISPLAY"
+    if [ -f "$account_file" ]; then
+      echo "wine-fixture: tests as an ordinary user run as $account"
+    elif [ -f "$account_unavailable" ]; then
+      echo "wine-fixture: $(cat "$account_unavailable"); the tests as an ordinary user are skipped"
+    fi
     ;;
   stop)
     stop

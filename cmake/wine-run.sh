@@ -18,4 +18,14 @@ if [ -f "$bindir/wine-unavailable" ]; then
   echo "skipped: $(cat "$bindir/wine-unavailable")" >&2
   exit 77
 fi
+# A test that must run as an ordinary user (SUITE_WINE_ACCOUNT) runs as the fixture's account
+# when the tests run as root; runuser keeps the rest of the test's environment.
+if [ -n "${SUITE_WINE_ACCOUNT:-}" ] && [ "$(id -u)" -eq 0 ]; then
+  if [ ! -f "$bindir/wine-account" ]; then
+    echo "skipped: $(cat "$bindir/wine-account-unavailable" 2>/dev/null || echo no account)" >&2
+    exit 77
+  fi
+  read -r account home prefix <"$bindir/wine-account"
+  exec runuser -u "$account" -- env HOME="$home" WINEPREFIX="$prefix" "$loader" "$@"
+fi
 exec "$loader" "$@"

@@ -94,6 +94,7 @@ void RemoveFiles(const std::string& folder) {
       RemoveFiles(path);
       RemoveDirectoryA(path.c_str());
     } else {
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only media copies
       DeleteFileA(path.c_str());
     }
   } while (FindNextFileA(find, &found));

@@ -361,6 +361,46 @@ TEST_F(Window, AComposedSourceInstallsFromItsOwnFolder) {
   Exit(false);
 }
 
+// A source on read-only media (a CD, a mounted image), installed by an account that is not the
+// system's own: root ignores the read-only attribute, so this runs only where the fixture
+// runs it as an ordinary user (SUITE_WINE_ACCOUNT). Install of an 8341 with an 8343 copies
+// FIOSETUP.EXE, README.DOC and FIOSETUP.HLP twice, and Update > DeviceSupport copies over
+// every installed file: each copy succeeds, and what is installed is not read-only.
+TEST_F(Window, InstallsAndUpdatesFromReadOnlyMedia) {
+  if (GetEnvironmentVariableA("SUITE_WINE_ACCOUNT", nullptr, 0) == 0) {
+    GTEST_SKIP() << "runs as an ordinary user only (SUITE_WINE_ACCOUNT)";
+  }
+  PathGuard path("C:\\BIN");
+  TempFolder work("fiosetup read-only media");
+  const std::string media = work / "media", target = work / "target";
+  const std::string release = RELEASE_SOURCE;
+  ASSERT_TRUE(CreateDirectoryA(media.c_str(), nullptr));
+  for (const std::string& name : FileNames(release)) {
+    const std::string copy = media + "\\" + name;
+    ASSERT_TRUE(CopyFileA((release + "\\" + name).c_str(), copy.c_str(), FALSE)) << name;
+    ASSERT_TRUE(SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_READONLY)) << name;
+  }
+  Start(media + "\\FIOSETUP.EXE");
+  ChoosePort(IDM_ADD_8341, 0);
+  ChoosePort(IDM_ADD_8343, 1);
+  StartInstall(media, target);
+  Answer(Box(), IDYES);  // the asynchronous libraries as well
+  ExpectBox("Installation complete!", "information");
+  Command(main_, IDM_UPDATE_DEVICESUPPORT);
+  Answer(Box(), IDOK);  // "Update device support?"
+  FillSubDir(media, target);
+  Answer(Box(), IDYES);
+  ExpectBox("Update device support complete!", "information");
+  Exit(false);
+  const Names installed = FileNames(target);
+  EXPECT_GT(installed.size(), k8341.size() + k8343.size());
+  for (const std::string& name : installed) {
+    const DWORD attributes = GetFileAttributesA((target + "\\" + name).c_str());
+    EXPECT_FALSE(attributes & FILE_ATTRIBUTE_READONLY) << name;
+    EXPECT_EQ(ReadFile(target + "\\" + name), ReadFile(media + "\\" + name)) << name;
+  }
+}
+
 // The technician runs the FIOSETUP.EXE that Install put into the target folder and installs
 // into that folder again: the running image cannot be overwritten, so an identical one counts
 // as copied and another one is moved aside to FIOSETUP.OLD. The target is typed in capitals:
