@@ -31,7 +31,8 @@ bool NamesNoDirectory(const std::string& directory) {
 }
 
 void CreateIfMissing(FileSystem& files, const std::string& directory) {
-  if (!files.DirectoryExists(directory)) files.MakeDirectory(directory);
+  // One that exists keeps the security the technician chose for it.
+  if (!files.DirectoryExists(directory)) files.MakeDirectory(directory, kCreatedFolderSecurity);
 }
 
 }  // namespace

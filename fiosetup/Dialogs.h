@@ -10,6 +10,15 @@
 
 namespace fiosetup {
 
+// The security of a folder the installer creates, as a security descriptor string: a
+// protected DACL (nothing inherited from the parent, whose entries under C:\ let every
+// authenticated user change new folders) whose entries every file and folder in it inherits:
+// full control for Administrators and SYSTEM, read and execute for Users. The folder holds
+// the library that handles the PIN pad's master keys and the installer that administrators
+// run elevated; only an administrator may replace them.
+inline constexpr char kCreatedFolderSecurity[] =
+    "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+
 // "SubDir": source (empty) and target ("C:\W8300FIO"), OK and CANCEL.
 ui::EntryDialog SubDirDialog();
 // "SaveSubDir": the save directory ("C:\W8300FIO"), OK and CANCEL.
@@ -25,8 +34,8 @@ struct Directories {
 };
 
 // Runs "SubDir". On OK each entry loses one trailing backslash, and the target directory is
-// created (one level) when it does not exist; a failure to create it is not reported here and
-// shows later as a failing copy. Nothing on CANCEL.
+// created (one level, with kCreatedFolderSecurity) when it does not exist; a failure to create it
+// is not reported here and shows later as a failing copy. Nothing on CANCEL.
 std::optional<Directories> AskInstallDirectories(const Platform& platform);
 
 // Runs "SaveSubDir" likewise and creates the directory when it does not exist. Nothing on

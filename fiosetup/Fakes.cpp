@@ -82,8 +82,9 @@ bool DirFiles::DirectoryExists(const std::string& path) {
   return fs::is_directory(Map(path), ec);
 }
 
-bool DirFiles::MakeDirectory(const std::string& path) {
+bool DirFiles::MakeDirectory(const std::string& path, const std::string& security) {
   madeDirectories.push_back(path);
+  madeSecurities.push_back(security);
   if (Fails("MakeDirectory", path) || path.empty()) return false;
   std::error_code ec;
   return fs::create_directory(Map(path), ec);  // one level: a missing parent fails

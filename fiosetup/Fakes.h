@@ -55,6 +55,7 @@ class DirFiles : public FileSystem {
   };
   std::vector<Copy> copies;
   std::vector<std::string> madeDirectories;
+  std::vector<std::string> madeSecurities;  // the security each one was made with
   // When set, a write stops after this many bytes (a full disk).
   std::optional<std::size_t> writeLimit;
   // The file of the running program: like Windows, a copy onto it fails, a rename does not.
@@ -74,7 +75,7 @@ class DirFiles : public FileSystem {
   std::optional<std::size_t> failCall;
 
   bool DirectoryExists(const std::string& path) override;
-  bool MakeDirectory(const std::string& path) override;
+  bool MakeDirectory(const std::string& path, const std::string& security) override;
   bool FileExists(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
   bool MakeWritable(const std::string& path) override;

@@ -35,24 +35,15 @@ class SettingChange {
   virtual void BroadcastEnvironment() = 0;
 };
 
-// The security of a folder the installer creates, as a security descriptor string: a
-// protected DACL (nothing inherited from the parent, whose entries under C:\ let every
-// authenticated user change new folders) whose entries every file and folder in it inherits:
-// full control for Administrators and SYSTEM, read and execute for Users. The folder holds
-// the library that handles the PIN pad's master keys and the installer that administrators
-// run elevated; only an administrator may replace them.
-inline constexpr char kCreatedFolderSecurity[] =
-    "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
-
 // The file operations of the installer. Paths are Windows paths as the installer builds
 // them (directory, backslash, file name).
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   virtual bool DirectoryExists(const std::string& path) = 0;
-  // Creates one directory level with kCreatedFolderSecurity; false when it could not be
-  // created.
-  virtual bool MakeDirectory(const std::string& path) = 0;
+  // Creates one directory level whose security is `security`, a security descriptor string;
+  // false when it could not be created, and no folder when the string is not a descriptor.
+  virtual bool MakeDirectory(const std::string& path, const std::string& security) = 0;
   // A file (not a directory) of that name exists.
   virtual bool FileExists(const std::string& path) = 0;
   // Copies a file, replacing a file of the target's name. The copy keeps the source's

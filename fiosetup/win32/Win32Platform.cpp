@@ -17,11 +17,11 @@ bool Win32Files::DirectoryExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool Win32Files::MakeDirectory(const std::string& path) {
+bool Win32Files::MakeDirectory(const std::string& path, const std::string& security) {
   // Never a folder with the parent's entries instead: no descriptor, no folder.
   SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-          kCreatedFolderSecurity, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
+          security.c_str(), SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
     return false;
   }
   BOOL made = CreateDirectoryA(path.c_str(), &attributes);

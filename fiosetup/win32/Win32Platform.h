@@ -8,7 +8,7 @@ namespace fiosetup {
 class Win32Files : public FileSystem {
  public:
   bool DirectoryExists(const std::string& path) override;
-  bool MakeDirectory(const std::string& path) override;
+  bool MakeDirectory(const std::string& path, const std::string& security) override;
   bool FileExists(const std::string& path) override;
   bool CopyReplacing(const std::string& from, const std::string& to) override;
   bool MakeWritable(const std::string& path) override;

@@ -254,6 +254,7 @@ TEST_F(Copy, TrailingBackslashesGoAndTheTargetIsCreated) {
   EXPECT_EQ(outcome.result, 1);
   EXPECT_EQ(outcome.target, "NEW");
   EXPECT_EQ(f.files.madeDirectories, Names{"NEW"});
+  EXPECT_EQ(f.files.madeSecurities, Names{kCreatedFolderSecurity});
   EXPECT_EQ(f.files.copies.front().from, "SRC\\WNT43EFT.DLL");
   EXPECT_EQ(f.files.copies.front().to, "NEW\\WNT43EFT.DLL");
   EXPECT_EQ(f.files.Names("NEW").size(), k8343.size());
@@ -381,6 +382,7 @@ TEST(Dialogs, SaveDirectoryDropsOneBackslashAndIsCreatedOnlyWhenTheFileFits) {
   f.ui.Enter("SaveSubDir", {"CFG\\\\"});
   EXPECT_EQ(AskSaveDirectory(f.platform()), "CFG\\");
   EXPECT_EQ(f.files.madeDirectories, Names{"CFG\\"});
+  EXPECT_EQ(f.files.madeSecurities, Names{kCreatedFolderSecurity});
 
   // 114 characters and "\FIOSETUP.CFG" make 127; one more, or a text cut by the field, is
   // refused before any directory is made.

@@ -44,7 +44,7 @@ class OneFile : public fiosetup::FileSystem {
   OneFile(std::string path, std::vector<std::uint8_t> bytes)
       : path_(std::move(path)), bytes_(std::move(bytes)) {}
   bool DirectoryExists(const std::string&) override { return false; }
-  bool MakeDirectory(const std::string&) override { return false; }
+  bool MakeDirectory(const std::string&, const std::string&) override { return false; }
   bool FileExists(const std::string& path) override { return path == path_; }
   bool CopyReplacing(const std::string&, const std::string&) override { return false; }
   bool MakeWritable(const std::string&) override { return false; }

@@ -10,6 +10,7 @@
 
 #include "devconfig/win32/Win32Registry.h"
 #include "fiosetup/ConfigFile.h"
+#include "fiosetup/Dialogs.h"
 #include "fiosetup/Fakes.h"
 #include "fiosetup/RegistryWriter.h"
 #include "fiosetup/win32/Win32Platform.h"
@@ -46,12 +47,12 @@ class Win32FilesTest : public ::testing::Test {
 
 TEST_F(Win32FilesTest, DirectoriesCopiesAndTheSixteenByteFile) {
   EXPECT_FALSE(files.DirectoryExists(dir));
-  EXPECT_TRUE(files.MakeDirectory(dir));
+  EXPECT_TRUE(files.MakeDirectory(dir, kCreatedFolderSecurity));
   EXPECT_TRUE(files.DirectoryExists(dir));
-  EXPECT_FALSE(files.MakeDirectory(dir + "\\no\\such"));  // one level only
+  EXPECT_FALSE(files.MakeDirectory(dir + "\\no\\such", kCreatedFolderSecurity));  // one level only
 
   EXPECT_EQ(files.WriteReplacing(dir + "\\A.DLL", {'n', 'e', 'w'}), 3u);
-  ASSERT_TRUE(files.MakeDirectory(dir + "\\sub"));
+  ASSERT_TRUE(files.MakeDirectory(dir + "\\sub", kCreatedFolderSecurity));
   std::ofstream(dir + "\\sub\\A.DLL", std::ios::binary) << "older and longer";
   EXPECT_TRUE(files.CopyReplacing(dir + "\\A.DLL", dir + "\\sub\\A.DLL"));
   EXPECT_EQ(ReadAll(dir + "\\sub\\A.DLL"), "new");
@@ -104,7 +105,7 @@ TEST_F(Win32FilesTest, DirectoriesCopiesAndTheSixteenByteFile) {
 
 // A copy keeps its source's read-only attribute, and MakeWritable takes it off again.
 TEST_F(Win32FilesTest, ReadOnlyCopiesAreMadeWritable) {
-  ASSERT_TRUE(files.MakeDirectory(dir));
+  ASSERT_TRUE(files.MakeDirectory(dir, kCreatedFolderSecurity));
   const std::string source = dir + "\\A.DLL", copy = dir + "\\FIOSETUP.CFG";
   ASSERT_EQ(files.WriteReplacing(source, {'r'}), 1u);
   ASSERT_TRUE(SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -176,10 +177,12 @@ std::string FolderDacl(const std::string& path) {
 // reads them back from it, so all that shows is that Everyone (the Unix "other" bits) gets
 // nothing, where a folder created without the descriptor gives Everyone read access.
 TEST_F(Win32FilesTest, ACreatedFolderGivesEveryoneNothing) {
-  ASSERT_TRUE(files.MakeDirectory(dir));
+  ASSERT_TRUE(files.MakeDirectory(dir, kCreatedFolderSecurity));
   std::string dacl = FolderDacl(dir);
   EXPECT_EQ(dacl.rfind("D:", 0), 0u) << dacl;
   EXPECT_EQ(dacl.find(";WD)"), std::string::npos) << dacl;
+  EXPECT_FALSE(files.MakeDirectory(dir + "\\sub", "D:P(A;;FA;;;NOT A SID)"));  // never plain
+  EXPECT_FALSE(files.DirectoryExists(dir + "\\sub"));
   ASSERT_TRUE(CreateDirectoryA((dir + "\\sub").c_str(), nullptr));
   EXPECT_NE(FolderDacl(dir + "\\sub").find(";WD)"), std::string::npos) << "the comparison";
 }
