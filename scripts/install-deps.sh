@@ -7,12 +7,13 @@ set -euo pipefail
 # architecture (wine32:i386); llvm-dlltool writes the import libraries and lld-link, a
 # linker of the Microsoft kind, checks that they link there too; clang-format keeps the
 # sources in the one style of .clang-format; osslsigncode signs the kits' binaries, openssl makes
-# the throwaway certificates their test signs with, and zip writes the kits alike every time.
+# the throwaway certificates their test signs with, and zip writes the kits alike every time;
+# setfacl (acl) lets the tests' ordinary account pass through the folders above a build tree.
 packages=(
   make cmake g++ googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 wine32:i386 fonts-wine xvfb xauth
   srecord imagemagick x11-apps clang clang-format libclang-rt-14-dev llvm-14 lld-14
-  osslsigncode openssl zip
+  osslsigncode openssl zip acl
 )
 
 missing=()
