@@ -7,13 +7,15 @@
 //     of the topic blocks, and every topic's position names a block inside the file;
 //   - the viewer's look-ups agree with the tables: a context number or name opens the topic
 //     at the offset of its first entry, and no look-up opens a topic beyond its offset (for
-//     the first 64 entries of each table).
+//     the first 64 entries of each table);
+//   - what the help window shows of a mapped topic and of each of its links is that topic.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <span>
 
 #include "help/HelpReader.h"
+#include "help/HelpView.h"
 
 namespace {
 
@@ -53,6 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t first = 0;
     while (file.map[first].first != file.map[i].first) ++first;
     CheckOpens(file, help::TopicForNumber(file, file.map[i].first), file.map[first].second);
+    if (auto shown = help::ShowNumber(file, file.map[i].first)) {
+      if (shown->offset != help::TopicForNumber(file, file.map[i].first)->offset)
+        Broken("the window shows another topic than the number opens");
+      for (const help::ShownLink& link : shown->links) {
+        if (auto target = help::ShowHash(file, link.hash)) {
+          if (target->offset != help::TopicForHash(file, link.hash)->offset)
+            Broken("a link shows another topic than its hash opens");
+        }
+      }
+    }
   }
   for (std::size_t i = 0; i < file.contexts.size() && i < kLookUps; ++i) {
     std::size_t first = 0;

@@ -10,6 +10,7 @@
 #include "help/HelpCheck.h"
 #include "help/HelpReader.h"
 #include "help/HelpSource.h"
+#include "help/HelpView.h"
 #include "help/HelpWriter.h"
 
 using namespace help;
@@ -88,6 +89,27 @@ TEST(HelpFile, RoundTripsTitlesTextsLinksAndTheContextMap) {
   EXPECT_EQ(contents.paragraphs[2].text, "Topic One");
   ASSERT_TRUE(contents.paragraphs[2].jumpHash);
   EXPECT_EQ(TopicForHash(file, *contents.paragraphs[2].jumpHash), &one);
+}
+
+// What the programs' help window shows: the text in file order (links apart), a blank line
+// before a heading, links that lead to their topics, Contents, and nothing for a number the
+// file does not map.
+TEST(HelpView, TopicTextLinksAndContents) {
+  const HelpFile file = Read(Build(Parse(kSample)));
+  std::optional<ShownTopic> one = ShowNumber(file, 20);
+  ASSERT_TRUE(one);
+  EXPECT_EQ(one->text, "Topic One\r\nThe first topic.\r\n\x95 an item\r\n\r\nMore\r\nLast words.");
+  EXPECT_TRUE(one->links.empty());
+  std::optional<ShownTopic> contents = ShowContents(file);
+  ASSERT_TRUE(contents);
+  EXPECT_EQ(contents->text, "Contents\r\nPick one:");
+  ASSERT_EQ(contents->links.size(), 2u);
+  EXPECT_EQ(contents->links[0].text, "Topic One");
+  EXPECT_EQ(ShowHash(file, contents->links[0].hash)->offset, one->offset);
+  EXPECT_EQ(ShowHash(file, contents->links[1].hash)->offset, ShowNumber(file, 30)->offset);
+  EXPECT_FALSE(ShowNumber(file, 21));
+  EXPECT_NE(HelpFileUnreadable("x.hlp").find("x.hlp"), std::string::npos);
+  EXPECT_NE(HelpTopicMissing("x.hlp").find("x.hlp"), std::string::npos);
 }
 
 TEST(HelpFile, ContainerLayout) {
