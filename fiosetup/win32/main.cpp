@@ -48,7 +48,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   fiosetup::Program session{table, platform, comPort, window};
   window.session = &session;
 
-  ui::ProgramFrame frame(instance, kName, fiosetup::kHelpFile);
+  ui::ProgramFrame frame(instance, kName);
   frame.Attach(&window);  // before Create: it measures the font at WM_CREATE
   HWND hwnd = frame.Create(fiosetup::kTitle);
   if (!hwnd) return 0;

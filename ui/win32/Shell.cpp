@@ -58,8 +58,6 @@ LRESULT ProgramFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY: {
       LRESULT ignored = 0;
       if (handler_) handler_->Message(window_, message, wParam, lParam, &ignored);
-      // Otherwise the help viewer stays open after the program has ended.
-      WinHelpA(window_, HelpFilePath(helpFile_).c_str(), HELP_QUIT, 0);
       PostQuitMessage(0);
       return 0;
     }

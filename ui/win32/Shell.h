@@ -35,10 +35,9 @@ class Commands : public MainWindowHandler {
 
 class ProgramFrame {
  public:
-  // `name` names the window class, the menu, the icon and the accelerator table; `helpFile`
-  // is the help file the viewer is told the program is done with when the window goes.
-  ProgramFrame(HINSTANCE instance, const char* name, const char* helpFile)
-      : instance_(instance), name_(name), helpFile_(helpFile) {}
+  // `name` names the window class, the menu, the icon and the accelerator table. The help
+  // window, owned by the window, goes with it.
+  ProgramFrame(HINSTANCE instance, const char* name) : instance_(instance), name_(name) {}
   ProgramFrame(const ProgramFrame&) = delete;
   ProgramFrame& operator=(const ProgramFrame&) = delete;
 
@@ -60,7 +59,6 @@ class ProgramFrame {
 
   HINSTANCE instance_;
   const char* name_;
-  const char* helpFile_;
   HWND window_ = nullptr;
   MainWindowHandler* handler_ = nullptr;
   CommandGate commands_;  // also closing: never under a running command

@@ -18,6 +18,7 @@ struct DialogState {
   const ConfirmDialog* confirm = nullptr;
   const ResultDialog* result = nullptr;
   HWND helpOwner = nullptr;
+  HelpWindow* help = nullptr;
   std::vector<std::string> texts;
 };
 
@@ -77,8 +78,7 @@ bool OnCommand(HWND dialog, DialogState* state, int id) {
     }
     if (entry->helpId != 0 && id == entry->helpId && !entry->help.file.empty()) {
       // Help belongs to the main window; the dialog stays open with what was typed.
-      WinHelpA(state->helpOwner, HelpFilePath(entry->help.file).c_str(), HELP_CONTEXT,
-               entry->help.context);
+      state->help->Show(state->helpOwner, dialog, entry->help);
     }
     return false;
   }
@@ -165,6 +165,7 @@ EntryResult Win32Ui::RunEntry(const EntryDialog& dialog) {
   DialogState state;
   state.entry = &dialog;
   state.helpOwner = owner_;
+  state.help = &help_;
   if (Modal([&] { return RunDialog(instance_, owner_, dialog.name, &state); }) != IDOK)
     return std::nullopt;
   return std::move(state.texts);  // moved, not copied: no second copy of the texts is left
@@ -175,6 +176,7 @@ Answer Win32Ui::RunConfirm(const ConfirmDialog& dialog) {
   DialogState state;
   state.confirm = &dialog;
   state.helpOwner = owner_;
+  state.help = &help_;
   // Only its two buttons end it with IDOK or IDCANCEL; a dialog that died with its owner
   // gives 0, a dialog that could not be made -1.
   switch (Modal([&] { return RunDialog(instance_, owner_, dialog.name, &state); })) {
@@ -192,12 +194,13 @@ void Win32Ui::ShowResult(const ResultDialog& dialog) {
   DialogState state;
   state.result = &dialog;
   state.helpOwner = owner_;
+  state.help = &help_;
   Modal([&] { return RunDialog(instance_, owner_, dialog.name, &state); });
 }
 
 void Win32Ui::ShowHelp(const HelpRef& help) {
   if (OwnerGone() || help.file.empty()) return;
-  WinHelpA(owner_, HelpFilePath(help.file).c_str(), HELP_CONTEXT, help.context);
+  help_.Show(owner_, owner_, help);
 }
 
 std::string ProgramPath() {
@@ -210,10 +213,8 @@ std::string ProgramPath() {
 std::string HelpFilePath(const std::string& name) {
   std::string beside = ProgramPath();
   const std::size_t folderEnd = beside.find_last_of("\\/");
-  if (folderEnd == std::string::npos) return name;
+  if (folderEnd == std::string::npos) return {};
   beside.replace(folderEnd + 1, std::string::npos, name);
-  const DWORD attributes = GetFileAttributesA(beside.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return name;
   return beside;
 }
 

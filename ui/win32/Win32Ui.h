@@ -4,11 +4,12 @@
 #include <windows.h>
 
 #include "ui/Ui.h"
+#include "ui/win32/HelpWindow.h"
 
 namespace ui {
 
-// Every dialog and box is modal and owned by `owner` (the main window), which is also the
-// window that help is opened for. Once an owner that was set has been destroyed nothing more is
+// Every dialog and box is modal and owned by `owner` (the main window), which also owns the
+// program's help window. Once an owner that was set has been destroyed nothing more is
 // shown: a flow still running then ends as though cancelled (Answer::kNone, no texts), instead of
 // showing its next dialog without a window to belong to. The owner stays disabled until the
 // outermost of its dialogs and boxes has ended, even when one was opened inside another.
@@ -33,6 +34,7 @@ class Win32Ui : public Ui {
   HINSTANCE instance_;
   HWND owner_;
   int modalDepth_ = 0;  // dialogs and boxes of this Ui open now
+  HelpWindow help_;     // the program's one help window, for every help request
 };
 
 // Reads the whole text of a dialog control.
@@ -41,9 +43,9 @@ std::string DialogItemText(HWND dialog, int id);
 // The full path of the running program's .EXE; empty when it does not fit MAX_PATH.
 std::string ProgramPath();
 
-// The help file to give WinHelpA for `name`: the file of that name beside the program's .EXE
-// when it is there, so that help opens whichever folder the program was started from; else
-// the bare name, which the viewer looks for in the current folder and on PATH.
+// The help file `name` beside the program's .EXE, whichever folder the program was started
+// from; never one in the current folder or on PATH, which someone else may have put there.
+// Empty when the program's path is unknown.
 std::string HelpFilePath(const std::string& name);
 
 }  // namespace ui

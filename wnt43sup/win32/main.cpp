@@ -13,7 +13,7 @@
 #include "wnt43sup/Texts.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  ui::ProgramFrame frame(instance, "WNT43SUP", wnt43sup::kHelpFile);
+  ui::ProgramFrame frame(instance, "WNT43SUP");
   HWND main = frame.Create(wnt43sup::kTitle);
   if (!main) return 0;
   ShowWindow(main, show);

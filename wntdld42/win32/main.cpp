@@ -14,7 +14,7 @@
 #include "wntdld42/win32/Win32ModeForm.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-  ui::ProgramFrame frame(instance, "WNTDLD42", wntdld42::kHelpFile);
+  ui::ProgramFrame frame(instance, "WNTDLD42");
   HWND window = frame.Create(wntdld42::kCaption);
   if (!window) return 0;
   ShowWindow(window, show);
