@@ -1,8 +1,8 @@
 // FIOSETUP's window under Wine, driven like a person would: the menu state read inside the
 // running program through the menu hook, the device lines compared with the screen, the
 // COM port and directory dialogs (directories typed key by key), Install from a source folder
-// of stand-in files, SaveToDisk, Update, Exit and the close box, Help and About. The registry
-// is read back with reg.exe.
+// of stand-in files, SaveToDisk, Update, Exit and the close box, the help window and About. The
+// registry is read back with reg.exe.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "fiosetup/FIOSETUP.h"
+#include "fiosetup/HelpContexts.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/Fiosetup.h"
-#include "tests/e2e/HelpViewer.h"
+#include "tests/e2e/HelpWindow.h"
 #include "tools/UiAuto.h"
 #include "tools/menuhook/MenuHook.h"
 
@@ -48,8 +49,7 @@ class Window : public ::testing::Test {
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "QRT_8300_FIO_DEVICES");
   }
 
-  // Started in the bin folder, where the viewer finds "fiosetup.hlp" (as it would on PATH),
-  // or another program file in its own folder.
+  // Started in the bin folder, or another program file in its own folder.
   void Start(const std::string& exe = "") {
     StartOptions options;
     options.workDir = exe.empty() ? e2e::BinDir() : exe.substr(0, exe.find_last_of('\\'));
@@ -567,16 +567,15 @@ TEST_F(Window, ExitAndCloseBoxAskOnlyWithUnsavedEdits) {
 
 TEST_F(Window, HelpAndAbout) {
   Start();
-  // Each Help command opens fiosetup.hlp at its own context: File 10, Device 20, Option 30,
-  // General 40, each the topic of that menu.
-  const std::pair<int, const char*> topics[] = {{IDM_HELP_FILE, "File Menu"},
-                                                {IDM_HELP_DEVICE, "Device Menu"},
-                                                {IDM_HELP_OPTION, "Options Menu"},
-                                                {IDM_HELP_GENERAL, kTitle}};
-  for (const auto& [command, topic] : topics) {
+  // Each Help command shows the topic of its own context of fiosetup.hlp in the help window.
+  const std::pair<int, unsigned> topics[] = {{IDM_HELP_FILE, fiosetup::kHelpContextFile},
+                                             {IDM_HELP_DEVICE, fiosetup::kHelpContextDevice},
+                                             {IDM_HELP_OPTION, fiosetup::kHelpContextOption},
+                                             {IDM_HELP_GENERAL, fiosetup::kHelpContextGeneral}};
+  HWND helpWindow = nullptr;
+  for (const auto& [command, context] : topics) {
     Command(main_, command);
-    e2e::WaitHelpTopic(topic);
-    if (command != IDM_HELP_GENERAL) e2e::CloseHelpViewer();  // the last stays for the end
+    helpWindow = e2e::WaitHelpAt(P(), fiosetup::kHelpFile, context);
     EXPECT_EQ(Menu(), kEmpty);
   }
 
@@ -589,7 +588,24 @@ TEST_F(Window, HelpAndAbout) {
   ASSERT_TRUE(IsWindowVisible(about));
   Click(about, IDC_ABOUT_OK);
   WaitGone(about, "the About dialog");
-  e2e::ExpectHelpViewerEndsWith([&] { Exit(false); });
+  EXPECT_EQ(GetWindow(helpWindow, GW_OWNER), main_);  // it goes with the main window
+  Exit(false);
+
+  // A copy of the program without its help file beside it, then with a damaged one: Help
+  // gives one stop box naming the file, and no help window.
+  TempFolder alone("fiosetup without help");
+  ASSERT_TRUE(CopyFileA((e2e::BinDir() + "\\FIOSETUP.exe").c_str(),
+                        (alone / "FIOSETUP.EXE").c_str(), FALSE));
+  Start(alone / "FIOSETUP.EXE");
+  for (bool damaged : {false, true}) {
+    SCOPED_TRACE(damaged ? "damaged" : "missing");
+    if (damaged) WriteFile(alone / helptest::BuiltName(fiosetup::kHelpFile), "not a help file");
+    Command(main_, IDM_HELP_FILE);
+    ExpectBox(help::HelpFileUnreadable(fiosetup::kHelpFile), "error");
+    Menu();  // the command has ended
+    EXPECT_EQ(e2e::FindHelpWindow(P().Id()), nullptr);
+  }
+  Exit(false);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // WNT43SUP under Wine against the emulated 8343 terminal, driven like a person would: the port
 // prompt with and without the configuration key, every menu command, the terminal's refusals,
-// the CRC of a downloaded application from both sides, the HELP buttons, and F3.
+// the CRC of a downloaded application from both sides, HELP in the program's help window, and F3.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,9 +16,10 @@
 #include "simdev/Trace.h"
 #include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
-#include "tests/e2e/HelpViewer.h"
+#include "tests/e2e/HelpWindow.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
+#include "wnt43sup/HelpContexts.h"
 #include "wnt43sup/Texts.h"
 #include "wnt43sup/WNT43SUP.h"
 
@@ -71,8 +72,7 @@ class Wnt43sup : public ::testing::Test {
     server_.emplace(state_);
   }
   void TearDown() override {
-    e2e::CloseHelpViewer();
-    program_.reset();  // ends a program a failed test left running
+    program_.reset();  // ends a program a failed test left running, its help window with it
     server_.reset();
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);
     if (subkeyExisted_) {
@@ -451,18 +451,32 @@ TEST_F(Wnt43sup, GenerateCrcOfTheDownloadedApplicationEqualsQueryMemoryCrc) {
   Exit(main);
 }
 
-// HELP opens the dialog's topic for the main window and leaves the dialog open with what was
-// typed; Help > General and Help > About.
+// HELP opens the dialog's topic in the program's help window, which stays usable under the
+// dialog, and leaves the dialog open with what was typed; Help > General shows its topic in the
+// same window, and Help > About. The help window belongs to the main window: it goes with it.
 TEST_F(Wnt43sup, HelpLeavesEachDialogOpenWithItsTexts) {
+  const help::HelpFile file = e2e::BuiltHelp(wnt43sup::kHelpFile);
+  const std::optional<help::ShownTopic> contents = help::ShowContents(file);
+  ASSERT_TRUE(contents && !contents->links.empty());
   Process& p = Start();
   HWND prompt = WaitWindow(p, kCommPort);
   Clear(prompt, 1200);
   Type(prompt, 1200, "7");
   Click(prompt, 1203);
-  e2e::WaitHelpTopic(kCommPort);
+  HWND helpWindow = e2e::WaitHelpAt(p, wnt43sup::kHelpFile, wnt43sup::kHelpCommport);
+  EXPECT_EQ(Text(helpWindow), file.title);
+  EXPECT_TRUE(IsWindowEnabled(helpWindow));
+  // Contents, a link of it, then Back twice: to Contents and to the prompt's topic.
+  Click(helpWindow, ui::kHelpContentsId);
+  e2e::WaitHelpShows(p, contents);
+  e2e::OpenHelpLink(helpWindow, 0);
+  e2e::WaitHelpShows(p, help::ShowHash(file, contents->links[0].hash));
+  Click(helpWindow, ui::kHelpBackId);
+  e2e::WaitHelpShows(p, contents);
+  Click(helpWindow, ui::kHelpBackId);
+  e2e::WaitHelpAt(p, wnt43sup::kHelpFile, wnt43sup::kHelpCommport);
   EXPECT_TRUE(IsWindowVisible(prompt));
   EXPECT_EQ(Text(prompt, 1200), "7");
-  e2e::CloseHelpViewer();
   Click(prompt, 1202);
   HWND main = WaitWindow(p, kTitle);
 
@@ -470,30 +484,30 @@ TEST_F(Wnt43sup, HelpLeavesEachDialogOpenWithItsTexts) {
     int command;
     const char* title;
     int field, help, cancel;
+    unsigned context;
   };
   const Case cases[] = {
-      {kRsa, "Load Cleartext RSA Private Key", 218, 230, 229},
-      {kDes, "Load Cleartext Double Length DES Key Part", 312, 316, 315},
-      {kSerial, "Load Device Serial Number", 410, 415, 414},
-      {kGenCrc, "Generate a CRC from an Input HEX File", 700, 708, 707},
-      {kQueryCrc, "Query the CRC of the Device Memory", 801, 808, 807},
+      {kRsa, "Load Cleartext RSA Private Key", 218, 230, 229, wnt43sup::kHelpLdrsapk},
+      {kDes, "Load Cleartext Double Length DES Key Part", 312, 316, 315, wnt43sup::kHelpLddlkp},
+      {kSerial, "Load Device Serial Number", 410, 415, 414, wnt43sup::kHelpLdsn},
+      {kGenCrc, "Generate a CRC from an Input HEX File", 700, 708, 707, wnt43sup::kHelpGencrc},
+      {kQueryCrc, "Query the CRC of the Device Memory", 801, 808, 807, wnt43sup::kHelpQrymcrc},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
     HWND dialog = Open(main, c.command, c.title);
     Type(dialog, c.field, "12A");
     Click(dialog, c.help);
-    e2e::WaitHelpTopic(c.title);
+    e2e::WaitHelpAt(p, wnt43sup::kHelpFile, c.context);
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(Text(dialog, c.field), "12A");
-    e2e::CloseHelpViewer();
     Click(dialog, c.cancel);
     WaitGone(dialog, c.title);
   }
   EXPECT_FALSE(HasWindow(p, "Load Cleartext RSA Private Key"));
 
   Command(main, kGeneral);
-  e2e::WaitHelpTopic(kTitle);  // left open: the program quits it as it ends
+  EXPECT_EQ(e2e::WaitHelpAt(p, wnt43sup::kHelpFile, wnt43sup::kHelpGeneral), helpWindow);
 
   Command(main, kAbout);
   HWND about = nullptr;
@@ -513,7 +527,8 @@ TEST_F(Wnt43sup, HelpLeavesEachDialogOpenWithItsTexts) {
   EXPECT_TRUE(version);
   Click(about, 1001);
   WaitGone(about, "ABOUT");
-  e2e::ExpectHelpViewerEndsWith([&] { Exit(main); });
+  EXPECT_EQ(GetWindow(helpWindow, GW_OWNER), main);
+  Exit(main);
 }
 
 // While a command's dialog is open, a command or a close request that another program posts to
@@ -588,8 +603,7 @@ TEST_F(Wnt43sup, TypedKeyTextsLeaveNoCopyInMemory) {
     Type(dialog, IDC_LDDLKP_RIGHT, halves[1]);
     if (help) {
       Click(dialog, help);
-      e2e::WaitHelpTopic(kDesTitle);
-      e2e::CloseHelpViewer();
+      e2e::WaitHelpAt(*program_, wnt43sup::kHelpFile, wnt43sup::kHelpLddlkp);
     }
     Click(dialog, end);
     if (end == IDC_LDDLKP_OK) Box();
@@ -604,9 +618,9 @@ TEST_F(Wnt43sup, HelpFindsTheHelpFileBesideTheProgram) {
   HWND main = StartOnPort("1", dir_);
   HWND dialog = Open(main, IDM_GENCRC, "Generate a CRC from an Input HEX File");
   Click(dialog, IDC_GENCRC_HELP);
-  e2e::WaitHelpTopic("Generate a CRC from an Input HEX File");
+  e2e::WaitHelpAt(*program_, wnt43sup::kHelpFile, wnt43sup::kHelpGencrc);
   Click(dialog, IDC_GENCRC_CANCEL);
-  e2e::ExpectHelpViewerEndsWith([&] { Exit(main); });
+  Exit(main);
 }
 
 TEST_F(Wnt43sup, F3EndsTheProgramAtOnceWithExitCode0) {

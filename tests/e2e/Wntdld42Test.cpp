@@ -1,7 +1,7 @@
 // WNTDLD42 under Wine against the emulated PIN pad of the stand-in WNT42PIN.dll, set up with
 // the simdev command: start-up with and without a recorded device, the port prompt, an open
-// failure, every menu command with its form, response or message, help, and F3. What reached
-// the pad is read back from the WNT4XPDD trace and the pad's state file.
+// failure, every menu command with its form, response or message, the help window, and F3. What
+// reached the pad is read back from the WNT4XPDD trace and the pad's state file.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,9 +14,10 @@
 #include "simdev/Trace.h"
 #include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
-#include "tests/e2e/HelpViewer.h"
+#include "tests/e2e/HelpWindow.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
+#include "wntdld42/HelpContexts.h"
 
 using namespace uiauto;
 
@@ -76,11 +77,9 @@ class Wntdld42 : public ::testing::Test {
     state_ = dir_ + "\\state";
     DeleteSubkey("QRT8342P");
     DeleteSubkey("QRT8342M");
-    e2e::CloseHelpViewer();
     server_.emplace(state_);
   }
   void TearDown() override {
-    e2e::CloseHelpViewer();
     server_.reset();
     DeleteSubkey("QRT8342P");
     DeleteSubkey("QRT8342M");
@@ -92,7 +91,7 @@ class Wntdld42 : public ::testing::Test {
   }
   StartOptions Options(bool capture) {
     StartOptions o;
-    o.workDir = e2e::BinDir();  // where the help viewer finds WNTDLD42.HLP
+    o.workDir = e2e::BinDir();
     o.env = {{"SIMDEV_STATE_DIR", state_}};
     o.captureOutput = capture;
     return o;
@@ -205,12 +204,11 @@ TEST_F(Wntdld42, NotRecordedPromptsAndCancelEndsWithoutADeviceCall) {
   EXPECT_EQ(pointer.x, 130);
   EXPECT_EQ(pointer.y, 18);
   EXPECT_EQ(Text(prompt, 1200), "1");
-  Click(prompt, 1203);  // the help the prompt opened goes when the program ends
-  e2e::WaitHelpTopic("Enter Communication Port Number");
-  e2e::ExpectHelpViewerEndsWith([&] {
-    Close(prompt, 1202);
-    EXPECT_EQ(p.WaitExit(), 0u);
-  });
+  Click(prompt, 1203);  // the help window the prompt opened belongs to the main window
+  HWND helpWindow = e2e::WaitHelpAt(p, wntdld42::kHelpFile, wntdld42::kHelpCommport);
+  EXPECT_EQ(GetWindow(helpWindow, GW_OWNER), WaitWindow(p, kTitle));
+  Close(prompt, 1202);
+  EXPECT_EQ(p.WaitExit(), 0u);
   EXPECT_TRUE(Trace().empty());
 }
 
@@ -218,12 +216,28 @@ TEST_F(Wntdld42, PromptTakesThreeCharactersHasHelpAndOpensTheTypedPort) {
   Simdev("attach COM5 8342");
   Process p = Start();
   HWND prompt = WaitWindow(p, "Enter Communication Port Number");
-  Click(prompt, 1203);
-  e2e::WaitHelpTopic("Enter Communication Port Number");
-  e2e::CloseHelpViewer();
-  EXPECT_TRUE(IsWindowVisible(prompt));
   Clear(prompt, 1200);
   Type(prompt, 1200, "5xyz");
+  EXPECT_EQ(Text(prompt, 1200), "5xy");
+  // HELP: the prompt's topic; from Contents, Enter on a link opens it, Back returns, Escape
+  // closes the window.
+  const help::HelpFile file = e2e::BuiltHelp(wntdld42::kHelpFile);
+  const std::optional<help::ShownTopic> contents = help::ShowContents(file);
+  ASSERT_TRUE(contents && !contents->links.empty());
+  Click(prompt, 1203);
+  HWND helpWindow = e2e::WaitHelpAt(p, wntdld42::kHelpFile, wntdld42::kHelpCommport);
+  EXPECT_EQ(Text(helpWindow), file.title);
+  Click(helpWindow, ui::kHelpContentsId);
+  e2e::WaitHelpShows(p, contents);
+  const int last = static_cast<int>(contents->links.size()) - 1;
+  ListSelect(helpWindow, ui::kHelpLinksId, last);
+  PressKey(Control(helpWindow, ui::kHelpLinksId), VK_RETURN);
+  e2e::WaitHelpShows(p, help::ShowHash(file, contents->links[last].hash));
+  Click(helpWindow, ui::kHelpBackId);
+  e2e::WaitHelpShows(p, contents);
+  PressKey(Control(helpWindow, ui::kHelpLinksId), VK_ESCAPE);
+  WaitGone(helpWindow, "the help window");
+  EXPECT_TRUE(IsWindowVisible(prompt));
   EXPECT_EQ(Text(prompt, 1200), "5xy");
   Close(prompt, 1201);
   HWND main = MainWindow(p);
@@ -321,8 +335,7 @@ TEST_F(Wntdld42, MasterKeysLoadedAndEnteredShowThePadsResponses) {
   form = WaitWindow(p, "Load 8 Byte Encrypted Master Key");
   Type(form, 806, "fedcba98");
   Click(form, 809);
-  e2e::WaitHelpTopic("Load 8 Byte Encrypted Master Key");
-  e2e::CloseHelpViewer();
+  e2e::WaitHelpAt(p, wntdld42::kHelpFile, wntdld42::kHelpLd8mke);
   EXPECT_EQ(Text(form, 806), "FEDCBA98");
   Type(form, 806, "76543210");
   Close(form, 807);
@@ -498,7 +511,7 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   ExpectMessage(p, "Read serial number error: rc 65535", "error");
 
   Command(main, 1102);
-  e2e::WaitHelpTopic(kTitle);  // left open: the program quits it as it ends
+  HWND helpWindow = e2e::WaitHelpAt(p, wntdld42::kHelpFile, wntdld42::kHelpGeneral);  // left open
 
   Command(main, 1100);
   HWND about = nullptr;
@@ -527,10 +540,9 @@ TEST_F(Wntdld42, SetModeIdentificationHelpAboutAndF3) {
   Click(form, 600);
   Close(form, 602);
   Close(WaitWindow(p, "8342 Set Encrypted Mode Warning"), 604);
-  e2e::ExpectHelpViewerEndsWith([&] {
-    PressKey(main, VK_F3);
-    EXPECT_EQ(p.WaitExit(), 0u);
-  });
+  EXPECT_EQ(GetWindow(helpWindow, GW_OWNER), main);  // it goes with the main window
+  PressKey(main, VK_F3);
+  EXPECT_EQ(p.WaitExit(), 0u);
   EXPECT_EQ(Pad()["mode"], "encrypted");
   EXPECT_EQ(Functions(), (std::vector<int>{kPinOpen, kPinSetModeClr, kPinSetModeEnc, kPinReadSN,
                                            kPinExecDevDiag, kPinReadSN, kPinClose}));
