@@ -59,8 +59,9 @@ command 104
 msgbox
 answer 1
 wait "SubDirectory Selection"
-set 800 "$(winpath "$source")"
-set 801 "$(winpath "$target")"
+type 800 "$(winpath "$source")"
+clear 801
+type 801 "$(winpath "$target")"
 shot "$(winpath "$SUITE_DOCS/fiosetup-subdir.png")"
 click 803
 msgbox
