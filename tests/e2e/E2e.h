@@ -110,6 +110,20 @@ inline std::string Crlf(const std::string& text) {
   return out;
 }
 
+// The other way: CR LF (or a CR alone) made '\n', as an edit control's text is read.
+inline std::string Lines(const std::string& text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      lines += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      lines += text[i];
+    }
+  }
+  return lines;
+}
+
 // One record of an Intel HEX file, with its checksum and a CR LF line end.
 inline std::string HexRecord(std::uint8_t type, unsigned address,
                              const std::vector<std::uint8_t>& data) {

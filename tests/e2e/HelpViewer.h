@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "tests/e2e/E2e.h"
 #include "tools/UiAuto.h"
 
 namespace e2e {
@@ -37,16 +38,7 @@ inline std::string HelpViewerText(HWND viewer) {
   SendMessageTimeoutA(text, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
                       SMTO_ABORTIFHUNG, 5000, &got);
   buffer.resize(got);
-  std::string lines;
-  for (std::size_t i = 0; i < buffer.size(); ++i) {
-    if (buffer[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < buffer.size() && buffer[i + 1] == '\n') ++i;
-    } else {
-      lines += buffer[i];
-    }
-  }
-  return lines;
+  return Lines(buffer);
 }
 
 // The topic's title: its first paragraph.

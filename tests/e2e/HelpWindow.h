@@ -26,20 +26,6 @@ inline HWND FindHelpWindow(DWORD pid) {
   return nullptr;
 }
 
-// `text` with CR LF line ends made '\n'.
-inline std::string Lines(const std::string& text) {
-  std::string lines;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      lines += text[i];
-    }
-  }
-  return lines;
-}
-
 // What the window shows, in one text to compare and to print: the topic's lines, then
 // "-> title" for each link in list order.
 inline std::string HelpShows(HWND help) {
