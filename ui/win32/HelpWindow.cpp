@@ -2,6 +2,7 @@
 #include "ui/win32/HelpWindow.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/PlainFile.h"
 #include "help/HelpView.h"
@@ -19,6 +20,21 @@ std::string WindowTitle(HWND window) {
   char title[256] = {};
   GetWindowTextA(window, title, sizeof title);
   return title;
+}
+
+// The help file `name` beside the program's .EXE, read; nothing when it is missing, is no
+// plain file, is too large or the reader refuses it.
+std::optional<help::HelpFile> ReadBesideProgram(const std::string& name) {
+  const std::string path = HelpFilePath(name);
+  std::string bytes;
+  if (path.empty() ||
+      base::ReadPlainFile(path, kMaxHelpFileSize, &bytes) != base::ReadResult::kOk) {
+    return std::nullopt;
+  }
+  help::ReadResult read =
+      help::ReadHelpFile({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  if (!read.error.empty()) return std::nullopt;
+  return std::move(read.file);
 }
 
 bool RegisterOnce(HINSTANCE instance, WNDPROC procedure) {
@@ -41,27 +57,21 @@ HelpWindow::~HelpWindow() {
 }
 
 void HelpWindow::Show(HWND owner, HWND boxOwner, const HelpRef& help) {
-  const std::string path = HelpFilePath(help.file);
-  std::string bytes;
-  help::ReadResult read;
-  const bool readable =
-      !path.empty() &&
-      base::ReadPlainFile(path, kMaxHelpFileSize, &bytes) == base::ReadResult::kOk &&
-      (read =
-           help::ReadHelpFile({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}))
-          .error.empty();
+  std::optional<help::HelpFile> file = ReadBesideProgram(help.file);
   std::optional<help::ShownTopic> topic;
-  if (readable) topic = help::ShowNumber(read.file, help.context);
+  if (file) topic = help::ShowNumber(*file, help.context);
   if (!topic) {
     const std::string text =
-        readable ? help::HelpTopicMissing(help.file) : help::HelpFileUnreadable(help.file);
+        file ? help::HelpTopicMissing(help.file) : help::HelpFileUnreadable(help.file);
     MessageBoxA(boxOwner, text.c_str(), WindowTitle(owner).c_str(), MB_OK | MB_ICONSTOP);
     return;
   }
-  file_ = std::move(read.file);
+  file_ = std::move(*file);
   backList_.clear();
   if (!window_ && !Create(owner)) return;
   SetWindowTextA(window_, file_.title.c_str());
+  // Whether the file has a contents topic is the file's, not the topic's.
+  EnableWindow(contents_, help::ShowContents(file_).has_value());
   Open(topic->offset, false);
   ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
   // Over the dialog that asked, which stays open and usable beside it.
@@ -89,7 +99,6 @@ void HelpWindow::Open(std::uint32_t offset, bool remember) {
     linkHashes_.push_back(link.hash);
   }
   EnableWindow(back_, !backList_.empty());
-  EnableWindow(contents_, help::ShowContents(file_).has_value());
 }
 
 void HelpWindow::Layout() {
@@ -197,7 +206,7 @@ LRESULT HelpWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: {
       const int id = LOWORD(wParam), code = HIWORD(wParam);
       if (id == kHelpContentsId && code == BN_CLICKED) {
-        if (auto contents = help::ShowContents(file_)) Open(contents->offset, true);
+        Open(file_.contentsOffset, true);  // nothing when the file has no contents topic
       } else if (id == kHelpBackId && code == BN_CLICKED && !backList_.empty()) {
         const std::uint32_t previous = backList_.back();
         backList_.pop_back();
