@@ -1,5 +1,6 @@
-// Hexadecimal text and bytes. The programs' own two conversions differ on purpose (each keeps
-// what its device's users see and type); the strict parser is for what the suite itself checks.
+// Hexadecimal text and bytes: capitals for what the suite shows and stores (results, return
+// codes, state files, trace listings, digests); strict readers for what is typed (keys) and
+// read back (state files); and the pair-by-pair reading of HEX file records.
 #pragma once
 
 #include <cstddef>
@@ -15,21 +16,20 @@ namespace base {
 // 0-9, A-F and a-f.
 bool IsHexDigit(char c);
 
-// The EFT programs': two typed characters to one byte, first character the high half, without
-// checking them: digits and A-F or a-f give their hexadecimal value in either position; any
-// other character gives its code minus 48 when that code (as a signed 8-bit number) is at most
-// '9', else its code minus 55, and the two halves are combined as (first x 16) OR second, each
-// kept to 8 bits. Callers that must refuse bad characters check with IsHexDigit first.
+// Two characters to one byte, first character the high half, without checking them: digits
+// and A-F or a-f give their hexadecimal value in either position; any other character gives
+// its code minus 48 when that code (as a signed 8-bit number) is at most '9', else its code
+// minus 55, and the two halves are combined as (first x 16) OR second, each kept to 8 bits.
+// Callers that must refuse bad characters check with IsHexDigit first.
 std::uint8_t HexPairToByte(char first, char second);
-// The EFT programs': two capitals per byte, high half first, no separators ("00AB7F").
+// Two capitals per byte, high half first, no separators ("00AB7F").
 std::string BytesToHex(std::span<const std::uint8_t> bytes);
 
-// The PIN pad program's, which reads only up to the first character that is no digit, and
-// shows a blank after every byte. Fills `buffer` from its start with the bytes that the
-// hexadecimal digits at the start of `text` spell, first digit the high half; both cases count.
-// Stops at the end of the text, at the first character that is not a digit, or when the buffer
-// is full. A byte whose first digit was the last one taken holds it in its high half and 0 in
-// its low half. Returns the number of digits taken.
+// Lenient, reading only up to the first character that is no digit. Fills `buffer` from its
+// start with the bytes that the hexadecimal digits at the start of `text` spell, first digit
+// the high half; both cases count. Stops at the end of the text, at the first character that
+// is not a digit, or when the buffer is full. A byte whose first digit was the last one taken
+// holds it in its high half and 0 in its low half. Returns the number of digits taken.
 std::size_t HexTextToBytes(std::string_view text, std::span<std::uint8_t> buffer);
 // Two capital digits and one blank per byte, the last byte included ("00 AB 7F ").
 std::string BytesToHexText(std::span<const std::uint8_t> bytes);

@@ -17,4 +17,16 @@ std::uint32_t AtoiInRange(std::string_view text, std::uint32_t max) {
   return static_cast<std::uint32_t>(value);
 }
 
+std::optional<unsigned long> ParseDecimal(std::string_view text, unsigned long max) {
+  if (text.empty()) return std::nullopt;
+  unsigned long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    auto digit = static_cast<unsigned long>(c - '0');
+    if (digit > max || value > (max - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
 }  // namespace base

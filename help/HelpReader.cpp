@@ -7,18 +7,19 @@
 #include <map>
 
 namespace help {
+
+std::string HexNumber(std::uint32_t value, int digits) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text = "0x";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text += kDigits[(value >> shift) & 15];
+  return text;
+}
+
 namespace {
 
 struct Malformed {
   std::string what;
 };
-
-std::string Hex(std::uint32_t v) {
-  const char* digits = "0123456789ABCDEF";
-  std::string s = "0x";
-  for (int shift = 28; shift >= 0; shift -= 4) s += digits[(v >> shift) & 15];
-  return s;
-}
 
 // Bounds-checked little-endian reads over the whole file or a part of it.
 class View {
@@ -183,10 +184,10 @@ void ReadTopics(const View& v, HelpFile& out) {
   std::uint32_t count = 0;
   while (pos != 0xFFFFFFFF) {
     if (++steps > data.size() / 21 + 1) throw Malformed{"|TOPIC: the record chain loops"};
-    if (pos < 12) throw Malformed{"|TOPIC: bad record position " + Hex(pos)};
+    if (pos < 12) throw Malformed{"|TOPIC: bad record position " + HexNumber(pos, 8)};
     std::size_t block = (pos - 12) >> 14, offset = (pos - 12) & 0x3FFF;
     if (block >= blocks || offset >= kData) {
-      throw Malformed{"|TOPIC: record position " + Hex(pos) + " outside the blocks"};
+      throw Malformed{"|TOPIC: record position " + HexNumber(pos, 8) + " outside the blocks"};
     }
     std::size_t at = block * kData + offset;
     std::uint32_t blockSize = d.U32(at, "record header");
@@ -194,7 +195,8 @@ void ReadTopics(const View& v, HelpFile& out) {
     std::uint32_t next = d.U32(at + 12);
     std::uint32_t len1 = d.U32(at + 16);
     std::uint8_t type = d.U8(at + 20);
-    if (len1 < 21 || blockSize < len1) throw Malformed{"|TOPIC: bad record sizes at " + Hex(pos)};
+    if (len1 < 21 || blockSize < len1)
+      throw Malformed{"|TOPIC: bad record sizes at " + HexNumber(pos, 8)};
     if (len2 > blockSize - len1) throw Malformed{"|TOPIC: phrase-compressed text is not supported"};
     d.Need(at, blockSize, "record");
     if (block != countBlock) {
@@ -239,8 +241,9 @@ void ReadTopics(const View& v, HelpFile& out) {
       bool started = false;
       std::size_t s = text;
       while (true) {
-        if (p >= end1) throw Malformed{"|TOPIC: formatting runs past its record at " + Hex(pos)};
-        if (s >= textEnd) throw Malformed{"|TOPIC: text strings run out at " + Hex(pos)};
+        if (p >= end1)
+          throw Malformed{"|TOPIC: formatting runs past its record at " + HexNumber(pos, 8)};
+        if (s >= textEnd) throw Malformed{"|TOPIC: text strings run out at " + HexNumber(pos, 8)};
         std::string piece = d.Str(s, textEnd, "text string");
         s += piece.size() + 1;
         para.text += piece;
@@ -297,13 +300,14 @@ void ReadTopics(const View& v, HelpFile& out) {
             p += 2 + d.U16(p);
             break;
           default:
-            throw Malformed{"|TOPIC: formatting command " + Hex(command) + " not supported at " +
-                            Hex(pos)};
+            throw Malformed{"|TOPIC: formatting command " + HexNumber(command, 8) +
+                            " not supported at " + HexNumber(pos, 8)};
         }
       }
       if (started) out.topics.back().paragraphs.push_back(para);
     } else {
-      throw Malformed{"|TOPIC: record type " + Hex(type) + " not supported at " + Hex(pos)};
+      throw Malformed{"|TOPIC: record type " + HexNumber(type, 8) + " not supported at " +
+                      HexNumber(pos, 8)};
     }
     pos = next;
   }

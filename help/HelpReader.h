@@ -43,6 +43,10 @@ struct ReadResult {
 
 ReadResult ReadHelpFile(std::span<const std::uint8_t> bytes);
 
+// A number as the help tools' errors and listings show it: "0x" and `digits` capitals, the
+// low 4 x `digits` bits of `value` (8 for a whole offset or hash, 2 for a character).
+std::string HexNumber(std::uint32_t value, int digits);
+
 // The topic a viewer opens for a topic offset: the one whose own offset is the largest
 // not above it. Null when there is none.
 const ReadTopic* TopicAtOffset(const HelpFile& file, std::uint32_t offset);

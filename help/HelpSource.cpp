@@ -4,6 +4,8 @@
 #include <map>
 #include <vector>
 
+#include "help/HelpReader.h"
+
 namespace help {
 namespace {
 
@@ -17,11 +19,6 @@ std::string Trim(std::string_view s) {
   while (b < e && s[b] == ' ') ++b;
   while (e > b && s[e - 1] == ' ') --e;
   return std::string(s.substr(b, e - b));
-}
-
-std::string Hex2(unsigned char c) {
-  const char* digits = "0123456789ABCDEF";
-  return std::string{digits[c >> 4], digits[c & 15]};
 }
 
 // Decimal 0..4294967295, digits only.
@@ -46,7 +43,7 @@ class Parser {
     for (char c : raw) {
       auto u = static_cast<unsigned char>(c);
       if (u < 0x20 || u > 0x7E) {
-        throw Fault{line_, "character 0x" + Hex2(u) + " is not printable ASCII"};
+        throw Fault{line_, "character " + HexNumber(u, 2) + " is not printable ASCII"};
       }
     }
     if (!raw.empty() && raw[0] == ';') return;  // comments do not end a paragraph

@@ -1,7 +1,6 @@
 // hlpdump: lists a WinHelp file: title, contents topic, context map, context names and
 // every topic's title and text. hlpdump FILE.HLP [--titles]. Exit code 0, or 1 when the
 // file cannot be read or is malformed.
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -11,12 +10,6 @@
 #include "help/HelpReader.h"
 
 namespace {
-
-std::string Hex(std::uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(v));
-  return text;
-}
 
 std::string Title(const help::ReadTopic* t) { return t ? "\"" + t->title + "\"" : "(no topic)"; }
 
@@ -45,7 +38,7 @@ int main(int argc, char** argv) {
   std::cout << "contents: " << Title(help::TopicAtOffset(f, f.contentsOffset)) << "\n";
   std::cout << "context numbers:\n";
   for (const auto& [number, offset] : f.map) {
-    std::cout << "  " << number << " -> " << Hex(offset) << " "
+    std::cout << "  " << number << " -> " << help::HexNumber(offset, 8) << " "
               << Title(help::TopicAtOffset(f, offset)) << "\n";
   }
   if (titlesOnly) return 0;
@@ -53,13 +46,13 @@ int main(int argc, char** argv) {
   for (const std::string& name : f.internalFiles) std::cout << " " << name;
   std::cout << "\ncontext names (hash -> offset):\n";
   for (const auto& [hash, offset] : f.contexts) {
-    std::cout << "  " << Hex(static_cast<std::uint32_t>(hash)) << " -> " << Hex(offset) << " "
-              << Title(help::TopicAtOffset(f, offset)) << "\n";
+    std::cout << "  " << help::HexNumber(static_cast<std::uint32_t>(hash), 8) << " -> "
+              << help::HexNumber(offset, 8) << " " << Title(help::TopicAtOffset(f, offset)) << "\n";
   }
   std::cout << "topics:\n";
   for (const help::ReadTopic& t : f.topics) {
     if (t.title.empty() && t.paragraphs.empty()) continue;  // the closing record
-    std::cout << "[" << Hex(t.offset) << "] " << t.title << "\n";
+    std::cout << "[" << help::HexNumber(t.offset, 8) << "] " << t.title << "\n";
     for (const help::ReadParagraph& p : t.paragraphs) {
       std::cout << "    " << p.text << (p.jumpHash ? "  (jump)" : "") << "\n";
     }
