@@ -52,8 +52,10 @@ function(suite_add_fuzz_target name)
     set(F_TEST "${SUITE_TEST_PREFIX}.${folder}.fuzz-${name}")
   endif()
 
-  set(sources "")
-  set(header_dirs ${F_HEADER_DIRS})
+  # Every target may use the tests' shared helpers: tests/support's headers and its portable
+  # source, the temporary folder.
+  set(sources "${PROJECT_SOURCE_DIR}/tests/support/TempFolder.cpp")
+  set(header_dirs ${F_HEADER_DIRS} "${PROJECT_SOURCE_DIR}/tests/support")
   foreach(source IN LISTS F_SOURCES)
     get_filename_component(source "${source}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     list(APPEND sources "${source}")

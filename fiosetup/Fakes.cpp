@@ -2,8 +2,6 @@
 #include "fiosetup/Fakes.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -25,19 +23,6 @@ std::string DescribeAvailability(const Availability& a) {
 }
 
 namespace fs = std::filesystem;
-
-TempDir::TempDir() {
-  static std::atomic<unsigned> counter{0};
-  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  path_ = fs::temp_directory_path() /
-          ("fiosetup-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-  fs::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
 
 fs::path DirFiles::Map(const std::string& windowsPath) const {
   std::string relative;

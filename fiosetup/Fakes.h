@@ -12,6 +12,7 @@
 #include "devconfig/MemoryRegistry.h"
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/Ports.h"
+#include "tests/support/TempFolder.h"
 #include "ui/RecordedPause.h"
 #include "ui/ScriptedUi.h"
 
@@ -20,19 +21,6 @@ namespace fiosetup::testing {
 // The greyed commands in menu order, the S check mark, and the submenus File > Update,
 // Device > Delete and Device > Change as U, D and C (a dash when greyed).
 std::string DescribeAvailability(const Availability& availability);
-
-// A fresh directory under the system's temporary folder, removed again with its contents.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Files under a root directory. The installer's Windows paths are mapped below the root:
 // every backslash becomes a folder separator and a drive colon an underscore, so
@@ -113,7 +101,7 @@ class RecordingSettingChange : public SettingChange {
 
 // Every fake, and the Platform over them.
 struct Fakes {
-  TempDir dir;
+  support::TempFolder dir{"fiosetup-test"};
   devconfig::MemoryRegistry registry;
   ui::ScriptedUi ui;
   ui::RecordedPause pause;

@@ -12,6 +12,7 @@ else
 fi
 bad=0
 for f in "${files[@]}"; do
+  [[ -f "$f" ]] || continue  # deleted in the working tree, not yet in the index
   if ! "$format" --dry-run --Werror "$f" >/dev/null 2>&1; then
     echo "not formatted: $f (clang-format -i $f)"
     bad=1

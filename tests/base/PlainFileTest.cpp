@@ -1,10 +1,8 @@
 // Which names are files, and opening and reading only what is one.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "base/PlainFile.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -22,15 +20,12 @@ TEST(IsDeviceName, TheNamesWindowsTakesForDevicesWhateverTheFolderOrExtension) {
 }
 
 TEST(OpenPlainFile, OpensFilesOnlyAndReadsThemWithinALimit) {
-  const auto dir = std::filesystem::temp_directory_path() / "suite-base-plainfile";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  const std::string file = (dir / "ten.bin").string();
-  std::ofstream(file, std::ios::binary) << "0123456789";
+  const support::TempFolder dir("suite-base-plainfile");
+  const std::string file = dir.Write("ten.bin", "0123456789");
 
   EXPECT_TRUE(base::OpenPlainFile(file, true));
-  EXPECT_FALSE(base::OpenPlainFile(dir.string(), true));  // a folder
-  EXPECT_FALSE(base::OpenPlainFile((dir / "missing").string(), false));
+  EXPECT_FALSE(base::OpenPlainFile(dir.Str(), true));  // a folder
+  EXPECT_FALSE(base::OpenPlainFile(dir.File("missing"), false));
 #ifndef _WIN32
   EXPECT_FALSE(base::OpenPlainFile("/dev/null", false));  // a device by any name
 #endif
@@ -40,9 +35,8 @@ TEST(OpenPlainFile, OpensFilesOnlyAndReadsThemWithinALimit) {
   EXPECT_EQ(bytes, "0123456789");
   EXPECT_EQ(base::ReadPlainFile(file, 9, &bytes), base::ReadResult::kTooLarge);
   EXPECT_EQ(bytes, "012345678");
-  EXPECT_EQ(base::ReadPlainFile(dir.string(), 10, &bytes), base::ReadResult::kCannotOpen);
+  EXPECT_EQ(base::ReadPlainFile(dir.Str(), 10, &bytes), base::ReadResult::kCannotOpen);
   EXPECT_EQ(bytes, "");
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "devconfig/DeviceConfig.h"
 #include "devconfig/win32/Win32Registry.h"
+#include "tests/support/Registry.h"
 
 using namespace devconfig;
+using support::Reg;
 
 namespace {
-
-int Reg(const std::string& args) { return std::system(("reg " + args + " >NUL 2>&1").c_str()); }
 
 class RealRegistry : public ::testing::Test {
  protected:
@@ -27,12 +25,13 @@ TEST_F(RealRegistry, AbsentWithoutTheKey) {
 }
 
 TEST_F(RealRegistry, PresentOnceRegAddedTheSubkey) {
-  ASSERT_EQ(Reg("add HKCR\\QRT_8300_FIO_DEVICES\\QRT8343 /v ComPort /t REG_DWORD /d 4 /f"), 0);
+  ASSERT_EQ(Reg("add HKCR\\QRT_8300_FIO_DEVICES\\QRT8343 /v ComPort /t REG_DWORD /d 4 /f").exit,
+            0u);
   EXPECT_TRUE(IsSubkeyPresent(reg, kSubkey8343));
   EXPECT_FALSE(IsAnySubkeyPresent(reg, {kSubkey8342P, kSubkey8342M}));
-  ASSERT_EQ(Reg("add HKCR\\QRT_8300_FIO_DEVICES\\QRT8342M /f"), 0);
+  ASSERT_EQ(Reg("add HKCR\\QRT_8300_FIO_DEVICES\\QRT8342M /f").exit, 0u);
   EXPECT_TRUE(IsAnySubkeyPresent(reg, {kSubkey8342P, kSubkey8342M}));
-  ASSERT_EQ(Reg("delete HKCR\\QRT_8300_FIO_DEVICES\\QRT8343 /f"), 0);
+  ASSERT_EQ(Reg("delete HKCR\\QRT_8300_FIO_DEVICES\\QRT8343 /f").exit, 0u);
   EXPECT_FALSE(IsSubkeyPresent(reg, kSubkey8343));
 }
 
@@ -43,8 +42,8 @@ TEST_F(RealRegistry, WrittenValuesReadBackByRegExe) {
   ASSERT_EQ(SetDword(reg, sub, kValueComPort, 3), kErrorSuccess);
   reg.CloseKey(sub);
   reg.CloseKey(root);
-  EXPECT_EQ(Reg("query HKCR\\QRT_8300_FIO_DEVICES\\QRT8341 /v ComPort"), 0);
-  EXPECT_NE(Reg("query HKCR\\QRT_8300_FIO_DEVICES\\QRT8341 /v Mode"), 0);
+  EXPECT_EQ(Reg("query HKCR\\QRT_8300_FIO_DEVICES\\QRT8341 /v ComPort").exit, 0u);
+  EXPECT_NE(Reg("query HKCR\\QRT_8300_FIO_DEVICES\\QRT8341 /v Mode").exit, 0u);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "devconfig/DeviceConfig.h"
 #include "fiosetup/FIOSETUP.h"
 #include "tests/e2e/Fiosetup.h"
+#include "tests/support/TempFolder.h"
 #include "tools/UiAuto.h"
 
 using namespace uiauto;
@@ -24,8 +25,8 @@ namespace {
 TEST(DropinSource, FiosetupInstallsAn8343FromIt) {
   const std::string source = DROPIN_SOURCE_DIR;
   fio::PathGuard path("C:\\BIN");
-  fio::TempFolder work("dropin install");
-  const std::string target = work / "W8300FIO";
+  support::TempFolder work("dropin install");
+  const std::string target = work.File("W8300FIO");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, devconfig::kRootKey);
   StartOptions o;
   o.workDir = source;

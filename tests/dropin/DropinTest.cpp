@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <ostream>
 #include <string>
@@ -19,6 +17,7 @@
 #include "devconfig/DeviceConfig.h"
 #include "eft/Exchange.h"
 #include "tests/e2e/E2e.h"
+#include "tests/support/TempFolder.h"
 #include "tools/UiAuto.h"
 #include "trace/Capture.h"
 #include "wntdld42/Texts.h"
@@ -30,6 +29,7 @@ using Bytes = std::vector<std::uint8_t>;
 using e2e::ReadBytes;
 using Lines = std::vector<std::string>;
 using e2e::Crlf;
+using support::TempFolder;
 
 namespace {
 
@@ -93,32 +93,6 @@ bool ExportsPlainNames(const std::string& path, const Lines& names) {
   return plain;
 }
 
-// A fresh folder of the temporary directory, removed again at the end.
-class Folder {
- public:
-  explicit Folder(const std::string& name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    dir_ = std::string(temp) + "dropin-" + name;
-    Remove();
-    CreateDirectoryA(dir_.c_str(), nullptr);
-  }
-  ~Folder() { Remove(); }
-  std::string Path(const std::string& file) const { return dir_ + "\\" + file; }
-  const std::string& Dir() const { return dir_; }
-  std::string Write(const std::string& file, const std::string& text) const {
-    std::ofstream(Path(file), std::ios::binary) << text;
-    return Path(file);
-  }
-
- private:
-  void Remove() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  std::string dir_;
-};
-
 // Neither 8342 personality is recorded, so WNTDLD42 asks for the port (as the end-to-end
 // tests of the program do, which own the prefix's device key too).
 void ForgetPinPad() {
@@ -179,14 +153,14 @@ const std::string kPortText = std::to_string(kPort);
 // The program's folder in an expected log line.
 constexpr char kFolderMark[] = "{folder}";
 
-void Wnt43apd(const Folder& f) {
+void Wnt43apd(const TempFolder& f) {
   f.Write("dual.hex", e2e::HexRecord(0, 0x0000, Bytes(32, 0x55)) +
                           e2e::HexRecord(0, 0x4000, Bytes(16, 0x44)) + ":00000001FF\r\n");
   StartOptions o;
-  o.workDir = f.Dir();
+  o.workDir = f.Str();
   o.captureOutput = true;
   Process p = Process::Start(
-      "\"" + f.Path("WNT43APD.EXE") + "\" \"" + f.Path("dual.hex") + "\" " + kPortText, o);
+      "\"" + f.File("WNT43APD.EXE") + "\" \"" + f.File("dual.hex") + "\" " + kPortText, o);
   EXPECT_EQ(p.WaitExit(30000), 0u) << p.Output();
   std::string printed = "\n\n8343 Application Download Program completed successfully.\n\n";
   for (const Identification& i : kIdentification) printed += std::string(i.label) + i.text + "\n";
@@ -200,11 +174,11 @@ void Close(HWND dialog, int button) {
   WaitGone(dialog, title);
 }
 
-void Wntdld42(const Folder& f) {
+void Wntdld42(const TempFolder& f) {
   ForgetPinPad();
   StartOptions o;
-  o.workDir = f.Dir();
-  Process p = Process::Start("\"" + f.Path("WNTDLD42.EXE") + "\"", o);
+  o.workDir = f.Str();
+  Process p = Process::Start("\"" + f.File("WNTDLD42.EXE") + "\"", o);
 
   HWND prompt = WaitWindow(p, "Enter Communication Port Number");
   Clear(prompt, IDC_COMMPORT_PORT);
@@ -212,7 +186,7 @@ void Wntdld42(const Folder& f) {
   Close(prompt, IDC_COMMPORT_OK);
   HWND main = WaitWindow(p, wntdld42::kCaption);
   // The menu works once the pad is open: the open is the log's first line.
-  std::string log = f.Path("WNT42PIN.LOG");
+  std::string log = f.File("WNT42PIN.LOG");
   for (int i = 0; i < 500 && ReadLog(log).empty(); ++i) Sleep(20);
 
   Command(main, IDM_LD8MKN);
@@ -232,14 +206,14 @@ void Wntdld42(const Folder& f) {
   EXPECT_EQ(p.WaitExit(), 0u);
 }
 
-void W43trace(const Folder& f) {
+void W43trace(const TempFolder& f) {
   StartOptions o;
-  o.workDir = f.Dir();
+  o.workDir = f.Str();
   o.captureOutput = true;
-  Process p = Process::Start("\"" + f.Path("W43TRACE.EXE") + "\"", o);
+  Process p = Process::Start("\"" + f.File("W43TRACE.EXE") + "\"", o);
   EXPECT_EQ(p.WaitExit(), 0u);
   EXPECT_EQ(p.Output(), "");
-  Bytes file = ReadBytes(f.Path(std::string(trace::kW43Trace.fileName)));
+  Bytes file = ReadBytes(f.File(std::string(trace::kW43Trace.fileName)));
   Bytes expected(trace::kTraceFileSize, 0);  // zeros wherever the driver put nothing
   Bytes record = TraceRecord();
   std::copy(record.begin(), record.end(), expected.begin());
@@ -264,13 +238,13 @@ std::string Opened(const char* function, int handle) {
 
 struct Shipped {
   const char* name;
-  const char* builtIn;         // the build's folder the program is copied from
-  const char* built;           // its file name there
-  const char* exe;             // its name beside the drop-in
-  const char* dll;             // the drop-in library, by its file name
-  Lines exports;               // what the drop-in exports, by plain name
-  void (*run)(const Folder&);  // drives the program and checks what it shows
-  Lines calls;                 // the drop-in's log afterwards ({folder}: the program's folder)
+  const char* builtIn;             // the build's folder the program is copied from
+  const char* built;               // its file name there
+  const char* exe;                 // its name beside the drop-in
+  const char* dll;                 // the drop-in library, by its file name
+  Lines exports;                   // what the drop-in exports, by plain name
+  void (*run)(const TempFolder&);  // drives the program and checks what it shows
+  Lines calls;                     // the drop-in's log afterwards ({folder}: the program's folder)
 };
 
 // clang-format off
@@ -313,23 +287,23 @@ class Dropin : public ::testing::TestWithParam<Shipped> {};
 
 TEST_P(Dropin, RunsBesideTheThirdPartyLibraryWithTheExpectedCalls) {
   const Shipped& s = GetParam();
-  Folder f(s.name);
+  TempFolder f(std::string("dropin-") + s.name);
   std::string built = std::string(s.builtIn) + "\\" + s.built;
   std::string dll = std::string(DROPIN_DLL_DIR) + "\\" + s.dll;
-  ASSERT_TRUE(CopyFileA(built.c_str(), f.Path(s.exe).c_str(), TRUE)) << built;
-  ASSERT_TRUE(CopyFileA(dll.c_str(), f.Path(s.dll).c_str(), TRUE)) << dll;
+  ASSERT_TRUE(CopyFileA(built.c_str(), f.File(s.exe).c_str(), TRUE)) << built;
+  ASSERT_TRUE(CopyFileA(dll.c_str(), f.File(s.dll).c_str(), TRUE)) << dll;
 
-  EXPECT_TRUE(ExportsPlainNames(f.Path(s.dll), s.exports));
+  EXPECT_TRUE(ExportsPlainNames(f.File(s.dll), s.exports));
 
   s.run(f);
   Lines expected;
   for (std::string line : s.calls) {
     std::size_t mark = line.find(kFolderMark);
-    if (mark != std::string::npos) line.replace(mark, std::strlen(kFolderMark), f.Dir());
+    if (mark != std::string::npos) line.replace(mark, std::strlen(kFolderMark), f.Str());
     expected.push_back(line);
   }
   std::string dllName(s.dll);
-  std::string log = f.Path(dllName.substr(0, dllName.rfind('.')) + ".LOG");
+  std::string log = f.File(dllName.substr(0, dllName.rfind('.')) + ".LOG");
   EXPECT_EQ(ReadLog(log), expected);
 }
 

@@ -8,6 +8,7 @@
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/dlghost/ProgramDialogs.h"
 #include "tests/e2e/dlghost/dlghost.h"
+#include "tests/support/TempFolder.h"
 #include "tests/ui/TypedTexts.h"
 #include "tools/UiAuto.h"
 
@@ -155,9 +156,8 @@ TEST(DialogHost, TwoRoundsAndAScreenshot) {
     Click(WaitWindow(p, "Confirm Dialog"), IDC_CONFIRM_OK);
     HWND result = WaitWindow(p, "Result Dialog");
     if (round == 1) {
-      char dir[MAX_PATH];
-      GetTempPathA(MAX_PATH, dir);
-      std::string png = std::string(dir) + "dlghost-result.png";
+      const support::TempFolder dir("dlghost");
+      const std::string png = dir.File("result.png");
       Screenshot(png, result);
       RECT r;
       GetWindowRect(result, &r);
@@ -171,7 +171,6 @@ TEST(DialogHost, TwoRoundsAndAScreenshot) {
       unsigned height = head[20] << 24 | head[21] << 16 | head[22] << 8 | head[23];
       EXPECT_EQ(width, static_cast<unsigned>(r.right - r.left));
       EXPECT_EQ(height, static_cast<unsigned>(r.bottom - r.top));
-      DeleteFileA(png.c_str());
     }
     Click(result, IDC_SHOW_OK);
     Answer(WaitMessageBox(p), round == 0 ? IDYES : IDNO);

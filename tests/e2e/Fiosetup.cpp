@@ -12,42 +12,19 @@ using namespace uiauto;
 
 namespace fio {
 
-std::string ConfigWords(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  std::string bytes;
-  for (std::uint32_t w : {a, b, c, d}) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(w >> (8 * i));
-  }
-  return bytes;
-}
-
-RegResult Reg(const std::string& args) {
-  StartOptions options;
-  options.captureOutput = true;
-  Process p = Process::Start("reg.exe " + args, options);
-  DWORD exit = p.WaitExit();
-  return {exit, p.Output()};
-}
-
-RegResult Query(const std::string& subkey) {
-  return Reg("query " + std::string(kRootKey) + (subkey.empty() ? "" : "\\" + subkey) + " /s");
-}
-
-std::optional<std::uint32_t> Dword(const RegResult& listing, const std::string& name) {
-  const std::string marker = "    " + name + "    REG_DWORD    0x";
-  auto at = listing.output.find(marker);
-  if (at == std::string::npos) return std::nullopt;
-  return static_cast<std::uint32_t>(
-      std::stoul(listing.output.substr(at + marker.size()), nullptr, 16));
+support::RegResult Query(const std::string& subkey) {
+  return support::Reg("query " + std::string(kRootKey) + (subkey.empty() ? "" : "\\" + subkey) +
+                      " /s");
 }
 
 void AddDword(const std::string& subkey, const std::string& value, std::uint32_t data) {
-  RegResult r = Reg("add " + std::string(kRootKey) + "\\" + subkey + " /v " + value +
-                    " /t REG_DWORD /d " + std::to_string(data) + " /f");
+  support::RegResult r = support::Reg("add " + std::string(kRootKey) + "\\" + subkey + " /v " +
+                                      value + " /t REG_DWORD /d " + std::to_string(data) + " /f");
   if (r.exit != 0) throw Error("reg add failed: " + r.output);
 }
 
 std::optional<std::string> UserPath() {
-  RegResult r = Reg("query HKCU\\Environment /v PATH");
+  support::RegResult r = support::Reg("query HKCU\\Environment /v PATH");
   if (r.exit != 0) return std::nullopt;
   for (const char* type : {"REG_SZ    ", "REG_EXPAND_SZ    "}) {
     auto at = r.output.find(std::string("    PATH    ") + type);
@@ -60,60 +37,8 @@ std::optional<std::string> UserPath() {
 }
 
 PathGuard::PathGuard(const std::string& path) {
-  char buffer[4096];
-  DWORD size = sizeof buffer;
-  if (RegGetValueA(HKEY_CURRENT_USER, "Environment", "PATH",
-                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &savedType_, buffer,
-                   &size) == ERROR_SUCCESS) {
-    saved_ = buffer;
-  }
   RegSetKeyValueA(HKEY_CURRENT_USER, "Environment", "PATH", REG_SZ, path.c_str(),
                   static_cast<DWORD>(path.size() + 1));
-}
-
-PathGuard::~PathGuard() {
-  if (saved_) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Environment", "PATH", savedType_, saved_->c_str(),
-                    static_cast<DWORD>(saved_->size() + 1));
-  } else {
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Environment", "PATH");
-  }
-}
-
-namespace {
-
-void RemoveFiles(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    std::string path = folder + "\\" + name;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveFiles(path);
-      RemoveDirectoryA(path.c_str());
-    } else {
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only media copies
-      DeleteFileA(path.c_str());
-    }
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
-}
-
-}  // namespace
-
-TempFolder::TempFolder(const std::string& name) {
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  path_ = std::string(temp) + name + "-" + std::to_string(GetCurrentProcessId());
-  RemoveFiles(path_);
-  CreateDirectoryA(path_.c_str(), nullptr);
-}
-
-TempFolder::~TempFolder() {
-  RemoveFiles(path_);
-  RemoveDirectoryA(path_.c_str());
 }
 
 void WriteFile(const std::string& path, const std::string& content) {

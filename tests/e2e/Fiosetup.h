@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Registry.h"
 #include "tools/UiAuto.h"
 #include "tools/menuhook/MenuHook.h"
 
@@ -18,21 +19,8 @@ namespace fio {
 inline constexpr char kTitle[] = "QRT 8300 FIO Devices Installation Program";
 inline constexpr char kRootKey[] = "HKCR\\QRT_8300_FIO_DEVICES";
 
-// The 16 bytes of a configuration file: four little-endian words (ports; bit 31 of the
-// first is the S option).
-std::string ConfigWords(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d);
-
-struct RegResult {
-  DWORD exit;
-  std::string output;
-};
-
-// Runs Wine's reg.exe with `args`.
-RegResult Reg(const std::string& args);
 // `reg query` of the device key or one of its subkeys, with its values.
-RegResult Query(const std::string& subkey = "");
-// The REG_DWORD value `name` in reg.exe's listing of one key.
-std::optional<std::uint32_t> Dword(const RegResult& listing, const std::string& name);
+support::RegResult Query(const std::string& subkey = "");
 // Adds a REG_DWORD value to a subkey of the device key (created when missing).
 void AddDword(const std::string& subkey, const std::string& value, std::uint32_t data);
 // The user's PATH as `reg query HKCU\Environment /v PATH` shows it; nothing when absent.
@@ -42,24 +30,9 @@ std::optional<std::string> UserPath();
 class PathGuard {
  public:
   explicit PathGuard(const std::string& path);
-  ~PathGuard();
 
  private:
-  std::optional<std::string> saved_;
-  DWORD savedType_ = REG_SZ;
-};
-
-// A fresh folder under the temporary folder, removed with its files (one level deep and the
-// folders right below it).
-class TempFolder {
- public:
-  explicit TempFolder(const std::string& name);
-  ~TempFolder();
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
- private:
-  std::string path_;
+  support::RegistrySnapshot saved_{HKEY_CURRENT_USER, "Environment", "PATH"};
 };
 void WriteFile(const std::string& path, const std::string& content);
 std::optional<std::string> ReadFile(const std::string& path);

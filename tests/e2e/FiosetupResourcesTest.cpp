@@ -6,59 +6,26 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "fiosetup/DeviceTable.h"
 #include "fiosetup/FIOSETUP.h"
 #include "fiosetup/win32/Win32Menu.h"
-#include "tests/e2e/E2e.h"
+#include "tests/support/Resources.h"
 
 namespace {
 
-class Resources : public ::testing::Test {
+class Resources : public support::ProgramResources {
  protected:
-  static void SetUpTestSuite() {
-    module_ = LoadLibraryExA((e2e::BinDir() + "\\FIOSETUP.exe").c_str(), nullptr,
-                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  }
-  static void TearDownTestSuite() { FreeLibrary(module_); }
-  void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot load FIOSETUP.exe"; }
-  static HMODULE module_;
+  static void SetUpTestSuite() { Load("FIOSETUP.exe"); }
 };
-HMODULE Resources::module_ = nullptr;
-
-// One line per item: indentation by depth, the text, then "-> id" or "popup", then flags.
-void DumpMenu(HMENU menu, int depth, std::ostringstream& out) {
-  int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    char text[128] = {};
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING | MIIM_SUBMENU;
-    info.dwTypeData = text;
-    info.cch = sizeof text;
-    ASSERT_TRUE(GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info));
-    out << std::string(2 * depth, ' ') << '"' << text << '"';
-    if (info.hSubMenu) {
-      out << " popup";
-    } else {
-      out << " -> " << info.wID;
-    }
-    if (info.fState & MFS_GRAYED) out << " grey";
-    if (info.fState & MFS_CHECKED) out << " checked";
-    if (info.fType & MFT_RIGHTJUSTIFY) out << " right";
-    out << '\n';
-    if (info.hSubMenu) DumpMenu(info.hSubMenu, depth + 1, out);
-  }
-}
 
 TEST_F(Resources, MenuTextsIdsAndInitialStates) {
   HMENU menu = LoadMenuA(module_, "FIOSETUP");
   ASSERT_NE(menu, nullptr);
-  std::ostringstream out;
-  DumpMenu(menu, 0, out);
-  EXPECT_EQ(out.str(),
+  EXPECT_EQ(support::DescribeMenu(menu),
             "\"&File\" popup\n"
             "  \"&Install\" -> 104 grey\n"
             "  \"&Update\" popup\n"
@@ -153,112 +120,50 @@ TEST_F(Resources, F3WithoutModifiersIsExit) {
 }
 
 TEST_F(Resources, IconNamedFiosetupWithA32By32Image) {
-  HRSRC group = FindResourceA(module_, "FIOSETUP", RT_GROUP_ICON);
-  ASSERT_NE(group, nullptr);
-  auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module_, group)));
-  ASSERT_NE(bytes, nullptr);
+  std::optional<std::string> group = support::ResourceBytes(module_, "FIOSETUP", RT_GROUP_ICON);
+  ASSERT_TRUE(group);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(group->data());
   int count = bytes[4] | bytes[5] << 8;
   bool has32 = false;
   for (int i = 0; i < count; ++i) has32 |= bytes[6 + 14 * i] == 32 && bytes[7 + 14 * i] == 32;
   EXPECT_TRUE(has32);
 }
 
-// A DLGTEMPLATE (not the extended form) as text: the dialog's line, then one per control.
-class TemplateReader {
- public:
-  explicit TemplateReader(const std::uint8_t* p) : p_(p) {}
-  std::uint16_t Word() {
-    std::uint16_t w = static_cast<std::uint16_t>(p_[0] | p_[1] << 8);
-    p_ += 2;
-    return w;
-  }
-  std::uint32_t Dword() {
-    std::uint32_t lo = Word();
-    return lo | static_cast<std::uint32_t>(Word()) << 16;
-  }
-  std::int16_t Short() { return static_cast<std::int16_t>(Word()); }
-  std::string String() {
-    std::string s;
-    while (std::uint16_t c = Word()) s += static_cast<char>(c);
-    return s;
-  }
-  // A string, or 0xFFFF and an ordinal (written "#n").
-  std::string StringOrOrdinal() {
-    if (p_[0] == 0xFF && p_[1] == 0xFF) {
-      Word();
-      std::string ordinal = "#";
-      ordinal.append(std::to_string(Word()));
-      return ordinal;
-    }
-    return String();
-  }
-  void AlignDword(const std::uint8_t* base) {
-    while ((p_ - base) % 4) ++p_;
-  }
-  const std::uint8_t* At() const { return p_; }
-  void Skip(std::size_t n) { p_ += n; }
-
- private:
-  const std::uint8_t* p_;
-};
-
-std::string Describe(const std::uint8_t* base) {
-  TemplateReader r(base);
+// A dialog template as text: the dialog's line, then one per control.
+std::string Dialog(HMODULE module, const char* name) {
+  std::optional<support::DialogTemplate> t = support::ReadDialog(module, name);
+  if (!t) return std::string("no dialog ") + name;
   std::ostringstream out;
-  std::uint32_t style = r.Dword();
-  r.Dword();  // extended style
-  int items = r.Word();
-  int x = r.Short(), y = r.Short(), cx = r.Short(), cy = r.Short();
-  std::string menu = r.StringOrOrdinal(), windowClass = r.StringOrOrdinal();
-  std::string caption = r.String();
-  out << x << ',' << y << ',' << cx << ',' << cy << " \"" << caption << '"';
-  if (style & DS_MODALFRAME) out << " modal";
-  if ((style & WS_CAPTION) == WS_CAPTION) out << " caption";
-  if (style & WS_SYSMENU) out << " closebox";
-  if (!menu.empty() || !windowClass.empty()) out << " menu/class!";
+  out << t->x << ',' << t->y << ',' << t->cx << ',' << t->cy << " \"" << t->title << '"';
+  if (t->style & DS_MODALFRAME) out << " modal";
+  if ((t->style & WS_CAPTION) == WS_CAPTION) out << " caption";
+  if (t->style & WS_SYSMENU) out << " closebox";
+  if (!t->menu.empty() || !t->windowClass.empty()) out << " menu/class!";
   out << '\n';
-  if (style & DS_SETFONT) {
-    r.Word();
-    r.String();
-  }
-  for (int i = 0; i < items; ++i) {
-    r.AlignDword(base);
-    std::uint32_t s = r.Dword();
-    r.Dword();
-    int ix = r.Short(), iy = r.Short(), icx = r.Short(), icy = r.Short();
-    int id = r.Short();
-    std::string kind = r.StringOrOrdinal();
-    std::string text = r.StringOrOrdinal();
-    r.Skip(r.Word());
-    out << "  " << id << ' ' << ix << ',' << iy << ',' << icx << ',' << icy << ' ';
-    if (kind == "#128") {
+  for (const support::DialogControl& c : t->controls) {
+    const DWORD s = c.style;
+    out << "  " << c.id << ' ' << c.x << ',' << c.y << ',' << c.cx << ',' << c.cy << ' ';
+    if (c.kind == "button") {
       out << ((s & 0xF) == BS_DEFPUSHBUTTON ? "default button" : "button");
-    } else if (kind == "#129") {
+    } else if (c.kind == "edit") {
       out << "edit";
       if (s & ES_AUTOHSCROLL) out << " hscroll";
       if (s & ES_READONLY) out << " readonly";
-    } else if (kind == "#130") {
+    } else if (c.kind == "static") {
       out << ((s & 0xF) == SS_CENTER ? "centred text" : (s & 0xF) == SS_LEFT ? "text" : "static?");
-    } else if ((kind == "#131") || kind == "LISTBOX" || kind == "ListBox") {
+    } else if (c.kind == "listbox") {
       out << "list";
       if (s & LBS_SORT) out << " sorted";
       if (s & LBS_NOTIFY) out << " notify";
       if (s & WS_VSCROLL) out << " vscroll";
     } else {
-      out << kind;
+      out << c.kind;
     }
-    if (!text.empty()) out << " \"" << text << '"';
+    if (!c.text.empty()) out << " \"" << c.text << '"';
     if (!(s & WS_VISIBLE)) out << " hidden";
     out << '\n';
   }
   return out.str();
-}
-
-std::string Dialog(HMODULE module, const char* name) {
-  HRSRC resource = FindResourceA(module, name, RT_DIALOG);
-  if (!resource) return std::string("no dialog ") + name;
-  auto* bytes = static_cast<const std::uint8_t*>(LockResource(LoadResource(module, resource)));
-  return Describe(bytes);
 }
 
 TEST_F(Resources, Dialogs) {

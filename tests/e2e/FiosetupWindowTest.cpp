@@ -15,11 +15,17 @@
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/Fiosetup.h"
 #include "tests/e2e/HelpWindow.h"
+#include "tests/support/ConfigWords.h"
+#include "tests/support/TempFolder.h"
 #include "tools/UiAuto.h"
 #include "tools/menuhook/MenuHook.h"
 
 using namespace uiauto;
 using namespace fio;
+using support::ConfigWords;
+using support::Dword;
+using support::RegResult;
+using support::TempFolder;
 using Names = std::vector<std::string>;
 
 namespace {
@@ -257,8 +263,8 @@ TEST_F(Window, ComPortDialogOkCancelDoubleClickEscapeEnter) {
 TEST_F(Window, Install8343ThenSaveAndUpdate) {
   PathGuard path("C:\\BIN");
   TempFolder work("fiosetup window install");
-  const std::string source = work / "source";
-  const std::string target = work / "new target folder";
+  const std::string source = work.File("source");
+  const std::string target = work.File("new target folder");
   CreateDirectoryA(source.c_str(), nullptr);
   for (const std::string& name : k8343) WriteFile(source + "\\" + name, "stand-in " + name);
 
@@ -281,7 +287,7 @@ TEST_F(Window, Install8343ThenSaveAndUpdate) {
   EXPECT_EQ(UserPath(), "C:\\BIN;" + target + ";");
 
   // SaveToDisk into a folder that it creates; the second save keeps the first in the backup.
-  const std::string saveDir = work / "saved";
+  const std::string saveDir = work.File("saved");
   Command(main_, IDM_SAVETODISK);
   HWND save = WaitDialog(P(), "SubDirectory Selection");
   EXPECT_EQ(Text(save, IDC_SAVE_DIR), "C:\\W8300FIO");
@@ -345,7 +351,7 @@ TEST_F(Window, AComposedSourceInstallsFromItsOwnFolder) {
   PathGuard path("C:\\BIN");
   TempFolder work("fiosetup release install");
   const std::string release = RELEASE_SOURCE;
-  const std::string target = work / "target";
+  const std::string target = work.File("target");
   Start(release + "\\FIOSETUP.EXE");
   ChoosePort(IDM_ADD_8343, 0);
   StartInstall(release, target);
@@ -372,7 +378,7 @@ TEST_F(Window, InstallsAndUpdatesFromReadOnlyMedia) {
   }
   PathGuard path("C:\\BIN");
   TempFolder work("fiosetup read-only media");
-  const std::string media = work / "media", target = work / "target";
+  const std::string media = work.File("media"), target = work.File("target");
   const std::string release = RELEASE_SOURCE;
   ASSERT_TRUE(CreateDirectoryA(media.c_str(), nullptr));
   for (const std::string& name : FileNames(release)) {
@@ -414,7 +420,7 @@ TEST_F(Window, InstallsIntoTheFolderOfTheRunningInstaller) {
     SCOPED_TRACE(running.size());
     RegDeleteTreeA(HKEY_CLASSES_ROOT, "QRT_8300_FIO_DEVICES");
     TempFolder work("fiosetup own folder");
-    const std::string target = work / "target";
+    const std::string target = work.File("target");
     CreateDirectoryA(target.c_str(), nullptr);
     WriteFile(target + "\\FIOSETUP.EXE", running);
     Start(target + "\\FIOSETUP.EXE");
@@ -436,8 +442,8 @@ TEST_F(Window, InstallsIntoTheFolderOfTheRunningInstaller) {
 TEST_F(Window, Install8341FailsOnAMissingFileThenSucceeds) {
   PathGuard path("C:\\BIN;");
   TempFolder work("fiosetup window copy");
-  const std::string source = work / "source";
-  const std::string target = work / "target";
+  const std::string source = work.File("source");
+  const std::string target = work.File("target");
   CreateDirectoryA(source.c_str(), nullptr);
   for (const Names* group : {&k8341, &kCommon}) {
     for (const std::string& name : *group) {
@@ -595,11 +601,11 @@ TEST_F(Window, HelpAndAbout) {
   // gives one stop box naming the file, and no help window.
   TempFolder alone("fiosetup without help");
   ASSERT_TRUE(CopyFileA((e2e::BinDir() + "\\FIOSETUP.exe").c_str(),
-                        (alone / "FIOSETUP.EXE").c_str(), FALSE));
-  Start(alone / "FIOSETUP.EXE");
+                        alone.File("FIOSETUP.EXE").c_str(), FALSE));
+  Start(alone.File("FIOSETUP.EXE"));
   for (bool damaged : {false, true}) {
     SCOPED_TRACE(damaged ? "damaged" : "missing");
-    if (damaged) WriteFile(alone / helptest::BuiltName(fiosetup::kHelpFile), "not a help file");
+    if (damaged) WriteFile(alone.File(helptest::BuiltName(fiosetup::kHelpFile)), "not a help file");
     Command(main_, IDM_HELP_FILE);
     ExpectBox(help::HelpFileUnreadable(fiosetup::kHelpFile), "error");
     Menu();  // the command has ended

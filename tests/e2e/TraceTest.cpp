@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,6 +12,7 @@
 
 #include "simdev/Trace.h"
 #include "tests/e2e/E2e.h"
+#include "tests/support/TempFolder.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 
@@ -75,29 +75,13 @@ simdev::trace::Record MakeRecord(std::uint8_t kind, std::size_t size, std::uint8
 class Trace : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '-');
-    dir_ = std::string(temp) + "trace-e2e-" + name;
-    Clean();
-    CreateDirectoryA(dir_.c_str(), nullptr);
-    work_ = dir_ + "\\work";
-    state_ = dir_ + "\\state";
     CreateDirectoryA(work_.c_str(), nullptr);
     CreateDirectoryA(state_.c_str(), nullptr);
     server_.emplace(state_);
     // The drivers ask the device on port 1 (no port recorded) for their traces.
     Simdev("attach COM1 8343 dual");
   }
-  void TearDown() override {
-    server_.reset();
-    Clean();
-  }
-  void Clean() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  void TearDown() override { server_.reset(); }
 
   StartOptions Options(const std::string& workDir) {
     StartOptions o;
@@ -134,7 +118,8 @@ class Trace : public ::testing::Test {
   }
   std::string InWork(const std::string& name) const { return work_ + "\\" + name; }
 
-  std::string dir_, work_, state_;
+  const support::TempFolder temp_{"trace-e2e"};
+  const std::string dir_ = temp_.Str(), work_ = temp_.File("work"), state_ = temp_.File("state");
   std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
 };
 

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <string>
 
 #include "tests/e2e/E2e.h"
+#include "tests/support/Registry.h"
+#include "tests/support/TempFolder.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 
@@ -20,30 +21,13 @@ constexpr char kSubkey[] = "QRT_8300_FIO_DEVICES\\QRT8343";
 class Wnt43apdRegistry : public ::testing::Test {
  protected:
   void SetUp() override {
-    HKEY root;
-    rootExisted_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, kRoot, 0, KEY_READ, &root) == ERROR_SUCCESS;
-    if (rootExisted_) RegCloseKey(root);
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    dir_ = std::string(temp) + "wnt43apd-e2e-registry-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    CreateDirectoryA(dir_.c_str(), nullptr);
     // The second record's address field is the tag; one data byte at 4000 is enough.
-    std::ofstream(dir_ + "\\app.hex", std::ios::binary)
-        << ":200000000000000000000000000000000000000000000000000000000000000000000000E0\r\n"
-           ":0140000011AE\r\n:00000001FF\r\n";
-    server_.emplace(dir_ + "\\state");
+    temp_.Write("app.hex",
+                ":200000000000000000000000000000000000000000000000000000000000000000000000E0\r\n"
+                ":0140000011AE\r\n:00000001FF\r\n");
+    server_.emplace(temp_.File("state"));
   }
-  void TearDown() override {
-    server_.reset();
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);
-    if (!rootExisted_) RegDeleteKeyA(HKEY_CLASSES_ROOT, kRoot);
-    for (const char* f : {"app.hex", "state\\COM1-8343", "state\\COM7-8343", "state\\simdev.cfg",
-                          "state\\WNT43PDD.TRC"})
-      DeleteFileA((dir_ + "\\" + f).c_str());
-    RemoveDirectoryA((dir_ + "\\state").c_str());
-    RemoveDirectoryA(dir_.c_str());
-  }
+  void TearDown() override { server_.reset(); }
   void Configure(DWORD port) { ASSERT_TRUE(e2e::SetComPort(kSubkey, port)); }
   DWORD Run(const std::string& exe, const std::string& args, std::string* out = nullptr) {
     StartOptions o;
@@ -57,9 +41,10 @@ class Wnt43apdRegistry : public ::testing::Test {
     return code;
   }
 
-  std::string dir_;
+  const support::RegistrySnapshot devices_{HKEY_CLASSES_ROOT, kRoot};
+  const support::TempFolder temp_{"wnt43apd-e2e-registry"};
+  const std::string dir_ = temp_.Str();
   std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
-  bool rootExisted_ = false;
 };
 
 TEST_F(Wnt43apdRegistry, ConfiguredComPortElsePortOne) {

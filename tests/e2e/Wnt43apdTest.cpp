@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
+#include "tests/support/TempFolder.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 
@@ -42,30 +42,11 @@ const char kVerify[] =
 class Wnt43apd : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    dir_ = std::string(temp) + "wnt43apd-e2e-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Clean();
-    CreateDirectoryA(dir_.c_str(), nullptr);
-    state_ = dir_ + "\\state";
-    File("dual.hex", Application(0x4000, 8));
-    File("single.hex", Application(0x7000, 8));
+    temp_.Write("dual.hex", Application(0x4000, 8));
+    temp_.Write("single.hex", Application(0x7000, 8));
     server_.emplace(state_);
   }
-  void TearDown() override {
-    server_.reset();
-    Clean();
-  }
-  void Clean() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  std::string File(const std::string& name, const std::string& text) {
-    std::string path = dir_ + "\\" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
+  void TearDown() override { server_.reset(); }
   StartOptions Options() {
     StartOptions o;
     o.workDir = dir_;
@@ -91,7 +72,8 @@ class Wnt43apd : public ::testing::Test {
     return code;
   }
 
-  std::string dir_, state_;
+  const support::TempFolder temp_{"wnt43apd-e2e"};
+  const std::string dir_ = temp_.Str(), state_ = temp_.File("state");
   std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
 };
 
@@ -189,7 +171,7 @@ TEST_F(Wnt43apd, DownloadCodesOfTheLibraryPassThroughTheTable) {
   // A corrupt file with the right tag: the library refuses it with 1810, "Internal error."
   std::string corrupt = Application(0x4000, 2);
   corrupt[corrupt.find("\r\n:2040") - 1] ^= 1;  // break the first data record's checksum
-  File("corrupt.hex", corrupt);
+  temp_.Write("corrupt.hex", corrupt);
   std::string out;
   EXPECT_EQ(Apd("corrupt.hex 12", &out), 1810u);
   EXPECT_EQ(out, Crlf(std::string("\n8343 Application Download Program ended:  Internal error.\n") +

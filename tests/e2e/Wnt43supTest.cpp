@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -17,6 +16,8 @@
 #include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpWindow.h"
+#include "tests/support/Registry.h"
+#include "tests/support/TempFolder.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 #include "wnt43sup/HelpContexts.h"
@@ -51,47 +52,12 @@ std::uint16_t Crc16Arc(const std::vector<std::uint8_t>& bytes) {
 class Wnt43sup : public ::testing::Test {
  protected:
   void SetUp() override {
-    HKEY key;
-    rootExisted_ = RegOpenKeyExA(HKEY_CLASSES_ROOT, kRoot, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (rootExisted_) RegCloseKey(key);
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kSubkey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      subkeyExisted_ = true;
-      DWORD size = sizeof savedPort_;
-      hadPort_ = RegQueryValueExA(key, "ComPort", nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(&savedPort_), &size) == ERROR_SUCCESS;
-      RegCloseKey(key);
-    }
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);  // each test starts unconfigured
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    dir_ = std::string(temp) + "wnt43sup-e2e-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Clean();
-    CreateDirectoryA(dir_.c_str(), nullptr);
-    state_ = dir_ + "\\state";
     server_.emplace(state_);
   }
   void TearDown() override {
     program_.reset();  // ends a program a failed test left running, its help window with it
     server_.reset();
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kSubkey);
-    if (subkeyExisted_) {
-      HKEY key;
-      RegCreateKeyExA(HKEY_CLASSES_ROOT, kSubkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr);
-      if (hadPort_) {
-        RegSetValueExA(key, "ComPort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&savedPort_),
-                       sizeof savedPort_);
-      }
-      RegCloseKey(key);
-    } else if (!rootExisted_) {
-      RegDeleteKeyA(HKEY_CLASSES_ROOT, kRoot);
-    }
-    Clean();
-  }
-  void Clean() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
   void Configure(DWORD port) { ASSERT_TRUE(e2e::SetComPort(kSubkey, port)); }
   StartOptions Options(const std::string& workDir) {
@@ -155,11 +121,11 @@ class Wnt43sup : public ::testing::Test {
     for (int id = 210; id <= 225; ++id) Type(dialog, id, "0123456789ABCDEF");
   }
 
-  std::string dir_, state_;
+  const support::RegistrySnapshot devices_{HKEY_CLASSES_ROOT, kRoot};
+  const support::TempFolder temp_{"wnt43sup-e2e"};
+  const std::string dir_ = temp_.Str(), state_ = temp_.File("state");
   std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
   std::unique_ptr<Process> program_;
-  bool rootExisted_ = false, subkeyExisted_ = false, hadPort_ = false;
-  DWORD savedPort_ = 0;
 };
 
 TEST_F(Wnt43sup, WithoutTheConfigurationKeyThePortIsAskedFirst) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "simdev/win32/ComPort.h"
 #include "tests/e2e/E2e.h"
 #include "tests/e2e/HelpWindow.h"
+#include "tests/support/TempFolder.h"
 #include "tools/DeviceServer.h"
 #include "tools/UiAuto.h"
 #include "wntdld42/HelpContexts.h"
@@ -68,13 +68,6 @@ std::string CheckValueText(const std::string& digest) {
 class Wntdld42 : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    dir_ = std::string(temp) + "wntdld42-e2e-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Clean();
-    CreateDirectoryA(dir_.c_str(), nullptr);
-    state_ = dir_ + "\\state";
     DeleteSubkey("QRT8342P");
     DeleteSubkey("QRT8342M");
     server_.emplace(state_);
@@ -83,11 +76,6 @@ class Wntdld42 : public ::testing::Test {
     server_.reset();
     DeleteSubkey("QRT8342P");
     DeleteSubkey("QRT8342M");
-    Clean();
-  }
-  void Clean() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
   }
   StartOptions Options(bool capture) {
     StartOptions o;
@@ -157,7 +145,8 @@ class Wntdld42 : public ::testing::Test {
     return text;
   }
 
-  std::string dir_, state_;
+  const support::TempFolder temp_{"wntdld42-e2e"};
+  const std::string state_ = temp_.File("state");
   std::optional<uiauto::DeviceServer> server_;  // the devices of state_, on COM ports
 };
 

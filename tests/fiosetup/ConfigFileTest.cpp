@@ -8,7 +8,7 @@
 
 using namespace fiosetup;
 using fiosetup::testing::DirFiles;
-using fiosetup::testing::TempDir;
+using support::TempFolder;
 
 namespace {
 
@@ -70,7 +70,7 @@ TEST(ConfigRecord, ValidOnlyAsTheInstallerCouldHaveSavedIt) {
 
 class Save : public ::testing::Test {
  protected:
-  TempDir dir;
+  TempFolder dir;
   DirFiles files{dir.Path()};
   void SetUp() override { files.Put("C:\\W8300FIO\\keep", ""); }
 };
@@ -127,7 +127,7 @@ TEST_F(Save, ThePreviousConfigurationSurvivesEveryFailure) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir root;
+    TempFolder root;
     DirFiles f{root.Path()};
     f.Put(dir + "keep", "");
     if (c.previous) f.Put(dir + "FIOSETUP.CFG", old16);

@@ -18,12 +18,14 @@
 #include "fiosetup/Operations.h"
 #include "fiosetup/Startup.h"
 #include "fiosetup/Texts.h"
+#include "tests/support/ConfigWords.h"
 
 using namespace fiosetup;
 using namespace devconfig;
 using fiosetup::testing::DescribeAvailability;
 using fiosetup::testing::Fakes;
 using Texts = std::vector<std::string>;
+using support::ConfigWords;
 
 namespace {
 
@@ -40,14 +42,6 @@ constexpr char kFileOnDisk[] = "A:\\FIOSETUP.CFG";
 
 std::string In(const std::string& dir, std::string_view name) {
   return dir + "\\" + std::string(name);
-}
-
-std::string Words(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  std::string bytes;
-  for (std::uint32_t w : {a, b, c, d}) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(w >> (8 * i));
-  }
-  return bytes;
 }
 
 Texts GroupFiles(std::initializer_list<FileGroup> groups) {
@@ -97,8 +91,8 @@ struct World {
          GroupFiles({FileGroup::k8341, FileGroup::k8342Pin, FileGroup::kFamilyCommon})) {
       f.files.Put(In(kInstalled, name), "old " + name);
     }
-    f.files.Put(In(kInstalled, kConfigFileName), Words(2, 0, 0, 0));
-    f.files.Put(In(kInstalled, kBackupFileName), Words(1, 0, 0, 0));
+    f.files.Put(In(kInstalled, kConfigFileName), ConfigWords(2, 0, 0, 0));
+    f.files.Put(In(kInstalled, kBackupFileName), ConfigWords(1, 0, 0, 0));
     f.files.running = In(kInstalled, kProgram);
     std::filesystem::create_directories(f.files.Map("D:\\"));
     f.registry.PutDword(In(kRoot, kSubkey8341), kValueComPort, 2);
@@ -352,7 +346,7 @@ std::vector<Flow> Flows() {
   save.expect = [](const Flow&, Outcome o, Availability, Stop s) {
     if (s.effect != Effect::kStopsBackup) {
       o.installed[kBackupFileName] = o.installed[kConfigFileName];
-      if (s.effect != Effect::kStopsReplace) o.installed[kConfigFileName] = Words(2, 0, 6, 0);
+      if (s.effect != Effect::kStopsReplace) o.installed[kConfigFileName] = ConfigWords(2, 0, 6, 0);
     }
     return Ending(o, s.effect == Effect::kNone ? kConfigurationSaved : kSaveConfigurationFailed);
   };
@@ -360,7 +354,7 @@ std::vector<Flow> Flows() {
   // The file gives the 8341 on COM3 and an 8343 on COM4, and leaves out the PIN pad.
   Flow restore{"command line", 0, [](World& w) {
                  w.table = DeviceTable{};  // nothing read yet: no window
-                 w.f.files.Put(kFileOnDisk, Words(3, 0, 0, 4));
+                 w.f.files.Put(kFileOnDisk, ConfigWords(3, 0, 0, 4));
                }};
   restore.writes = {
       {"Create", ""},

@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +24,7 @@
 #include "devconfig/MemoryRegistry.h"
 #include "fiosetup/ConfigFile.h"
 #include "fiosetup/Startup.h"
+#include "tests/support/Broken.h"
 #include "ui/RecordedPause.h"
 #include "ui/ScriptedUi.h"
 
@@ -33,10 +32,7 @@ namespace {
 
 using fiosetup::DeviceKind;
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 // The one file of the command-line mode, in memory.
 class OneFile : public fiosetup::FileSystem {

@@ -4,11 +4,13 @@
 
 #include "fiosetup/Fakes.h"
 #include "fiosetup/Startup.h"
+#include "tests/support/ConfigWords.h"
 
 using namespace fiosetup;
 using devconfig::MemoryRegistry;
 using fiosetup::testing::Fakes;
 using Names = std::vector<std::string>;
+using support::ConfigWords;
 
 namespace {
 
@@ -48,14 +50,6 @@ TEST(ConfigurationPathOf, TheRestAfterTheProgramName) {
 constexpr char kRoot[] = "HKCR\\QRT_8300_FIO_DEVICES";
 std::string Sub(const char* name) { return std::string(kRoot) + "\\" + name; }
 
-std::string Words(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  std::string bytes;
-  for (std::uint32_t w : {a, b, c, d}) {
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>(w >> (8 * i));
-  }
-  return bytes;
-}
-
 struct RestoreBench {
   long Restore(const std::string& content) {
     f.files.Put("A:\\FIOSETUP.CFG", content);
@@ -67,7 +61,7 @@ struct RestoreBench {
 
 TEST(RestoreConfiguration, Ports3And4WriteThe8341WithModeTwoAndThe8343) {
   RestoreBench b;
-  EXPECT_EQ(b.Restore(Words(3, 0, 0, 4)), 1);
+  EXPECT_EQ(b.Restore(ConfigWords(3, 0, 0, 4)), 1);
   const auto& reg = b.f.registry;
   EXPECT_EQ(reg.Subkeys(kRoot), (Names{"QRT8341", "QRT8343"}));
   EXPECT_EQ(reg.Dword(Sub("QRT8341"), "ComPort"), 3u);
@@ -84,14 +78,14 @@ TEST(RestoreConfiguration, Ports3And4WriteThe8341WithModeTwoAndThe8343) {
 TEST(RestoreConfiguration, FourZeroWordsEmptyTheKey) {
   RestoreBench b;
   b.f.registry.PutDword(Sub("QRT8343"), "ComPort", 4);
-  EXPECT_EQ(b.Restore(Words(0, 0, 0, 0)), 1);
+  EXPECT_EQ(b.Restore(ConfigWords(0, 0, 0, 0)), 1);
   EXPECT_TRUE(b.f.registry.KeyExists(kRoot));
   EXPECT_EQ(b.f.registry.Subkeys(kRoot), Names{});
 }
 
 TEST(RestoreConfiguration, BytesAfterTheFirstSixteenAreIgnored) {
   RestoreBench b;
-  EXPECT_EQ(b.Restore(Words(0, 0, 7, 0) + "trailing"), 1);
+  EXPECT_EQ(b.Restore(ConfigWords(0, 0, 7, 0) + "trailing"), 1);
   EXPECT_EQ(b.f.registry.Dword(Sub("QRT8342P"), "ComPort"), 7u);
 }
 
@@ -99,7 +93,7 @@ TEST(RestoreConfiguration, OnlyBit31SetsTheSOptionWithoutAn8341) {
   RestoreBench b;
   b.f.registry.PutDword(Sub("QRT8341"), "ComPort", 1);
   b.f.registry.PutDword(Sub("QRT8341"), "Mode", 1);
-  EXPECT_EQ(b.Restore(Words(0x80000000u, 2, 0, 0)), 1);
+  EXPECT_EQ(b.Restore(ConfigWords(0x80000000u, 2, 0, 0)), 1);
   EXPECT_EQ(b.f.registry.ValueNames(Sub("QRT8341")), Names{"OptionS"});
   EXPECT_EQ(b.f.registry.Dword(Sub("QRT8341"), "OptionS"), 1u);
   EXPECT_EQ(b.f.registry.Dword(Sub("QRT8342M"), "ComPort"), 2u);
@@ -111,7 +105,7 @@ TEST(RestoreConfiguration, ASavedClearSOptionClearsOptionS) {
   b.f.registry.PutDword(Sub("QRT8341"), "Mode", 1);
   b.f.registry.PutDword(Sub("QRT8341"), "OptionS", 1);
   b.f.registry.PutDword(Sub("QRT8342M"), "ComPort", 2);
-  EXPECT_EQ(b.Restore(Words(1, 2, 0, 0)), 1);
+  EXPECT_EQ(b.Restore(ConfigWords(1, 2, 0, 0)), 1);
   EXPECT_EQ(b.f.registry.Dword(Sub("QRT8341"), "OptionS"), 0u);
   EXPECT_EQ(b.f.registry.Dword(Sub("QRT8341"), "ComPort"), 1u);
 }
@@ -122,16 +116,16 @@ TEST(RestoreConfiguration, NotAValidFileLeavesTheRegistryUntouched) {
     std::string content;
   };
   const Case cases[] = {
-      {"15 bytes", Words(3, 0, 0, 4).substr(0, 15)},
+      {"15 bytes", ConfigWords(3, 0, 0, 4).substr(0, 15)},
       {"empty", ""},
-      {"8341 port 257", Words(257, 0, 0, 0)},
-      {"8341 port 257 with S", Words(0x80000101u, 0, 0, 0)},
-      {"MSR port 257", Words(0, 257, 0, 0)},
-      {"PIN port 257", Words(0, 0, 257, 0)},
-      {"8343 port 257", Words(0, 0, 0, 257)},
-      {"8343 port with bit 31", Words(0, 0, 0, 0x80000001u)},
-      {"8343 with MSR", Words(0, 1, 0, 4)},
-      {"8343 with PIN", Words(0, 0, 2, 4)},
+      {"8341 port 257", ConfigWords(257, 0, 0, 0)},
+      {"8341 port 257 with S", ConfigWords(0x80000101u, 0, 0, 0)},
+      {"MSR port 257", ConfigWords(0, 257, 0, 0)},
+      {"PIN port 257", ConfigWords(0, 0, 257, 0)},
+      {"8343 port 257", ConfigWords(0, 0, 0, 257)},
+      {"8343 port with bit 31", ConfigWords(0, 0, 0, 0x80000001u)},
+      {"8343 with MSR", ConfigWords(0, 1, 0, 4)},
+      {"8343 with PIN", ConfigWords(0, 0, 2, 4)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -153,18 +147,18 @@ TEST(RestoreConfiguration, AFileThatCannotBeOpenedGivesTwo) {
 
 TEST(RestoreConfiguration, TheHighestPortIsValid) {
   RestoreBench b;
-  EXPECT_EQ(b.Restore(Words(256, 256, 256, 0)), 1);
+  EXPECT_EQ(b.Restore(ConfigWords(256, 256, 256, 0)), 1);
   EXPECT_EQ(b.f.registry.Dword(Sub("QRT8342M"), "ComPort"), 256u);
 }
 
 TEST(RestoreConfiguration, ResultOfWriteRegistry) {
   RestoreBench root;
   root.f.registry.Fail(MemoryRegistry::Op::kCreate, kRoot, devconfig::kErrorAccessDenied);
-  EXPECT_EQ(root.Restore(Words(3, 0, 0, 0)), 5);
+  EXPECT_EQ(root.Restore(ConfigWords(3, 0, 0, 0)), 5);
 
   RestoreBench sub;
   sub.f.registry.Fail(MemoryRegistry::Op::kSet, Sub("QRT8343"), devconfig::kErrorAccessDenied);
-  EXPECT_EQ(sub.Restore(Words(3, 0, 0, 4)), 0);
+  EXPECT_EQ(sub.Restore(ConfigWords(3, 0, 0, 4)), 0);
   EXPECT_EQ(sub.f.registry.Dword(Sub("QRT8341"), "ComPort"), 3u);  // written before it failed
 }
 

@@ -14,6 +14,8 @@
 #include "fiosetup/Fakes.h"
 #include "fiosetup/RegistryWriter.h"
 #include "fiosetup/win32/Win32Platform.h"
+#include "tests/support/Registry.h"
+#include "tests/support/TempFolder.h"
 
 using namespace fiosetup;
 
@@ -26,22 +28,8 @@ std::string ReadAll(const std::string& path) {
 
 class Win32FilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    dir = std::string(temp) + "fiosetup-files-" + std::to_string(GetCurrentProcessId());
-    RemoveAll();
-  }
-  void TearDown() override { RemoveAll(); }
-  void RemoveAll() {
-    for (const char* name :
-         {"\\sub\\A.DLL", "\\A.DLL", "\\FIOSETUP.CFG", "\\FIOSETUP.BAK", "\\short.cfg"}) {
-      DeleteFileA((dir + name).c_str());
-    }
-    RemoveDirectoryA((dir + "\\sub").c_str());
-    RemoveDirectoryA(dir.c_str());
-  }
-  std::string dir;
+  support::TempFolder temp{"fiosetup-files"};
+  std::string dir = temp.File("files");  // made by the tests themselves
   Win32Files files;
 };
 
@@ -192,18 +180,8 @@ class RealPath : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Environment", 0, KEY_ALL_ACCESS, &env_), 0);
-    DWORD size = sizeof saved_;
-    had_ = RegQueryValueExA(env_, "PATH", nullptr, &savedType_, saved_, &size) == ERROR_SUCCESS;
-    savedSize_ = size;
   }
-  void TearDown() override {
-    if (had_) {
-      RegSetValueExA(env_, "PATH", 0, savedType_, saved_, savedSize_);
-    } else {
-      RegDeleteValueA(env_, "PATH");
-    }
-    RegCloseKey(env_);
-  }
+  void TearDown() override { RegCloseKey(env_); }
   void SetPath(const std::string& text, DWORD type) {
     RegSetValueExA(env_, "PATH", 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
@@ -217,10 +195,8 @@ class RealPath : public ::testing::Test {
     return buffer;
   }
 
+  support::RegistrySnapshot savedPath_{HKEY_CURRENT_USER, "Environment", "PATH"};
   HKEY env_ = nullptr;
-  BYTE saved_[4096] = {};
-  DWORD savedType_ = 0, savedSize_ = 0;
-  bool had_ = false;
 };
 
 TEST_F(RealPath, AppendsKeepingTheTypeAndBroadcasts) {

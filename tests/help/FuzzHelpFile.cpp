@@ -10,19 +10,15 @@
 //     the first 64 entries of each table);
 //   - what the help window shows of a mapped topic and of each of its links is that topic.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 
 #include "help/HelpReader.h"
 #include "help/HelpView.h"
+#include "tests/support/Broken.h"
 
 namespace {
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 void CheckOpens(const help::HelpFile& file, const help::ReadTopic* topic, std::uint32_t offset) {
   if (topic != help::TopicAtOffset(file, offset)) Broken("a look-up opens another topic");

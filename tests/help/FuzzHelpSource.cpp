@@ -9,7 +9,6 @@
 //     a project the compiler refuses is refused with a line of the text as well.
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <string_view>
@@ -18,13 +17,11 @@
 #include "help/HelpReader.h"
 #include "help/HelpSource.h"
 #include "help/HelpWriter.h"
+#include "tests/support/Broken.h"
 
 namespace {
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 void CheckDiagnostic(const help::Diagnostic& d, int lines, const char* what) {
   if (d.file != "fuzz.topics" || d.line < 0 || d.line > lines || d.message.empty()) Broken(what);

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "help/HelpReader.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -32,24 +33,15 @@ Outcome Hlpc(const std::string& args) {
 
 class HelpCompiler : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hlpc-test-" + std::to_string(getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-    return (dir_ / name).string();
-  }
-  fs::path dir_;
+  const support::TempFolder dir_{"hlpc-test"};
 };
 
 const char* kGood =
     "@file T\n@topic contents\n@contents\n@title Contents\n@topic a 20\n@title A\nText.\n";
 
 TEST_F(HelpCompiler, BuildsAReadableFileAndLeavesNoTemporary) {
-  std::string source = Write("good.topics", kGood);
-  std::string out = (dir_ / "GOOD.HLP").string();
+  std::string source = dir_.Write("good.topics", kGood);
+  std::string out = dir_.File("GOOD.HLP");
   Outcome run = Hlpc(source + " -o " + out);
   EXPECT_EQ(run.exit, 0) << run.output;
   EXPECT_EQ(run.output, "");
@@ -71,8 +63,8 @@ TEST_F(HelpCompiler, RefusesBadInputAndWritesNothing) {
        ":9: paragraph of 5000 characters does not fit"},
   };
   for (const auto& [text, message] : bad) {
-    std::string source = Write("bad.topics", text);
-    std::string out = (dir_ / "BAD.HLP").string();
+    std::string source = dir_.Write("bad.topics", text);
+    std::string out = dir_.File("BAD.HLP");
     Outcome run = Hlpc(source + " -o " + out);
     EXPECT_EQ(run.exit, 1) << message;
     EXPECT_NE(run.output.find("hlpc: " + source + message), std::string::npos) << run.output;
@@ -82,17 +74,17 @@ TEST_F(HelpCompiler, RefusesBadInputAndWritesNothing) {
 }
 
 TEST_F(HelpCompiler, AFailedBuildLeavesTheEarlierFileAsItWas) {
-  std::string out = (dir_ / "KEEP.HLP").string();
-  ASSERT_EQ(Hlpc(Write("good.topics", kGood) + " -o " + out).exit, 0);
+  std::string out = dir_.File("KEEP.HLP");
+  ASSERT_EQ(Hlpc(dir_.Write("good.topics", kGood) + " -o " + out).exit, 0);
   auto before = fs::file_size(out);
-  Outcome run = Hlpc(Write("bad.topics", "@file T\n@topic a\n") + " -o " + out);
+  Outcome run = Hlpc(dir_.Write("bad.topics", "@file T\n@topic a\n") + " -o " + out);
   EXPECT_EQ(run.exit, 1);
   EXPECT_EQ(fs::file_size(out), before);
 }
 
 TEST_F(HelpCompiler, UsageAndUnreadableSource) {
   EXPECT_EQ(Hlpc("").exit, 2);
-  Outcome run = Hlpc((dir_ / "missing.topics").string() + " -o " + (dir_ / "X.HLP").string());
+  Outcome run = Hlpc(dir_.File("missing.topics") + " -o " + dir_.File("X.HLP"));
   EXPECT_EQ(run.exit, 1);
   EXPECT_NE(run.output.find("missing.topics: cannot open"), std::string::npos) << run.output;
 }

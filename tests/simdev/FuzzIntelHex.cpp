@@ -11,8 +11,6 @@
 //     back to the same image.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -20,15 +18,13 @@
 #include <vector>
 
 #include "simdev/IntelHex.h"
+#include "tests/support/Broken.h"
 
 namespace {
 
 using simdev::MemoryImage;
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 // Whole images, compared as memory (the bitset's own comparison is a loop the coverage
 // instrumentation makes slow).

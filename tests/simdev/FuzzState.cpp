@@ -9,8 +9,6 @@
 //     their fixed lengths;
 //   - taking or clearing the scripted faults leaves values that can still be saved.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -19,16 +17,14 @@
 #include "simdev/PinPad8342.h"
 #include "simdev/State.h"
 #include "simdev/Terminal8343.h"
+#include "tests/support/Broken.h"
 
 namespace {
 
 using simdev::KeyValues;
 using simdev::LoadResult;
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 // Written and read back: what a library saves and then loads.
 KeyValues Reread(const KeyValues& values, const char* what) {

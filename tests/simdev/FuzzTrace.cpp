@@ -13,23 +13,19 @@
 //     record makes the newest ones that much.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "simdev/Trace.h"
+#include "tests/support/Broken.h"
 
 namespace {
 
 namespace trace = simdev::trace;
 using Bytes = std::vector<std::uint8_t>;
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 std::size_t Size(const trace::Record& r) { return trace::kHeaderSize + r.data.size(); }
 

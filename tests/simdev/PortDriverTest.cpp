@@ -9,7 +9,7 @@
 
 #include "simdev/PortDriver.h"
 #include "simdev/Trace.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void AddRecords(const std::string& dir, const char* driver, int count, std::size
 }
 
 TEST(PddTrace, CopiesTheDriversTraceAndNothingBeyondIt) {
-  TempDir dir;
+  support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 3, 10);
   std::vector<std::uint8_t> kept = simdev::trace::Read(dir.Str(), "WNT43PDD");
   ASSERT_EQ(kept.size(), 3 * 26u);
@@ -43,7 +43,7 @@ TEST(PddTrace, CopiesTheDriversTraceAndNothingBeyondIt) {
 }
 
 TEST(PddTrace, AFullTraceStaysWithin32768Bytes) {
-  TempDir dir;
+  support::TempFolder dir;
   AddRecords(dir.Str(), "WNT4XPDD", 40, 1000);  // 40640 bytes offered, the oldest dropped
   std::vector<unsigned char> buffer = Buffer();
   EXPECT_NE(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()) & 0xFFFF, 0u);
@@ -56,7 +56,7 @@ TEST(PddTrace, AFullTraceStaysWithin32768Bytes) {
 }
 
 TEST(PddTrace, AnActiveTraceWithoutRecordsIsActiveAndCopiesNothing) {
-  TempDir dir;
+  support::TempFolder dir;
   std::vector<unsigned char> buffer = Buffer();
   EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()), simdev::kPddTraceActive);
   EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
@@ -64,7 +64,7 @@ TEST(PddTrace, AnActiveTraceWithoutRecordsIsActiveAndCopiesNothing) {
 }
 
 TEST(PddTrace, SwitchedOffItIsNotActiveAndTouchesNothing) {
-  TempDir dir;
+  support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 2, 4);
   AddRecords(dir.Str(), "WNT4XPDD", 2, 4);
   ASSERT_TRUE(simdev::trace::SetTracing(dir.Str(), "WNT43PDD", false));
@@ -90,7 +90,7 @@ TEST(PddTrace, ADriverThatCannotReadItsStateIsNotActiveAndTouchesNothing) {
       {"state directory is missing", [](const fs::path& d) { fs::remove_all(d); }},
   };
   for (const auto& [what, spoil] : cases) {
-    TempDir dir;
+    support::TempFolder dir;
     AddRecords(dir.Str(), "WNT4XPDD", 1, 4);  // another driver's trace that is readable
     spoil(dir.Str());
     std::vector<unsigned char> buffer = Buffer();
@@ -102,13 +102,13 @@ TEST(PddTrace, ADriverThatCannotReadItsStateIsNotActiveAndTouchesNothing) {
 }
 
 TEST(PddTrace, ANullBufferIsNotActive) {
-  TempDir dir;
+  support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 1, 4);
   EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", nullptr), 0u);
 }
 
 TEST(PddTrace, EachDriverHandsOutOnlyItsOwnRecords) {
-  TempDir dir;
+  support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 1, 4);
   std::vector<unsigned char> buffer = Buffer();
   EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);

@@ -17,7 +17,7 @@
 #include "WNTA3EFT.H"
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 #include "tools/DeviceServer.h"
 
 namespace {
@@ -100,7 +100,7 @@ TEST(InertLibraries, ExportExactlyAnOpenAndACloseThatFindNoDevice) {
 using PddTraceFunction = unsigned int(__stdcall*)(unsigned char*);
 
 TEST(PortDrivers, ExportPddTraceAndEachReadsItsOwnDriversTrace) {
-  TempDir dir;
+  support::TempFolder dir;
   // No port recorded: each driver asks the device on COM1, over the serial line.
   ASSERT_TRUE(simdev::SaveKeyValues(dir.File("COM1-8343"), simdev::NewTerminalState(1, 2), "t"));
   uiauto::DeviceServer server(dir.Str());

@@ -6,7 +6,7 @@
 
 #include "base/PlainFile.h"
 #include "simdev/State.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ std::string ReadText(const std::string& path) {
 }
 
 TEST(StateFile, RoundTripKeepsEveryKeyAndWritesOneLineEach) {
-  TempDir dir;
+  support::TempFolder dir;
   simdev::KeyValues values = {{"model", "8343"}, {"serial", ""}, {"main_microcode", "MM 03.20"}};
   ASSERT_TRUE(simdev::SaveKeyValues(dir.File("COM3-8343"), values, "a title"));
   EXPECT_EQ(ReadText(dir.File("COM3-8343")),
@@ -29,7 +29,7 @@ TEST(StateFile, RoundTripKeepsEveryKeyAndWritesOneLineEach) {
 }
 
 TEST(StateFile, MissingAndMalformedFilesAreToldApart) {
-  TempDir dir;
+  support::TempFolder dir;
   simdev::KeyValues values;
   EXPECT_EQ(simdev::LoadKeyValues(dir.File("none"), &values), simdev::LoadResult::kMissing);
   const char* bad[] = {"no equals sign\n", "bad key!=1\n", "=empty key\n", "k=tab\there\n",
@@ -45,7 +45,7 @@ TEST(StateFile, MissingAndMalformedFilesAreToldApart) {
 }
 
 TEST(StateFile, AFileAboveTheLimitIsMalformedNotRead) {
-  TempDir dir;
+  support::TempFolder dir;
   {
     std::ofstream out(dir.File("big"), std::ios::binary);
     std::string line = "k=" + std::string(1000, 'x') + "\n";
@@ -56,13 +56,13 @@ TEST(StateFile, AFileAboveTheLimitIsMalformedNotRead) {
 }
 
 TEST(StateFile, RefusesToWriteWhatItCouldNotReadBack) {
-  TempDir dir;
+  support::TempFolder dir;
   EXPECT_FALSE(simdev::SaveKeyValues(dir.File("x"), {{"k", "line\nbreak"}}, "t"));
   EXPECT_FALSE(simdev::SaveKeyValues(dir.File("x"), {{"a b", "v"}}, "t"));
 }
 
 TEST(Devices, OneFilePerDeviceNamedAfterPortAndModel) {
-  TempDir dir;
+  support::TempFolder dir;
   EXPECT_EQ(simdev::DeviceFileName(3, "8343"), "COM3-8343");
   EXPECT_EQ(simdev::DeviceFileName(65535, "8342"), "COM65535-8342");
   for (const char* name : {"COM12-8343", "COM2-8342", "COM0-8343", "COM3-abc", "COMx-8343",

@@ -6,20 +6,16 @@
 //   - the machine is the word after the PE signature that the MZ header points at.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "tests/support/Broken.h"
 #include "tools/kit/PeFile.h"
 
 namespace {
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 bool Holds(std::span<const std::uint8_t> data, const std::string& bytes) {
   return std::search(data.begin(), data.end(), bytes.begin(), bytes.end(),

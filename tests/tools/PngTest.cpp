@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/TempFolder.h"
 #include "tools/Png.h"
 
 namespace {
@@ -36,7 +37,8 @@ TEST(Png, ImageMagickReadsTheExactPixels) {
       p[2] = static_cast<std::uint8_t>(x ^ y);
     }
   }
-  std::string path = testing::TempDir() + "png-test.png";
+  const support::TempFolder dir("png-test");
+  const std::string path = dir.File("png-test.png");
   ASSERT_TRUE(uiauto::WritePng(path, width, height, rgb));
   EXPECT_EQ(Shell("identify -format '%w %h' " + path), "300 300");
   EXPECT_EQ(Shell("convert " + path + " -format '%[pixel:p{0,0}]' info:"), "srgb(0,0,0)");
@@ -44,7 +46,6 @@ TEST(Png, ImageMagickReadsTheExactPixels) {
             "srgb(43,7," + std::to_string((299 & 255) ^ 7) + ")");
   EXPECT_EQ(Shell("convert " + path + " -format '%[pixel:p{5,299}]' info:"),
             "srgb(5,43," + std::to_string(5 ^ 43) + ")");
-  std::remove(path.c_str());
 }
 
 }  // namespace

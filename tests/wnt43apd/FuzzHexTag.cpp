@@ -7,37 +7,24 @@
 // whatever it is) and the four characters after it and its two count digits are "4000" (two
 // processors) or "7000" (one); kProcessorMismatch otherwise. A plain file is never refused
 // as unopened.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "tests/support/Broken.h"
+#include "tests/support/TempFolder.h"
 #include "wnt43apd/Download.h"
 
 namespace {
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 // The file the inputs are written to, removed at the end of the process.
 const std::string& Path() {
-  static const std::string* path = [] {
-    auto dir = std::filesystem::temp_directory_path() / ("fuzz-hextag-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    auto* name = new std::string((dir / "APP.HEX").string());
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(std::filesystem::path(Path()).parent_path(), ec);
-    });
-    return name;
-  }();
-  return *path;
+  static const support::TempFolder folder("fuzz-hextag");
+  static const std::string path = folder.File("APP.HEX");
+  return path;
 }
 
 wnt43apd::Result Expected(std::string_view text, bool dual) {

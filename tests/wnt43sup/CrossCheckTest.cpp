@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
 #include "wnt43sup/HexCrc.h"
 
 using namespace wnt43sup;
@@ -44,21 +45,6 @@ std::string Hex(unsigned value) {
 
 class CrossCheck : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("hexcrc-cross-" + std::string(info->name()) + "-" +
-                                        std::to_string(std::random_device{}()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    previous_ = fs::current_path();
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
   // A binary of random bytes.
   static void RandomBinary(const std::string& name, std::size_t size, std::uint32_t seed) {
     std::mt19937 random(seed);
@@ -125,7 +111,7 @@ class CrossCheck : public ::testing::Test {
     for (const std::string& line : lines) out << line << "\n";
   }
 
-  fs::path dir_, previous_;
+  const support::TempCurrentFolder dir_{"hexcrc-cross"};
 };
 
 const std::string kSrec = SREC_CAT;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "tests/support/TempFolder.h"
 #include "tests/wnt43sup/HexCrcOracle.h"
 #include "tests/wnt43sup/HexFiles.h"
 #include "wnt43sup/HexCrc.h"
@@ -494,20 +495,6 @@ TEST(LinearTime, DescendingCostsAboutWhatAscendingCosts) {
 
 class HexCrcFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
-           ("hexcrc-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    previous_ = fs::current_path();
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
   static void Write(const fs::path& name, std::string_view bytes) {
     std::ofstream out(name, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -531,7 +518,7 @@ class HexCrcFile : public ::testing::Test {
 #endif
   }
 
-  fs::path dir_, previous_;
+  const support::TempCurrentFolder dir_{"hexcrc"};
 };
 
 const std::string& OneProcessorText() {

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -15,6 +14,7 @@
 
 #include "eft/FakeEftApi.h"
 #include "eft/Frames.h"
+#include "tests/support/TempFolder.h"
 #include "tests/ui/TypedTexts.h"
 #include "ui/ScriptedUi.h"
 #include "wnt43sup/Dialogs.h"
@@ -706,24 +706,10 @@ TEST_F(Operations, MemoryCrcCancelEndsSilently) {
 
 class GenerateCrcTest : public Operations {
  protected:
-  void SetUp() override {
-    previous_ = std::filesystem::current_path();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("wnt43sup-gencrc-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(dir_);
-    Operations::TearDown();
-  }
   static void Write(const std::string& name, const std::string& text) {
     std::ofstream(name, std::ios::binary) << text;
   }
-  std::filesystem::path previous_, dir_;
+  const support::TempCurrentFolder dir_{"wnt43sup-gencrc"};
 };
 
 // "123456789" from 7000 in two records after a 32-byte record at 0000: CRC-16/ARC BB3D.

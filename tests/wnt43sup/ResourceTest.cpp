@@ -4,97 +4,39 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Version.h"
+#include "tests/support/Resources.h"
 
 namespace {
 
-std::string BinDir() {
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string dir(path, n);
-  return dir.substr(0, dir.find_last_of("\\/"));
-}
-
-class Resources : public ::testing::Test {
+class Resources : public support::ProgramResources {
  protected:
-  static void SetUpTestSuite() {
-    std::string exe = BinDir() + "\\WNT43SUP.exe";
-    module_ = LoadLibraryExA(exe.c_str(), nullptr,
-                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  }
-  static void TearDownTestSuite() {
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
-  }
-  void SetUp() override { ASSERT_NE(module_, nullptr) << "cannot load WNT43SUP.exe as data"; }
-  static HMODULE module_;
-};
-HMODULE Resources::module_ = nullptr;
-
-struct Item {
-  std::string text;
-  UINT id;  // 0: separator
+  static void SetUpTestSuite() { Load("WNT43SUP.exe"); }
 };
 
-std::string MenuText(HMENU menu, int position) {
-  char text[256] = {};
-  GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
-  return text;
-}
-
+// No item is ever greyed or checked; Help sits at the right end of the menu bar.
 TEST_F(Resources, MenuTextsIdsAndPlaces) {
   HMENU menu = LoadMenuA(module_, "WNT43SUP");
   ASSERT_NE(menu, nullptr);
-  ASSERT_EQ(GetMenuItemCount(menu), 2);
-  EXPECT_EQ(MenuText(menu, 0), "&Options");
-  EXPECT_EQ(MenuText(menu, 1), "&Help");
-  MENUITEMINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_FTYPE;
-  ASSERT_TRUE(GetMenuItemInfoA(menu, 1, TRUE, &info));
-  EXPECT_TRUE(info.fType & MFT_RIGHTJUSTIFY) << "Help sits at the right end of the menu bar";
-  ASSERT_TRUE(GetMenuItemInfoA(menu, 0, TRUE, &info));
-  EXPECT_FALSE(info.fType & MFT_RIGHTJUSTIFY);
-
-  const std::vector<Item> options = {
-      {"&Load Cleartext RSA Private Key", 101},
-      {"&Load Cleartext Double Length DES Key Part", 102},
-      {"&Load Device Serial Number                ", 103},  // 16 blanks
-      {"&Read Device Information", 104},
-      {"&Read Device Status", 105},
-      {"&Eject Card", 106},
-      {"&Generate a CRC from an Input HEX File", 107},
-      {"&Query the CRC of the Device Memory", 108},
-      {"", 0},
-      {"E&xit", 100},
-  };
-  const std::vector<Item> help = {{"&General", 1100}, {"&About", 1000}};
-  const std::pair<int, const std::vector<Item>*> popups[] = {{0, &options}, {1, &help}};
-  for (const auto& [position, items] : popups) {
-    HMENU popup = GetSubMenu(menu, position);
-    ASSERT_NE(popup, nullptr);
-    ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(items->size()));
-    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-      const Item& want = (*items)[static_cast<std::size_t>(i)];
-      SCOPED_TRACE(want.text);
-      UINT state = GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
-      if (want.id == 0) {
-        EXPECT_TRUE(state & MF_SEPARATOR);
-        continue;
-      }
-      EXPECT_EQ(MenuText(popup, i), want.text);
-      EXPECT_EQ(GetMenuItemID(popup, i), want.id);
-      // No item is ever greyed or checked.
-      EXPECT_EQ(state & (MF_GRAYED | MF_DISABLED | MF_CHECKED), 0u);
-    }
-  }
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED),
-              0u);
-  }
+  EXPECT_EQ(support::DescribeMenu(menu),
+            "\"&Options\" popup\n"
+            "  \"&Load Cleartext RSA Private Key\" -> 101\n"
+            "  \"&Load Cleartext Double Length DES Key Part\" -> 102\n"
+            "  \"&Load Device Serial Number                \" -> 103\n"  // 16 blanks
+            "  \"&Read Device Information\" -> 104\n"
+            "  \"&Read Device Status\" -> 105\n"
+            "  \"&Eject Card\" -> 106\n"
+            "  \"&Generate a CRC from an Input HEX File\" -> 107\n"
+            "  \"&Query the CRC of the Device Memory\" -> 108\n"
+            "  \"\" separator\n"
+            "  \"E&xit\" -> 100\n"
+            "\"&Help\" popup right\n"
+            "  \"&General\" -> 1100\n"
+            "  \"&About\" -> 1000\n");
   DestroyMenu(menu);
 }
 
@@ -278,10 +220,9 @@ INT_PTR CALLBACK QuietDialogProc(HWND, UINT message, WPARAM, LPARAM) {
 
 // The dialog of a template, created hidden from a copy of the template bytes.
 HWND CreateHidden(HMODULE module, const char* name, std::vector<char>* bytes) {
-  HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+  std::optional<std::string> found = support::ResourceBytes(module, name, RT_DIALOG);
   if (!found) return nullptr;
-  const char* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
-  bytes->assign(data, data + SizeofResource(module, found));
+  bytes->assign(found->begin(), found->end());
   DWORD style;
   memcpy(&style, bytes->data(), sizeof style);  // a DLGTEMPLATE starts with its style
   style &= ~static_cast<DWORD>(WS_VISIBLE);

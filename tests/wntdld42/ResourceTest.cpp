@@ -4,107 +4,60 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Version.h"
-#include "tests/e2e/E2e.h"
+#include "tests/support/Resources.h"
 
 namespace {
 
-class Resources : public ::testing::Test {
+class Resources : public support::ProgramResources {
  protected:
-  static void SetUpTestSuite() {
-    module = LoadLibraryExA((e2e::BinDir() + "\\WNTDLD42.exe").c_str(), nullptr,
-                            LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  }
-  static void TearDownTestSuite() {
-    if (module) FreeLibrary(module);
-  }
-  void SetUp() override { ASSERT_NE(module, nullptr) << "WNTDLD42.exe: " << GetLastError(); }
-  static HMODULE module;
-};
-HMODULE Resources::module = nullptr;
-
-std::string ItemText(HMENU menu, UINT position) {
-  char text[128] = {};
-  GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-  return text;
-}
-
-struct Item {
-  const char* text;
-  int id;  // -1: popup, 0: separator
+  static void SetUpTestSuite() { Load("WNTDLD42.exe"); }
 };
 
-void ExpectMenu(HMENU menu, const std::vector<Item>& items, const std::string& where) {
-  ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(items.size())) << where;
-  for (UINT i = 0; i < items.size(); ++i) {
-    SCOPED_TRACE(where + " item " + std::to_string(i));
-    UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-    if (items[i].id == 0) {
-      EXPECT_TRUE(state & MF_SEPARATOR);
-      continue;
-    }
-    EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED | MF_CHECKED));  // always enabled, never checked
-    EXPECT_EQ(ItemText(menu, i), items[i].text);
-    if (items[i].id == -1) {
-      EXPECT_NE(GetSubMenu(menu, static_cast<int>(i)), nullptr);
-    } else {
-      EXPECT_EQ(static_cast<int>(GetMenuItemID(menu, static_cast<int>(i))), items[i].id);
-    }
-  }
-}
-
+// Every item is enabled and unchecked; the loader turns the backspace that starts "\b&Help"
+// into the right-justified type.
 TEST_F(Resources, MenuHasEveryTextAndCommandWithHelpAtTheRight) {
-  HMENU bar = LoadMenuA(module, "WNTDLD42");
+  HMENU bar = LoadMenuA(module_, "WNTDLD42");
   ASSERT_NE(bar, nullptr);
-  // The loader turns the backspace that starts "\b&Help" into the right-justified type.
-  ExpectMenu(bar, {{"&Options", -1}, {"&Help", -1}}, "bar");
-  MENUITEMINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_FTYPE;
-  ASSERT_TRUE(GetMenuItemInfoA(bar, 1, TRUE, &info));
-  EXPECT_TRUE(info.fType & MFT_RIGHTJUSTIFY);
-  HMENU options = GetSubMenu(bar, 0);
-  ExpectMenu(options,
-             {{"&Load DES Key", -1},
-              {"&Load Initial Chaining Vector", 101},
-              {"&Load PIN Verification Parameters", 102},
-              {"&Set Mode", 103},
-              {"&Read Serial Number", 104},
-              {"&Read Hardware Version", 105},
-              {"", 0},
-              {"E&xit", 100}},
-             "Options");
-  ExpectMenu(GetSubMenu(options, 0),
-             {{"&Load 8 Byte Master Key (non-encrypted)", 200},
-              {"&Load 8 Byte Master Key (encrypted)", 201},
-              {"&Load 16 Byte Master Key (non-encrypted)", 202},
-              {"&Load 16 Byte Master Key (encrypted)", 203},
-              {"&Enter 8 Byte Master Key (single entry)", 205},
-              {"&Enter 8 Byte Master Key (dual entry)", 206},
-              {"&Enter 16 Byte Master Key (single entry)", 207},
-              {"&Enter 16 Byte Master Key (dual entry)", 208},
-              {"&Load 8 Byte Key (encrypted)", 204}},
-             "Load DES Key");
-  ExpectMenu(GetSubMenu(bar, 1), {{"&General", 1102}, {"&About", 1100}}, "Help");
+  EXPECT_EQ(support::DescribeMenu(bar),
+            "\"&Options\" popup\n"
+            "  \"&Load DES Key\" popup\n"
+            "    \"&Load 8 Byte Master Key (non-encrypted)\" -> 200\n"
+            "    \"&Load 8 Byte Master Key (encrypted)\" -> 201\n"
+            "    \"&Load 16 Byte Master Key (non-encrypted)\" -> 202\n"
+            "    \"&Load 16 Byte Master Key (encrypted)\" -> 203\n"
+            "    \"&Enter 8 Byte Master Key (single entry)\" -> 205\n"
+            "    \"&Enter 8 Byte Master Key (dual entry)\" -> 206\n"
+            "    \"&Enter 16 Byte Master Key (single entry)\" -> 207\n"
+            "    \"&Enter 16 Byte Master Key (dual entry)\" -> 208\n"
+            "    \"&Load 8 Byte Key (encrypted)\" -> 204\n"
+            "  \"&Load Initial Chaining Vector\" -> 101\n"
+            "  \"&Load PIN Verification Parameters\" -> 102\n"
+            "  \"&Set Mode\" -> 103\n"
+            "  \"&Read Serial Number\" -> 104\n"
+            "  \"&Read Hardware Version\" -> 105\n"
+            "  \"\" separator\n"
+            "  \"E&xit\" -> 100\n"
+            "\"&Help\" popup right\n"
+            "  \"&General\" -> 1102\n"
+            "  \"&About\" -> 1100\n");
   DestroyMenu(bar);
 }
 
 // The menu resource itself holds the text with its backspace, as the system reads it.
 TEST_F(Resources, TheHelpMenuTextBeginsWithABackspace) {
-  HRSRC found = FindResourceA(module, "WNTDLD42", RT_MENU);
-  ASSERT_NE(found, nullptr);
-  const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
-  DWORD size = SizeofResource(module, found);
+  std::optional<std::string> menu = support::ResourceBytes(module_, "WNTDLD42", RT_MENU);
+  ASSERT_TRUE(menu);
   const char wanted[] = {'\b', 0, '&', 0, 'H', 0, 'e', 0, 'l', 0, 'p', 0, 0, 0};
-  std::string all(bytes, size);
-  EXPECT_NE(all.find(std::string(wanted, sizeof wanted)), std::string::npos);
+  EXPECT_NE(menu->find(std::string(wanted, sizeof wanted)), std::string::npos);
 }
 
 TEST_F(Resources, F3IsExitAndTheIconIsThere) {
-  HACCEL keys = LoadAcceleratorsA(module, "WNTDLD42");
+  HACCEL keys = LoadAcceleratorsA(module_, "WNTDLD42");
   ASSERT_NE(keys, nullptr);
   ACCEL table[4] = {};
   ASSERT_EQ(CopyAcceleratorTableA(keys, table, 4), 1);
@@ -112,11 +65,12 @@ TEST_F(Resources, F3IsExitAndTheIconIsThere) {
   EXPECT_FALSE(table[0].fVirt & (FSHIFT | FCONTROL | FALT));
   EXPECT_EQ(table[0].key, VK_F3);
   EXPECT_EQ(table[0].cmd, 100);
-  EXPECT_NE(FindResourceA(module, "WNTDLD42", RT_GROUP_ICON), nullptr);
+  EXPECT_NE(FindResourceA(module_, "WNTDLD42", RT_GROUP_ICON), nullptr);
 }
 
 // ---------------------------------------------------------------- dialog templates
 
+// A control as a form must have it: style holds the bits that must be set.
 struct Control {
   std::string kind;  // "static", "edit", "button"
   int id;
@@ -124,69 +78,12 @@ struct Control {
   DWORD style;
 };
 
-struct Template {
-  DWORD style = 0;
-  std::string title;
-  int pointSize = 0;  // 0: no font of its own
-  std::string font;
-  std::vector<Control> controls;
-};
-
-std::string Narrow(const WORD*& p) {
-  std::string text;
-  while (*p) text += static_cast<char>(*p++);
-  ++p;
-  return text;
-}
-
-// A name or ordinal field: an ordinal comes back as "#<number>".
-std::string NameOrOrdinal(const WORD*& p) {
-  if (*p == 0xFFFF) {
-    std::string ordinal = "#" + std::to_string(p[1]);
-    p += 2;
-    return ordinal;
-  }
-  return Narrow(p);
-}
-
-bool ReadTemplate(HMODULE module, const char* name, Template* t) {
-  HRSRC found = FindResourceA(module, name, RT_DIALOG);
-  if (!found) return false;
-  const auto* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-  if (!base) return false;
-  const auto* head = reinterpret_cast<const DLGTEMPLATE*>(base);
-  t->style = head->style;
-  const WORD* p = reinterpret_cast<const WORD*>(head + 1);
-  NameOrOrdinal(p);  // menu
-  NameOrOrdinal(p);  // class
-  t->title = Narrow(p);
-  if (t->style & DS_SETFONT) {
-    t->pointSize = *p++;
-    t->font = Narrow(p);
-  }
-  for (WORD i = 0; i < head->cdit; ++i) {
-    auto at = reinterpret_cast<std::uintptr_t>(p);
-    p = reinterpret_cast<const WORD*>((at + 3) & ~std::uintptr_t{3});
-    const auto* item = reinterpret_cast<const DLGITEMTEMPLATE*>(p);
-    p = reinterpret_cast<const WORD*>(item + 1);
-    std::string kind = NameOrOrdinal(p);
-    if (kind == "#128") kind = "button";
-    if (kind == "#129") kind = "edit";
-    if (kind == "#130") kind = "static";
-    std::string text = NameOrOrdinal(p);
-    WORD extra = *p++;
-    p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
-    t->controls.push_back({kind, static_cast<short>(item->id), text, item->style});
-  }
-  return true;
-}
-
 constexpr DWORD kUpper = ES_UPPERCASE, kShown = ES_READONLY;
 
 struct Form {
   const char* name;
   const char* title;
-  std::vector<Control> controls;  // style: the bits that must be set
+  std::vector<Control> controls;
 };
 
 Control Label(const char* text) { return {"static", -1, text, 0}; }
@@ -276,8 +173,9 @@ const Form kForms[] = {
 TEST_F(Resources, EveryFormHasItsTitleHelvAndItsControls) {
   for (const Form& form : kForms) {
     SCOPED_TRACE(form.name);
-    Template t;
-    ASSERT_TRUE(ReadTemplate(module, form.name, &t));
+    std::optional<support::DialogTemplate> read = support::ReadDialog(module_, form.name);
+    ASSERT_TRUE(read);
+    const support::DialogTemplate& t = *read;
     EXPECT_EQ(t.title, form.title);
     EXPECT_EQ(t.font, "Helv");
     EXPECT_EQ(t.pointSize, 8);
@@ -286,7 +184,7 @@ TEST_F(Resources, EveryFormHasItsTitleHelvAndItsControls) {
     ASSERT_EQ(t.controls.size(), form.controls.size());
     for (std::size_t i = 0; i < form.controls.size(); ++i) {
       const Control& want = form.controls[i];
-      const Control& got = t.controls[i];
+      const support::DialogControl& got = t.controls[i];
       SCOPED_TRACE("control " + std::to_string(i) + " (" + std::to_string(want.id) + ")");
       EXPECT_EQ(got.kind, want.kind);
       EXPECT_EQ(got.id, want.id);
@@ -301,8 +199,9 @@ TEST_F(Resources, EveryFormHasItsTitleHelvAndItsControls) {
 }
 
 TEST_F(Resources, TheAboutBoxKeepsTheSystemFont) {
-  Template t;
-  ASSERT_TRUE(ReadTemplate(module, "ABOUT", &t));
+  std::optional<support::DialogTemplate> read = support::ReadDialog(module_, "ABOUT");
+  ASSERT_TRUE(read);
+  const support::DialogTemplate& t = *read;
   EXPECT_EQ(t.title, "QRT 8342 Download Program");
   EXPECT_FALSE(t.style & DS_SETFONT);
   EXPECT_FALSE(t.style & WS_SYSMENU);
