@@ -26,6 +26,26 @@ std::uint32_t Get32(const std::uint8_t* p) {
 }
 
 constexpr std::size_t kMaxTraceFileSize = 4 * kCapacity;
+// Append adds records at the end of the file until it would grow past this, then keeps only
+// the newest kCapacity bytes: the file stays within what a reader reads whole, and each
+// rewrite comes after at least kCapacity bytes of plain appends.
+constexpr std::size_t kCompactAt = 2 * kCapacity;
+static_assert(kCompactAt <= kMaxTraceFileSize);
+
+std::span<const std::uint8_t> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+std::string_view AsText(std::span<const std::uint8_t> bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+// The size of the whole record at `at` (header and data), or 0 when the bytes from `at` hold
+// none: past the last record, or a damaged tail.
+std::size_t WholeRecordAt(std::span<const std::uint8_t> bytes, std::size_t at) {
+  if (bytes.size() - at < kHeaderSize) return 0;
+  const std::size_t n = Get16(bytes.data() + at + 12);
+  return bytes.size() - at - kHeaderSize < n ? 0 : kHeaderSize + n;
+}
 
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
   std::string text;
@@ -64,11 +84,8 @@ std::vector<std::uint8_t> Encode(const Record& r) {
 
 std::vector<Record> Decode(std::span<const std::uint8_t> bytes) {
   std::vector<Record> records;
-  std::size_t at = 0;
-  while (bytes.size() - at >= kHeaderSize) {
+  for (std::size_t at = 0, size; (size = WholeRecordAt(bytes, at)) != 0; at += size) {
     const std::uint8_t* p = bytes.data() + at;
-    std::size_t n = Get16(p + 12);
-    if (bytes.size() - at - kHeaderSize < n) break;
     Record r;
     r.kind = p[0];
     r.flags = p[1];
@@ -76,9 +93,8 @@ std::vector<Record> Decode(std::span<const std::uint8_t> bytes) {
     r.port = Get16(p + 4);
     r.status = Get16(p + 6);
     r.sequence = Get32(p + 8);
-    r.data.assign(p + kHeaderSize, p + kHeaderSize + n);
+    r.data.assign(p + kHeaderSize, p + size);
     records.push_back(std::move(r));
-    at += kHeaderSize + n;
   }
   return records;
 }
@@ -95,6 +111,40 @@ std::vector<std::uint8_t> EncodeFrom(const std::vector<Record>& records, std::si
   return out;
 }
 
+// Where a trace file's whole records end and the sequence number of the last of them (0 when
+// there is none), from their headers alone.
+struct Tail {
+  std::size_t end = 0;
+  std::uint32_t last = 0;
+};
+Tail WalkHeaders(std::span<const std::uint8_t> bytes) {
+  Tail tail;
+  for (std::size_t size; (size = WholeRecordAt(bytes, tail.end)) != 0; tail.end += size)
+    tail.last = Get32(bytes.data() + tail.end + 8);
+  return tail;
+}
+
+// `record` as it is stored after the record numbered `last`: numbered next, its data cut to
+// kMaxRecordData and flagged so when longer, encoded.
+std::vector<std::uint8_t> Stored(Record record, std::uint32_t last) {
+  if (record.data.size() > kMaxRecordData) {
+    record.data.resize(kMaxRecordData);
+    record.flags |= kDataCut;
+  }
+  record.sequence = last + 1;
+  return Encode(record);
+}
+
+// The whole records of `bytes` (up to tail.end) and `one` after them, the oldest dropped
+// beyond kCapacity.
+std::vector<std::uint8_t> Compacted(std::span<const std::uint8_t> bytes, const Tail& tail,
+                                    std::span<const std::uint8_t> one) {
+  std::vector<std::uint8_t> all(bytes.begin(),
+                                bytes.begin() + static_cast<std::ptrdiff_t>(tail.end));
+  all.insert(all.end(), one.begin(), one.end());
+  return LatestRecords(all);
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
@@ -108,18 +158,8 @@ std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
 }
 
 std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Record record) {
-  std::vector<Record> records = Decode(bytes);
-  if (record.data.size() > kMaxRecordData) {
-    record.data.resize(kMaxRecordData);
-    record.flags |= kDataCut;
-  }
-  record.sequence = records.empty() ? 1 : records.back().sequence + 1;
-  records.push_back(std::move(record));
-  std::size_t total = 0;
-  for (const Record& r : records) total += kHeaderSize + r.data.size();
-  std::size_t drop = 0;
-  while (total > kCapacity) total -= kHeaderSize + records[drop++].data.size();
-  return EncodeFrom(records, drop);
+  const Tail tail = WalkHeaders(bytes);
+  return Compacted(bytes, tail, Stored(std::move(record), tail.last));
 }
 
 bool IsTracing(const std::string& dir, const std::string& driver) {
@@ -139,10 +179,25 @@ bool SetTracing(const std::string& dir, const std::string& driver, bool on) {
 
 bool Append(const std::string& dir, const std::string& driver, Record record) {
   if (!IsTracing(dir, driver)) return true;
-  std::string path = JoinPath(dir, TraceFileName(driver));
-  std::vector<std::uint8_t> bytes = AppendRecord(ReadFile(path), std::move(record));
-  return base::WriteWholeFile(
-      path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const std::string path = JoinPath(dir, TraceFileName(driver));
+  std::string file;
+  const base::ReadResult read = base::ReadPlainFile(path, kMaxTraceFileSize, &file);
+  if (read != base::ReadResult::kOk) file.clear();  // read as empty, as Read reads it
+  const std::span<const std::uint8_t> bytes = AsBytes(file);
+  const Tail tail = WalkHeaders(bytes);
+  const std::vector<std::uint8_t> one = Stored(std::move(record), tail.last);
+  // The record is added at the end of the file, unless the file would grow past kCompactAt,
+  // ends in a damaged tail (a write cut short, which would hide every record after it), or
+  // is too large to read (it reads as empty): then it is rewritten with its newest records.
+  if (read != base::ReadResult::kTooLarge && tail.end == bytes.size() &&
+      bytes.size() + one.size() <= kCompactAt) {
+    base::File out(std::fopen(path.c_str(), "ab"));
+    if (!out) return false;
+    // A reader meanwhile sees the record whole or as a damaged tail, which it leaves out.
+    const bool written = std::fwrite(one.data(), 1, one.size(), out.get()) == one.size();
+    return std::fclose(out.release()) == 0 && written;
+  }
+  return base::WriteWholeFile(path, AsText(Compacted(bytes, tail, one)));
 }
 
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver) {
@@ -162,8 +217,7 @@ std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
   if (!IsMissing(path) &&
       base::ReadPlainFile(path, kMaxTraceFileSize, &trace) != base::ReadResult::kOk)
     return std::nullopt;
-  return LatestRecords(std::span<const std::uint8_t>(
-      reinterpret_cast<const std::uint8_t*>(trace.data()), trace.size()));
+  return LatestRecords(AsBytes(trace));
 }
 
 bool Clear(const std::string& dir, const std::string& driver) {

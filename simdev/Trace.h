@@ -16,7 +16,7 @@
 //         12  u16  data length n
 //         14  u16  zero
 //         16  n bytes of data: the frame, the answer, the HEX file name, or the call's bytes
-// A driver keeps only its most recent records, at most kCapacity bytes in all, so a trace
+// A driver hands out only its most recent records, at most kCapacity bytes in all, so a trace
 // always fits the 32768-byte buffer of PddTrace.
 #pragma once
 
@@ -72,9 +72,9 @@ std::vector<Record> Decode(std::span<const std::uint8_t> bytes);
 // The records of a trace file's bytes that Read keeps: the newest whole records, oldest
 // first, at most kCapacity bytes, encoded.
 std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes);
-// What Append writes over a trace file's bytes: their records and `record` (cut and flagged
-// when its data is longer than kMaxRecordData, numbered after the last one), the oldest
-// dropped beyond kCapacity, encoded.
+// What Append writes when it rewrites a trace file: the bytes' whole records and `record` (cut
+// and flagged when its data is longer than kMaxRecordData, numbered after the last one), the
+// oldest dropped beyond kCapacity, encoded.
 std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Record record);
 
 // The switch, kept in the state directory's simdev.cfg as trace.<DRIVER>=on|off; on unless
@@ -83,9 +83,13 @@ bool IsTracing(const std::string& dir, const std::string& driver);
 bool SetTracing(const std::string& dir, const std::string& driver, bool on);
 
 // Adds a record when the driver's tracing is on (data longer than kMaxRecordData is cut and
-// flagged); numbers it after the last record and drops the oldest records beyond kCapacity.
+// flagged), numbered after the last record. It goes at the end of the file, which may so hold
+// more than kCapacity bytes; Read keeps to the newest records all the same. When the file would
+// grow past twice kCapacity, ends in a damaged tail or is too large to read, it is rewritten
+// as AppendRecord gives it.
 bool Append(const std::string& dir, const std::string& driver, Record record);
-// The driver's trace as stored: whole records, oldest first, at most kCapacity bytes.
+// The driver's trace: the newest whole records of its file, oldest first, at most kCapacity
+// bytes.
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver);
 // The trace that the driver's PddTrace hands out: as Read gives it, or nothing when tracing is
 // switched off or the driver cannot read its state (the state directory is missing or not a

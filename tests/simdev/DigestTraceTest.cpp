@@ -1,14 +1,16 @@
 // SHA-256 and CRC-16/ARC against published check values; the trace record layout and the
-// driver trace's bounds and switch.
+// driver trace's bounds, appends and switch.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "base/Hex.h"
 #include "simdev/Digest.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -65,7 +67,7 @@ TEST(TraceRecord, DecodeStopsAtADamagedTail) {
 }
 
 TEST(DriverTrace, RecordsAreNumberedAndTheOldestDroppedBeyondTheCapacity) {
-  TempDir dir;
+  support::TempFolder dir;
   simdev::trace::Record r;
   r.kind = simdev::trace::kAnswerReturned;
   r.data.assign(1000, 0x41);
@@ -79,8 +81,61 @@ TEST(DriverTrace, RecordsAreNumberedAndTheOldestDroppedBeyondTheCapacity) {
   EXPECT_TRUE(simdev::trace::Read(dir.Str(), "WNT4XPDD").empty());  // the other driver's own
 }
 
+TEST(DriverTrace, ReadGivesTheNewestRecordsWithinTheCapacityAfterEveryAppend) {
+  namespace trace = simdev::trace;
+  support::TempFolder dir;
+  // Records of every length from none to beyond kMaxRecordData, many times what a trace
+  // keeps, each as Read must give it back.
+  std::vector<std::vector<std::uint8_t>> stored;
+  std::vector<std::uint8_t> newest;
+  std::size_t appended = 0;
+  for (std::uint32_t i = 0; appended <= 5 * trace::kCapacity; ++i) {
+    trace::Record r;
+    r.kind = trace::kCall;
+    r.port = static_cast<std::uint16_t>(i);
+    r.data.assign((i * 97) % (trace::kMaxRecordData + 200), static_cast<std::uint8_t>(i));
+    appended += trace::kHeaderSize + r.data.size();
+    ASSERT_TRUE(trace::Append(dir.Str(), trace::kDriver43, r));
+    r.sequence = i + 1;
+    if (r.data.size() > trace::kMaxRecordData) {
+      r.data.resize(trace::kMaxRecordData);
+      r.flags |= trace::kDataCut;
+    }
+    stored.push_back(trace::Encode(r));
+
+    newest.clear();
+    for (auto it = stored.rbegin();
+         it != stored.rend() && newest.size() + it->size() <= trace::kCapacity; ++it)
+      newest.insert(newest.begin(), it->begin(), it->end());
+    ASSERT_EQ(trace::Read(dir.Str(), trace::kDriver43), newest) << "after record " << i + 1;
+  }
+  EXPECT_EQ(trace::ReadActive(dir.Str(), trace::kDriver43), newest);  // what PddTrace hands out
+}
+
+TEST(DriverTrace, AnAppendAfterADamagedTailLeavesEveryRecordReadable) {
+  namespace trace = simdev::trace;
+  support::TempFolder dir;
+  trace::Record r;
+  r.data = {1, 2, 3};
+  ASSERT_TRUE(trace::Append(dir.Str(), trace::kDriver4X, r));
+  ASSERT_TRUE(trace::Append(dir.Str(), trace::kDriver4X, r));
+  {
+    // A write cut short: a header whose data never came.
+    std::ofstream file(dir.File(trace::TraceFileName(trace::kDriver4X)),
+                       std::ios::binary | std::ios::app);
+    std::vector<std::uint8_t> header = trace::Encode(r);
+    file.write(reinterpret_cast<const char*>(header.data()), trace::kHeaderSize);
+  }
+  for (std::uint32_t last = 3; last <= 4; ++last) {
+    ASSERT_TRUE(trace::Append(dir.Str(), trace::kDriver4X, r));
+    auto records = trace::Decode(trace::Read(dir.Str(), trace::kDriver4X));
+    ASSERT_EQ(records.size(), last);
+    for (std::uint32_t i = 0; i < last; ++i) EXPECT_EQ(records[i].sequence, i + 1);
+  }
+}
+
 TEST(DriverTrace, LongDataIsCutAndFlagged) {
-  TempDir dir;
+  support::TempFolder dir;
   simdev::trace::Record r;
   r.data.assign(5000, 1);
   simdev::trace::Append(dir.Str(), "WNT4XPDD", r);
@@ -91,7 +146,7 @@ TEST(DriverTrace, LongDataIsCutAndFlagged) {
 }
 
 TEST(DriverTrace, SwitchedOffRecordsNothingAndEachDriverHasItsOwnSwitch) {
-  TempDir dir;
+  support::TempFolder dir;
   EXPECT_TRUE(simdev::trace::IsTracing(dir.Str(), "WNT43PDD"));  // on until switched off
   ASSERT_TRUE(simdev::trace::SetTracing(dir.Str(), "WNT43PDD", false));
   EXPECT_FALSE(simdev::trace::IsTracing(dir.Str(), "WNT43PDD"));
