@@ -1,4 +1,4 @@
-// SHA-256 (FIPS 180-4), CRC-16/ARC and the wipe.
+// SHA-256 (FIPS 180-4) and CRC-16/ARC.
 #include "simdev/Digest.h"
 
 #include "base/Hex.h"

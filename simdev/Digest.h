@@ -1,4 +1,5 @@
-// SHA-256, so that emulated devices keep keys only as digests, and the wipe for key copies.
+// SHA-256, so that emulated devices keep keys only as digests, and CRC-16/ARC, which checks
+// the serial line's frames and the code downloaded to a device.
 #pragma once
 
 #include <array>

@@ -8,8 +8,10 @@
 #include "base/PlainFile.h"
 #include "base/Wipe.h"
 #include "simdev/Digest.h"
+#include "simdev/Faults.h"
 #include "simdev/IntelHex.h"
 #include "simdev/State.h"
+#include "simdev/Status.h"
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
 
@@ -18,14 +20,6 @@ namespace simdev {
 namespace {
 
 constexpr char kTitle[] = "simdev: emulated 8343 EFT terminal";
-
-// A scripted code, or `fallback` when the fault names none (or an unusable one).
-std::uint16_t FaultCode(const std::string& value, std::uint16_t fallback) {
-  char* end = nullptr;
-  unsigned long code = std::strtoul(value.c_str(), &end, 10);
-  if (value.empty() || *end != '\0' || code == 0 || code > 0xFFFF) return fallback;
-  return static_cast<std::uint16_t>(code);
-}
 
 bool IsZeroCode(const std::string& value) {
   return !value.empty() && value.find_first_not_of('0') == std::string::npos;
@@ -50,31 +44,35 @@ void EftLibrary::TraceRecord(std::uint8_t kind, std::uint16_t port, std::uint16_
 }
 
 std::uint16_t EftLibrary::Open(std::uint16_t port, std::uint32_t* handle) {
-  if (!handle) return eftstatus::kInvalidParameter;
+  if (!handle) return status::kInvalidParameter;
   KeyValues state;
   switch (LoadKeyValues(StatePath(port), &state)) {
     case LoadResult::kMissing:
-      return eftstatus::kNoDevice;
+      return status::kNoDevice;
     case LoadResult::kMalformed:
-      return eftstatus::kDamagedState;
+      return status::kDamagedState;
     case LoadResult::kOk:
       break;
   }
   KeyValues before = state;
-  auto fault = TakeFault(state, "open");
+  auto fault = TakeFault(state, faults::kOpen);
   if (state != before) SaveKeyValues(StatePath(port), state, kTitle);
-  if (fault) return FaultCode(*fault, eftstatus::kPortInUse);
+  if (fault) return faults::StatusCode(*fault, status::kPortInUse);
+  std::erase_if(sessions_, [port](const auto& s) { return s.second.port == port; });
   std::uint32_t h = next_++;
   sessions_[h].port = port;
   *handle = h;
-  return eftstatus::kOk;
+  return status::kOk;
 }
 
 std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
                                 std::uint16_t length, std::uint16_t* written) {
   auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
-  if (!frame || length == 0 || length > kMaxWriteLength) return eftstatus::kInvalidParameter;
+  if (session == sessions_.end()) return status::kInvalidHandle;
+  if (!frame || length == 0 || length > kMaxWriteLength) {
+    sessions_.erase(session);
+    return status::kInvalidParameter;
+  }
   std::uint16_t port = session->second.port;
   std::vector<std::uint8_t> sent(frame, frame + length);
   auto [keyFirst, keyEnd] = KeyMaterialRange(sent);
@@ -86,18 +84,18 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
 
   KeyValues state;
   LoadResult loaded = LoadKeyValues(StatePath(port), &state);
-  std::uint16_t status = eftstatus::kOk;
+  std::uint16_t status = status::kOk;
   Terminal8343 terminal;
   std::string error;
   if (loaded == LoadResult::kMissing) {
-    status = eftstatus::kDeviceGone;
+    status = status::kDeviceGone;
   } else if (loaded == LoadResult::kMalformed || !LoadTerminal(state, &terminal, &error)) {
-    status = eftstatus::kDamagedState;
-  } else if (auto fault = TakeFault(state, "write")) {
-    status = FaultCode(*fault, eftstatus::kWriteFault);
+    status = status::kDamagedState;
+  } else if (auto fault = TakeFault(state, faults::kWrite)) {
+    status = faults::StatusCode(*fault, status::kWriteFault);
   } else {
     std::vector<std::uint8_t> answer;
-    if (auto rc = TakeFault(state, "rc")) {
+    if (auto rc = TakeFault(state, faults::kRc)) {
       // The terminal refuses the command with the scripted RC and carries nothing out.
       auto code = base::ParseHex(*rc);
       answer = {code && code->size() == 1 ? (*code)[0] : std::uint8_t{0x0F}};
@@ -105,7 +103,7 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
       answer = Execute(terminal, sent);
       StoreTerminal(terminal, &state);
     }
-    if (auto cut = TakeFault(state, "short")) {
+    if (auto cut = TakeFault(state, faults::kShort)) {
       std::size_t keep = static_cast<std::size_t>(std::strtoul(cut->c_str(), nullptr, 10));
       if (keep < answer.size()) answer.resize(keep);
     }
@@ -116,28 +114,32 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
   if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
   base::WipeBytes(sent.data(), sent.size());
   TraceRecord(trace::kFrameSent, port, status, std::move(traced), flags);
+  if (status != status::kOk) sessions_.erase(session);
   return status;
 }
 
 std::uint16_t EftLibrary::Read(std::uint32_t handle, std::uint8_t* buffer, std::uint16_t capacity,
                                std::uint16_t* read) {
   auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
-  if (!buffer) return eftstatus::kInvalidParameter;
+  if (session == sessions_.end()) return status::kInvalidHandle;
+  if (!buffer) {
+    sessions_.erase(session);
+    return status::kInvalidParameter;
+  }
   Session& s = session->second;
   KeyValues state;
   LoadResult loaded = LoadKeyValues(StatePath(s.port), &state);
-  std::uint16_t status = eftstatus::kOk;
+  std::uint16_t status = status::kOk;
   std::vector<std::uint8_t> placed;
   KeyValues before = state;
   if (loaded == LoadResult::kMissing) {
-    status = eftstatus::kDeviceGone;
+    status = status::kDeviceGone;
   } else if (loaded == LoadResult::kMalformed) {
-    status = eftstatus::kDamagedState;
-  } else if (auto fault = TakeFault(state, "read")) {
-    status = FaultCode(*fault, eftstatus::kReadFault);
+    status = status::kDamagedState;
+  } else if (auto fault = TakeFault(state, faults::kRead)) {
+    status = faults::StatusCode(*fault, status::kReadFault);
   } else if (!s.answered) {
-    status = eftstatus::kNoAnswer;
+    status = status::kNoAnswer;
   } else {
     std::size_t n = std::min<std::size_t>(s.answer.size(), capacity);
     std::copy_n(s.answer.begin(), n, buffer);
@@ -148,47 +150,21 @@ std::uint16_t EftLibrary::Read(std::uint32_t handle, std::uint8_t* buffer, std::
   s.answered = false;
   s.answer.clear();
   TraceRecord(trace::kAnswerReturned, s.port, status, std::move(placed));
+  if (status != status::kOk) sessions_.erase(session);
   return status;
 }
 
 std::uint16_t EftLibrary::Close(std::uint32_t handle) {
-  return sessions_.erase(handle) ? eftstatus::kOk : eftstatus::kInvalidHandle;
-}
-
-std::uint16_t ReadDownloadFile(const char* path, MemoryImage* image) {
-  std::string text;
-  base::ReadResult file =
-      path ? base::ReadPlainFile(path, kMaxHexFileSize, &text) : base::ReadResult::kCannotOpen;
-  std::string error;
-  if (file == base::ReadResult::kCannotOpen) return eftstatus::kFileNotOpened;
-  if (file == base::ReadResult::kTooLarge || !ParseIntelHex(text, image, &error))
-    return eftstatus::kBadHexFile;
-  return eftstatus::kOk;
-}
-
-BlocksSent ForEachBlock(
-    const MemoryImage& image, std::size_t size,
-    const std::function<bool(std::uint16_t, std::span<const std::uint8_t>)>& send) {
-  BlocksSent sent;
-  for (auto [first, last] : image.Ranges()) {
-    for (std::uint32_t at = first; at <= last; at += static_cast<std::uint32_t>(size)) {
-      std::span<const std::uint8_t> block(image.bytes.data() + at,
-                                          std::min<std::size_t>(size, last - at + 1));
-      sent.count += static_cast<std::uint32_t>(block.size());
-      sent.crc = Crc16Arc(block, sent.crc);
-      if (!send(static_cast<std::uint16_t>(at), block)) return sent;
-    }
-  }
-  return sent;
+  return sessions_.erase(handle) ? status::kOk : status::kInvalidHandle;
 }
 
 std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
   auto image = std::make_unique<MemoryImage>();
   std::uint16_t verdict = ReadDownloadFile(path, image.get());
   std::uint16_t status = DloadBegin(handle, path ? path : "", verdict);
-  if (status != eftstatus::kOk) return status;
+  if (status != status::kOk) return status;
   BlocksSent sent = ForEachBlock(*image, kMaxDloadBlock, [&](std::uint16_t address, auto bytes) {
-    return DloadBlock(handle, address, bytes) == eftstatus::kOk;
+    return DloadBlock(handle, address, bytes) == status::kOk;
   });
   return DloadEnd(handle, sent.count, sent.crc);
 }
@@ -196,72 +172,72 @@ std::uint16_t EftLibrary::Dload(std::uint32_t handle, const char* path) {
 std::uint16_t EftLibrary::DloadBegin(std::uint32_t handle, const std::string& name,
                                      std::uint16_t verdict) {
   auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  if (session == sessions_.end()) return status::kInvalidHandle;
   session->second.download.reset();
   std::uint16_t port = session->second.port;
-  std::uint16_t status = eftstatus::kOk;
+  std::uint16_t status = status::kOk;
   KeyValues state;
   LoadResult loaded = LoadKeyValues(StatePath(port), &state);
   std::string error;
   Terminal8343 terminal;
   std::optional<std::string> scripted =
-      loaded == LoadResult::kOk ? TakeFault(state, "dload") : std::nullopt;
+      loaded == LoadResult::kOk ? TakeFault(state, faults::kDload) : std::nullopt;
   // A scripted 0 is used up like any fault, and the download then goes through as an
   // unscripted one would: the file is read, checked and loaded.
   if (scripted && IsZeroCode(*scripted)) scripted.reset();
   if (loaded == LoadResult::kMalformed) {
-    status = eftstatus::kDamagedState;
+    status = status::kDamagedState;
   } else if (scripted) {
-    status = FaultCode(*scripted, eftstatus::kNoCommunication);
-  } else if (verdict != eftstatus::kOk) {
+    status = faults::StatusCode(*scripted, status::kNoCommunication);
+  } else if (verdict != status::kOk) {
     status = verdict;
   } else if (loaded == LoadResult::kMissing) {
-    status = eftstatus::kNoCommunication;
-  } else if (TakeFault(state, "write") || TakeFault(state, "read")) {
-    status = eftstatus::kNoCommunication;  // the transfer is a run of writes and reads
+    status = status::kNoCommunication;
+  } else if (TakeFault(state, faults::kWrite) || TakeFault(state, faults::kRead)) {
+    status = status::kNoCommunication;  // the transfer is a run of writes and reads
   } else if (!LoadTerminal(state, &terminal, &error)) {
-    status = eftstatus::kDamagedState;
+    status = status::kDamagedState;
   } else {
     session->second.download = std::make_unique<Download>();
     session->second.download->name = name;
   }
   if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
-  if (status != eftstatus::kOk) TraceDownload(port, status, name);
+  if (status != status::kOk) TraceDownload(port, status, name);
   return status;
 }
 
 std::uint16_t EftLibrary::DloadBlock(std::uint32_t handle, std::uint16_t address,
                                      std::span<const std::uint8_t> bytes) {
   auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  if (session == sessions_.end()) return status::kInvalidHandle;
   Download* d = session->second.download.get();
   if (!d || bytes.empty() || bytes.size() > kMaxDloadBlock ||
       address + bytes.size() > d->image.bytes.size())
-    return eftstatus::kInvalidParameter;
+    return status::kInvalidParameter;
   std::copy(bytes.begin(), bytes.end(), d->image.bytes.begin() + address);
   for (std::size_t i = 0; i < bytes.size(); ++i) d->image.loaded.set(address + i);
   d->count += static_cast<std::uint32_t>(bytes.size());
   d->crc = Crc16Arc(bytes, d->crc);
-  return eftstatus::kOk;
+  return status::kOk;
 }
 
 std::uint16_t EftLibrary::DloadEnd(std::uint32_t handle, std::uint32_t count, std::uint16_t crc) {
   auto session = sessions_.find(handle);
-  if (session == sessions_.end()) return eftstatus::kInvalidHandle;
+  if (session == sessions_.end()) return status::kInvalidHandle;
   std::unique_ptr<Download> d = std::move(session->second.download);
-  if (!d) return eftstatus::kInvalidParameter;
+  if (!d) return status::kInvalidParameter;
   std::uint16_t port = session->second.port;
-  std::uint16_t status = eftstatus::kOk;
+  std::uint16_t status = status::kOk;
   KeyValues state;
   LoadResult loaded = LoadKeyValues(StatePath(port), &state);
   Terminal8343 terminal;
   std::string error;
   if (d->count != count || d->crc != crc || count == 0) {
-    status = eftstatus::kNoCommunication;  // what arrived is not what was sent
+    status = status::kNoCommunication;  // what arrived is not what was sent
   } else if (loaded == LoadResult::kMissing) {
-    status = eftstatus::kNoCommunication;
+    status = status::kNoCommunication;
   } else if (loaded == LoadResult::kMalformed || !LoadTerminal(state, &terminal, &error)) {
-    status = eftstatus::kDamagedState;
+    status = status::kDamagedState;
   } else {
     StoreDownload(terminal, d->image, d->name);
     StoreTerminal(terminal, &state);

@@ -1,6 +1,7 @@
-// The device end of the stand-in WNT42PIN library: the twelve Pin functions over the emulated
-// 8342 PIN pads of a state directory. Portable, so it is tested natively; `simdev serve`
-// answers the DLL's calls on the serial line with it (simdev/Remote.h).
+// The inside of the stand-in WNT42PIN library: its calls (simdev/Calls.h) carried out on the
+// emulated 8342 PIN pads of a state directory. It runs at the device's end of the serial
+// line, in `simdev serve` (simdev/DeviceEnd.h); the DLL holds only the library's end.
+// Portable, so it is tested natively.
 //
 // Every call is recorded in the trace of the family's port driver WNT4XPDD as one record of
 // kind 4 (library call), model 8342, the pad's port (0 when the handle is unknown) and the
@@ -26,59 +27,15 @@
 #include <string>
 #include <vector>
 
+#include "simdev/Calls.h"
+
 namespace simdev {
 
-// Library statuses besides 0. The values follow the Win32 error codes of the same meaning.
-namespace pinstatus {
-inline constexpr std::uint16_t kOk = 0;
-inline constexpr std::uint16_t kNoDevice = 2;           // no PIN pad attached on that port
-inline constexpr std::uint16_t kPortInUse = 5;          // scripted open failure (default code)
-inline constexpr std::uint16_t kInvalidHandle = 6;      // handle not open (or closed)
-inline constexpr std::uint16_t kDamagedState = 13;      // the pad's state file is damaged
-inline constexpr std::uint16_t kInvalidParameter = 87;  // null pointer, bad key type, value
-                                                        // out of range, unknown diagnostic
-inline constexpr std::uint16_t kDeviceGone = 1167;      // pad detached after the open
-}  // namespace pinstatus
-
-enum class PinFunction : std::uint8_t {
-  kOpen = 1,
-  kOpenParms,
-  kLoadMasterKey,
-  kEnterMasterKey,
-  kLoadKey,
-  kLoadIcv,
-  kLoadVerifParms,
-  kSetModeEnc,
-  kSetModeClr,
-  kReadSn,
-  kExecDevDiag,
-  kClose,
-};
-// "PinLoadKey" for kLoadKey: also the name of the fault that scripts that function.
-const char* PinFunctionName(PinFunction function);
-// Key bytes of a master-key type: 8, 16, or 0 for a type the pad does not know.
-std::size_t MasterKeyLength(std::uint16_t keyType);
-
-class PinLibrary {
+class PinLibrary : public PinCalls {
  public:
   explicit PinLibrary(std::string stateDir) : dir_(std::move(stateDir)) {}
 
-  // PinOpen (the port the library found in the registry) and PinOpenParms.
-  std::uint16_t Open(std::uint16_t port, std::uint32_t* handle);
-  std::uint16_t OpenParms(std::uint16_t port, std::uint32_t* handle);
-  std::uint16_t LoadMasterKey(std::uint32_t handle, std::uint16_t keyType, const std::uint8_t* key,
-                              std::uint8_t* response);
-  std::uint16_t EnterMasterKey(std::uint32_t handle, std::uint16_t keyType, std::uint8_t* response);
-  std::uint16_t LoadKey(std::uint32_t handle, std::uint16_t keyId, std::uint16_t variant,
-                        const std::uint8_t* key, std::uint8_t* response);
-  std::uint16_t LoadIcv(std::uint32_t handle, std::uint16_t variant, const std::uint8_t* icv);
-  std::uint16_t LoadVerifParms(std::uint32_t handle, std::uint16_t pinLength,
-                               const std::uint8_t* table);
-  std::uint16_t SetModeEnc(std::uint32_t handle);
-  std::uint16_t SetModeClr(std::uint32_t handle);
-  std::uint16_t ReadSn(std::uint32_t handle, std::uint8_t* serial);
-  std::uint16_t ExecDevDiag(std::uint32_t handle, std::uint16_t code, std::uint8_t* buffer);
-  std::uint16_t Close(std::uint32_t handle);
+  SIMDEV_PIN_CALLS(SIMDEV_OPEN_OVERRIDE, SIMDEV_NOTHING, SIMDEV_CALL_OVERRIDE)
 
   const std::string& StateDir() const { return dir_; }
 
@@ -88,12 +45,12 @@ class PinLibrary {
     std::vector<std::uint8_t> data;
     bool masked = false;
   };
-  std::uint16_t OpenOn(PinFunction function, std::uint16_t port, std::uint32_t* handle);
+  std::uint16_t OpenOn(PinCall call, std::uint16_t port, std::uint32_t* handle);
   // Runs one call on the pad of `handle`: loads its state, takes a scripted fault, lets
   // `body` act on the pad (its status; output bytes go to `output`), saves and traces.
   template <typename Body>
-  std::uint16_t OnPad(PinFunction function, std::uint32_t handle, Traced traced, Body body);
-  void Record(PinFunction function, std::uint16_t port, std::uint16_t status, Traced traced);
+  std::uint16_t OnPad(PinCall call, std::uint32_t handle, Traced traced, Body body);
+  void Record(PinCall call, std::uint16_t port, std::uint16_t status, Traced traced);
   std::string StatePath(std::uint16_t port) const;
 
   std::string dir_;

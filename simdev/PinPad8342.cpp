@@ -15,11 +15,6 @@ namespace {
 
 constexpr char kNone[] = "none";
 
-std::string Get(const KeyValues& state, const std::string& key) {
-  auto it = state.find(key);
-  return it == state.end() ? "" : it->second;
-}
-
 bool IsDigest(const std::string& text) {
   if (text.size() != 7 + 64 || text.compare(0, 7, "sha256:") != 0) return false;
   return base::ParseHex(text.substr(7)).has_value();

@@ -12,7 +12,7 @@
 
 #include "base/PlainFile.h"
 #include "simdev/Cli.h"
-#include "simdev/Remote.h"
+#include "simdev/DeviceEnd.h"
 #include "simdev/State.h"
 
 namespace simdev {

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "base/Hex.h"
+#include "base/Number.h"
 #include "base/PlainFile.h"
 
 namespace simdev {
@@ -20,18 +21,6 @@ namespace {
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
-}
-
-bool ParsePortDigits(const std::string& text, std::uint16_t* port) {
-  if (text.empty() || text.size() > 5) return false;
-  unsigned value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value == 0 || value > 0xFFFF || text[0] == '0') return false;
-  *port = static_cast<std::uint16_t>(value);
-  return true;
 }
 
 }  // namespace
@@ -54,6 +43,16 @@ std::string DefaultStateDirectory() {
 std::string StateDirectory() {
   std::string dir = Env(kStateDirVariable);
   return dir.empty() ? DefaultStateDirectory() : dir;
+}
+
+std::optional<std::uint16_t> ParsePort(const std::string& text) {
+  std::string_view digits = text;
+  if (digits.size() > 3 && (digits.substr(0, 3) == "COM" || digits.substr(0, 3) == "com"))
+    digits.remove_prefix(3);
+  auto port =
+      digits.empty() || digits[0] == '0' ? std::nullopt : base::ParseDecimal(digits, 0xFFFF);
+  if (!port) return std::nullopt;
+  return static_cast<std::uint16_t>(*port);
 }
 
 std::string DeviceFileName(std::uint16_t port, const std::string& model) {
@@ -79,12 +78,10 @@ std::vector<AttachedDevice> ListDevices(const std::string& dir) {
     if (name.size() < 5 || name.compare(0, 3, "COM") != 0) continue;
     std::size_t dash = name.find('-');
     if (dash == std::string::npos) continue;
-    std::uint16_t port = 0;
+    auto port = ParsePort(name.substr(0, dash));
     std::string model = name.substr(dash + 1);
-    if (!ParsePortDigits(name.substr(3, dash - 3), &port) || model.empty() ||
-        !std::all_of(model.begin(), model.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
-    devices.push_back({port, model, name});
+    if (!port || !base::ParseDecimal(model, ~0ul)) continue;
+    devices.push_back({*port, model, name});
   }
   std::sort(devices.begin(), devices.end(), [](const AttachedDevice& a, const AttachedDevice& b) {
     return a.port != b.port ? a.port < b.port : a.model < b.model;
@@ -96,6 +93,11 @@ std::optional<AttachedDevice> DeviceOnPort(const std::string& dir, std::uint16_t
   for (const AttachedDevice& d : ListDevices(dir))
     if (d.port == port) return d;
   return std::nullopt;
+}
+
+std::string Get(const KeyValues& state, const std::string& key) {
+  auto it = state.find(key);
+  return it == state.end() ? "" : it->second;
 }
 
 bool IsValidKey(const std::string& key) {

@@ -23,6 +23,10 @@ inline constexpr char kStateDirVariable[] = "SIMDEV_STATE_DIR";
 std::string StateDirectory();
 std::string DefaultStateDirectory();
 
+// A port as the simdev command and the state file names give it: COMn, comn or n, 1 to
+// 65535, without leading zeros (COM03 would name a second file for the same port).
+std::optional<std::uint16_t> ParsePort(const std::string& text);
+
 // "COM3-8343" for port 3 and model "8343".
 std::string DeviceFileName(std::uint16_t port, const std::string& model);
 std::string JoinPath(const std::string& dir, const std::string& name);
@@ -39,6 +43,8 @@ std::optional<AttachedDevice> DeviceOnPort(const std::string& dir, std::uint16_t
 
 // A state file in memory: keys in order, values printable ASCII on one line.
 using KeyValues = std::map<std::string, std::string>;
+// The value of `key`, empty when there is none.
+std::string Get(const KeyValues& state, const std::string& key);
 
 inline constexpr std::size_t kMaxStateFileSize = 4u << 20;
 

@@ -14,11 +14,6 @@ constexpr char kChunkPrefix[] = "image.";
 constexpr std::size_t kChunkSize = 32;
 const char* const kPartNames[] = {"first", "middle", "last"};
 
-std::string Get(const KeyValues& state, const std::string& key) {
-  auto it = state.find(key);
-  return it == state.end() ? "" : it->second;
-}
-
 void AppendField(std::vector<std::uint8_t>& out, const std::string& text, std::size_t width) {
   for (std::size_t i = 0; i < width; ++i)
     out.push_back(i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0);
@@ -31,30 +26,29 @@ bool ParseHexWord(const std::string& text, std::uint32_t* value) {
   return true;
 }
 
-bool IsSerialNumber(std::span<const std::uint8_t> s) {
-  if (s.size() != 8 || s[0] != '4' || s[1] != '1' || s[2] != '-') return false;
-  return std::all_of(s.begin() + 3, s.end(), [](std::uint8_t c) { return c >= '0' && c <= '9'; });
-}
-
 }  // namespace
+
+bool IsSerialNumber(std::string_view s) {
+  if (s.size() != 8 || s.substr(0, 3) != "41-") return false;
+  return std::all_of(s.begin() + 3, s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 std::uint8_t StatusByte(const Terminal8343& t) {
   return static_cast<std::uint8_t>(t.statusBits | (t.card ? kCardPresentBit : 0));
 }
 
-KeyValues NewTerminalState(std::uint16_t port, int processors) {
+KeyValues NewTerminalState(std::uint16_t port, int processors, const std::string& serial) {
+  Terminal8343 t;
+  t.port = port;
+  t.processors = processors == 1 ? 1 : 2;
+  t.serial = serial;
+  t.mainMicrocode = "MM 03.20";
+  if (t.processors == 2) {
+    t.securityMicrocode = "SM 01.10";
+    t.securityApplication = "SECURITY 01.00";
+  }
   KeyValues state;
-  state["model"] = kModel8343;
-  state["port"] = std::to_string(port);
-  state["processors"] = processors == 1 ? "1" : "2";
-  state["main_microcode"] = "MM 03.20";
-  state["main_application"] = "";
-  state["security_microcode"] = processors == 1 ? "" : "SM 01.10";
-  state["security_application"] = processors == 1 ? "" : "SECURITY 01.00";
-  state["status"] = "00";
-  state["card"] = "none";
-  state["rsa_key"] = "none";
-  state["serial"] = "";
+  StoreTerminal(t, &state);
   return state;
 }
 
@@ -193,7 +187,8 @@ std::vector<std::uint8_t> Execute(Terminal8343& t, std::span<const std::uint8_t>
       return {kOk};
     case 0x8F:  // Load Device Serial Number
       if (!length(17)) return {kDataLength};
-      if (!IsSerialNumber(frame.subspan(1, 8))) return {kInvalidValue};
+      if (!IsSerialNumber({reinterpret_cast<const char*>(frame.data() + 1), 8}))
+        return {kInvalidValue};
       if (!t.serial.empty()) return {kSequence};
       t.serial.assign(frame.begin() + 1, frame.begin() + 9);
       return {kOk};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "simdev/IntelHex.h"
@@ -48,13 +49,17 @@ struct Terminal8343 {
                                kSecurityApplicationWidth = 16, kMaxResetData = 40;
 };
 
+// A serial number the terminal takes: 41- and five digits.
+bool IsSerialNumber(std::string_view serial);
+
 // Bit 6 of Device Status Byte 1, "Smart Card Present": it follows the card in the slot.
 inline constexpr std::uint8_t kCardPresentBit = 0x40;
 // Device Status Byte 1 as the terminal answers it: the kept bits, bit 6 from the card.
 std::uint8_t StatusByte(const Terminal8343& terminal);
 
-// A newly attached terminal with one or two processors, as its state file holds it.
-KeyValues NewTerminalState(std::uint16_t port, int processors);
+// A newly attached terminal with one or two processors, as its state file holds it; without
+// a serial number it has none loaded yet.
+KeyValues NewTerminalState(std::uint16_t port, int processors, const std::string& serial = "");
 // Reads the terminal's part of a state file; false (with what is wrong) on a damaged one.
 bool LoadTerminal(const KeyValues& state, Terminal8343* terminal, std::string* error);
 // Writes the terminal's keys into `state`, leaving other keys (scripted faults) alone.

@@ -10,12 +10,7 @@
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string out, err;
-  if (!args.empty() && args[0] == "serve") {
-    int served = simdev::Serve(std::span(args).subspan(1), simdev::StateDirectory(), &err);
-    std::fputs(err.c_str(), stderr);
-    return served;
-  }
-  int status = simdev::RunCli(args, simdev::StateDirectory(), &out, &err);
+  int status = simdev::RunCli(args, simdev::StateDirectory(), &out, &err, simdev::Serve);
   std::fputs(out.c_str(), stdout);
   std::fputs(err.c_str(), stderr);
   return status;

@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/Hex.h"
 #include "simdev/Digest.h"
+#include "simdev/Faults.h"
+#include "simdev/LibraryEnd.h"
 #include "simdev/PinPad8342.h"
-#include "simdev/Remote.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
 #include "simdev/posix/TtyPort.h"
@@ -89,38 +89,27 @@ remote::Opener TtyOpener(const std::string& tty, std::uint16_t port, unsigned* s
     std::string error;
     std::unique_ptr<line::Port> line;
     if (wanted == port) line = posix::OpenTty(tty, &error);
-    if (!line) *status = remote::kCannotOpenPort;
+    if (!line) *status = status::kCannotOpenPort;
     if (!error.empty()) std::fprintf(stderr, "linesoak: %s\n", error.c_str());
     if (line) line = std::make_unique<CountingPort>(std::move(line), sent);
     return line;
   };
 }
 
-std::string Get(const KeyValues& s, const std::string& key) {
-  auto it = s.find(key);
-  return it == s.end() ? "" : it->second;
-}
+using faults::LineFault;
 
-// The line fault waiting in a state file, as `simdev fault PORT line ...` keeps it.
-struct LineFault {
-  std::string kind;
-  unsigned count = 0;
+// The line fault waiting in a state file; none hits no frame.
+struct Pending {
+  std::optional<LineFault> fault;
+  bool Is(LineFault::Kind kind) const { return fault && fault->kind == kind; }
+  unsigned Count() const { return fault ? fault->count : 0; }
   bool Lasting() const {  // outlasts every attempt of one call
-    return kind != "delay" && !kind.empty() && count >= line::kAttempts;
+    return fault && !Is(LineFault::kDelay) && fault->count >= line::kAttempts;
   }
 };
 
-LineFault PendingFault(const KeyValues& s) {
-  std::istringstream in(Get(s, "fault.line"));
-  LineFault f;
-  unsigned ms = 0;
-  if (!(in >> f.kind) || (f.kind == "delay" && !(in >> ms)) || !(in >> f.count)) return {};
-  return f;
-}
-
 enum Call { kLoadKey, kEnterMasterKey, kReadSn, kSetModeClr, kCalls };
 constexpr const char* kCallNames[] = {"LoadKey", "EnterMasterKey", "ReadSn", "SetModeClr"};
-constexpr const char* kFaultKinds[] = {"drop", "garble", "silence", "delay"};
 constexpr const char* kEventNames[] = {"",        "repeated",    "refused",   "dropped",
                                        "garbled", "answer lost", "held back", "unplugged"};
 constexpr std::size_t kEvents = std::size(kEventNames);
@@ -162,7 +151,7 @@ int Soak(const Options& o) {
   unsigned sent = 0;
   remote::RemotePin pin(TtyOpener(o.tty, kPort, &sent), o.timeoutMs);
   std::uint32_t handle = 0;
-  if (std::uint16_t status = pin.Open(kPort, &handle); status != pinstatus::kOk) {
+  if (std::uint16_t status = pin.Open(kPort, &handle); status != status::kOk) {
     std::fprintf(stderr, "linesoak: PinOpen on COM2 gave %u\n", status);
     return 2;
   }
@@ -186,13 +175,13 @@ int Soak(const Options& o) {
     // while the server waits for the next request and so never writes the file meanwhile.
     bool changed = false;
     if (faulty(random)) {
-      std::string kind = kFaultKinds[pick(0, 3)];
+      auto kind = static_cast<LineFault::Kind>(pick(LineFault::kDrop, LineFault::kDelay));
       unsigned n = pick(1, 5);
-      SetFault(before, "line",
-               kind + (kind == "delay" ? " " + std::to_string(pick(1, 30)) : "") + " " +
-                   std::to_string(n));
-      ++t.scripted[kind];
-      if (kind != "delay" && n >= line::kAttempts) ++t.scriptedLasting[kind];
+      LineFault scripted{kind, kind == LineFault::kDelay ? pick(1, 30) : 0, n};
+      SetFault(before, faults::kLine, faults::FormatLineFault(scripted));
+      ++t.scripted[faults::kLineFaultKinds[kind]];
+      if (kind != LineFault::kDelay && n >= line::kAttempts)
+        ++t.scriptedLasting[faults::kLineFaultKinds[kind]];
       changed = true;
     }
     auto call = static_cast<Call>(pick(0, kCalls - 1));
@@ -203,8 +192,8 @@ int Soak(const Options& o) {
       changed = true;
     }
     if (changed && !SaveKeyValues(path, before, title)) return 2;
-    LineFault fault = PendingFault(before);
-    std::string faultText = fault.kind.empty() ? "none" : Get(before, "fault.line");
+    Pending fault{faults::PendingLineFault(before)};
+    std::string faultText = fault.fault ? faults::FormatLineFault(*fault.fault) : "none";
 
     std::uint8_t key[8], out[8] = {}, expectedOut[8] = {};
     std::uint8_t keyId = static_cast<std::uint8_t>(pick(0, 3));
@@ -242,30 +231,29 @@ int Soak(const Options& o) {
 
     KeyValues after;
     LoadKeyValues(path, &after);
-    LineFault left = PendingFault(after);
+    Pending left{faults::PendingLineFault(after)};
     // Faults are the line's business, not the call's: compared on their own below.
-    for (KeyValues* s : {&before, &expected, &after}) {
-      s->erase("fault.line");
-      s->erase("fault.line.skip");
-    }
+    for (KeyValues* s : {&before, &expected, &after}) ClearFaults(*s);
     bool acted = after == expected, untouched = after == before;
-    unsigned consumed = fault.count - (left.kind == fault.kind ? left.count : 0);
-    unsigned wantConsumed = fault.kind.empty()      ? 0
-                            : fault.kind == "delay" ? 1
-                                                    : std::min(fault.count, line::kAttempts);
-    std::uint16_t wantStatus = !fault.Lasting()         ? 0
-                               : fault.kind == "garble" ? remote::kLineGarbled
-                                                        : remote::kLineSilent;
+    unsigned consumed =
+        fault.Count() - (left.fault && fault.Is(left.fault->kind) ? left.Count() : 0);
+    unsigned wantConsumed = !fault.fault ? 0
+                            : fault.Is(LineFault::kDelay)
+                                ? 1
+                                : std::min(fault.Count(), line::kAttempts);
+    std::uint16_t wantStatus = !fault.Lasting()               ? 0
+                               : fault.Is(LineFault::kGarble) ? status::kLineGarbled
+                                                              : status::kLineSilent;
     bool gap = false;
     auto events = NewEvents(o.state, kPort, &lastRecord, &gap);
     std::vector<unsigned> want(kEvents);
     unsigned repeats = wantConsumed - (fault.Lasting() ? 1 : 0);
-    if (fault.kind == "drop") want[trace::kDropped] = wantConsumed;
-    if (fault.kind == "garble")
+    if (fault.Is(LineFault::kDrop)) want[trace::kDropped] = wantConsumed;
+    if (fault.Is(LineFault::kGarble))
       want[trace::kGarbled] = wantConsumed, want[trace::kRepeated] = repeats;
-    if (fault.kind == "silence")
+    if (fault.Is(LineFault::kSilence))
       want[trace::kAnswerLost] = wantConsumed, want[trace::kRepeated] = repeats;
-    if (fault.kind == "delay") want[trace::kHeldBack] = 1;
+    if (fault.Is(LineFault::kDelay)) want[trace::kHeldBack] = 1;
     for (std::size_t e = 0; e < kEvents; ++e) {
       t.events[e] += events[e];
       t.expectedEvents[e] += want[e];
@@ -305,7 +293,7 @@ int Soak(const Options& o) {
   unsigned scripted = 0;
   for (auto& [k, n] : t.scripted) scripted += n;
   std::printf("  %-22s %u\n", "faults scripted", scripted);
-  for (const char* k : kFaultKinds)
+  for (const char* k : std::span(faults::kLineFaultKinds).first(LineFault::kUnplug))
     std::printf("    %-20s %u (N >= %u: %u)\n", k, t.scripted[k], line::kAttempts,
                 t.scriptedLasting[k]);
   unsigned failed = 0;
@@ -332,14 +320,14 @@ int Dload(const Options& o) {
   std::uint32_t handle = 0;
   std::uint16_t status = eft.Open(kPort, &handle);
   std::uint16_t closed = status;
-  if (status == eftstatus::kOk) {
+  if (status == status::kOk) {
     status = eft.Dload(handle, o.file.c_str());
     closed = eft.Close(handle);
   }
   std::uint64_t ms = line::SteadyMilliseconds() - started;
   std::printf("dload ms=%llu status=%u close=%u requests=%u\n", static_cast<unsigned long long>(ms),
               status, closed, sent);
-  return status == eftstatus::kOk && closed == eftstatus::kOk ? 0 : 1;
+  return status == status::kOk && closed == status::kOk ? 0 : 1;
 }
 
 }  // namespace

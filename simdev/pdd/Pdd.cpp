@@ -6,8 +6,9 @@
 #include "devconfig/DeviceConfig.h"
 #include "devconfig/win32/Win32Registry.h"
 #include "simdev/ConfiguredPort.h"
+#include "simdev/LibraryEnd.h"
 #include "simdev/PortDriver.h"
-#include "simdev/Remote.h"
+#include "simdev/Trace.h"
 #include "simdev/win32/ComPort.h"
 #include "trace/PddTrace.h"
 

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "simdev/Cli.h"
 #include "simdev/Line.h"
+#include "simdev/State.h"
 #include "simdev/posix/TtyPort.h"
 
 namespace simdev {

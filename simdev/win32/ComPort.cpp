@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "simdev/Remote.h"
+#include "simdev/Status.h"
 
 namespace simdev::win32 {
 
@@ -62,12 +62,12 @@ std::unique_ptr<line::Port> OpenComPort(std::uint16_t port, std::uint16_t* statu
   std::string claimName = "Global\\simdev-line-COM" + number;
   HANDLE claim = CreateSemaphoreA(nullptr, 1, 1, claimName.c_str());
   if (!claim) {
-    *status = remote::kPortHeld;
+    *status = status::kPortHeld;
     return nullptr;
   }
   if (WaitForSingleObject(claim, 0) != WAIT_OBJECT_0) {
     CloseHandle(claim);
-    *status = remote::kPortHeld;
+    *status = status::kPortHeld;
     return nullptr;
   }
   std::string path = "\\\\.\\COM" + number;
@@ -80,7 +80,7 @@ std::unique_ptr<line::Port> OpenComPort(std::uint16_t port, std::uint16_t* statu
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     ReleaseSemaphore(claim, 1, nullptr);
     CloseHandle(claim);
-    *status = error == ERROR_ACCESS_DENIED ? remote::kPortHeld : remote::kCannotOpenPort;
+    *status = error == ERROR_ACCESS_DENIED ? status::kPortHeld : status::kCannotOpenPort;
     return nullptr;
   }
   dcb.BaudRate = line::kBaud;

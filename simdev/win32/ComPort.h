@@ -9,8 +9,8 @@
 namespace simdev::win32 {
 
 // Opens \\.\COMn at the line's settings (19200 baud, 8 data bits, no parity, 1 stop bit),
-// for this program alone. A port that does not exist gives remote::kCannotOpenPort, one that
-// another program holds remote::kPortHeld. Wine lets a second program open a port that one
+// for this program alone. A port that does not exist gives status::kCannotOpenPort, one that
+// another program holds status::kPortHeld. Wine lets a second program open a port that one
 // already has open, Windows does not: a named semaphore per port refuses it the same on both.
 std::unique_ptr<line::Port> OpenComPort(std::uint16_t port, std::uint16_t* status);
 

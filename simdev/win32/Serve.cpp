@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "simdev/Remote.h"
+#include "simdev/Status.h"
 #include "simdev/win32/ComPort.h"
 
 namespace simdev {
@@ -55,7 +55,7 @@ int Serve(std::span<const std::string> args, const std::string& dir, std::string
         auto opened =
             win32::OpenComPort(static_cast<std::uint16_t>(std::stoul(name.substr(3))), &status);
         if (!opened) {
-          *error = name + (status == remote::kPortHeld ? " is held by another program"
+          *error = name + (status == status::kPortHeld ? " is held by another program"
                                                        : " cannot be opened");
           return nullptr;
         }

@@ -4,7 +4,7 @@
 #include "simdev/Cli.h"
 #include "simdev/PinLibrary.h"
 #include "simdev/State.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ class CliPinPad : public ::testing::Test {
     EXPECT_EQ(simdev::LoadKeyValues(dir.File(file), &s), simdev::LoadResult::kOk);
     return s;
   }
-  TempDir dir;
+  support::TempFolder dir;
   std::string out, err;
 };
 

@@ -4,7 +4,7 @@
 #include "simdev/Cli.h"
 #include "simdev/State.h"
 #include "simdev/Trace.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ class Cli : public ::testing::Test {
     EXPECT_EQ(simdev::LoadKeyValues(dir.File(file), &s), simdev::LoadResult::kOk);
     return s;
   }
-  TempDir dir;
+  support::TempFolder dir;
   std::string out, err;
 };
 
@@ -88,6 +88,8 @@ TEST_F(Cli, FaultsAreScriptedIntoTheStateFile) {
       {{"fault", "3", "line", "drop"}, "COM3: the next request is lost on the way\n"},
       {{"fault", "3", "line", "silence", "4"}, "COM3: the next 4 answers are lost\n"},
       {{"fault", "3", "line", "unplug"}, "COM3: the line goes dead\n"},
+      {{"fault", "3", "line", "garble", "2", "skip=3"},
+       "COM3: the next 2 answers are garbled after 3 passed by\n"},
       {{"fault", "3", "line", "delay", "250", "2"},
        "COM3: the next 2 answers are held back 250 ms\n"},
   };
@@ -113,6 +115,8 @@ TEST_F(Cli, FaultsAreScriptedIntoTheStateFile) {
                                        {"fault", "3", "line", "unplug", "2"},
                                        {"fault", "3", "line", "delay"},
                                        {"fault", "3", "line", "garble", "0"},
+                                       {"fault", "3", "short"},
+                                       {"fault", "3", "open", "skip=1001"},
                                        {"fault", "3", "melt"}})
     EXPECT_EQ(Run(bad), simdev::kCliUsage) << bad[2];
   EXPECT_EQ(Run({"fault", "4", "open"}), simdev::kCliFailed);
@@ -147,6 +151,21 @@ TEST_F(Cli, ShowListsEveryDeviceWithoutItsImageLines) {
   EXPECT_NE(out.find("  processors=2\n"), std::string::npos);
   EXPECT_EQ(out.find("image.4000"), std::string::npos);
   EXPECT_NE(out.find("  image: 4000-4001 (2 bytes)\n"), std::string::npos) << out;
+}
+
+TEST_F(Cli, ServeIsTheProgramsToBringAndTheUsageListsIt) {
+  constexpr int kServed = 7;
+  auto serve = [](std::span<const std::string> args, const std::string&, std::string* err) {
+    *err += args[0];
+    return kServed;
+  };
+  EXPECT_EQ(
+      simdev::RunCli(std::vector<std::string>{"serve", "--fast"}, dir.Str(), &out, &err, serve),
+      kServed);
+  EXPECT_EQ(err, "--fast");
+  EXPECT_EQ(Run({"serve"}), simdev::kCliFailed);
+  EXPECT_EQ(Run({"help"}), simdev::kCliOk);
+  EXPECT_NE(out.find("\n  serve [--link DIR] [--fast]"), std::string::npos) << out;
 }
 
 TEST_F(Cli, TraceSwitchPerDriverOrBoth) {

@@ -12,14 +12,15 @@
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
 #include "tests/simdev/OverTheLine.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-namespace st = simdev::eftstatus;
+namespace st = simdev::status;
 
-class Library : public ::testing::TestWithParam<bool> {
+template <typename Way>
+class Library : public ::testing::Test {
  protected:
   void SetUp() override { Attach(3, 2); }
   void Attach(std::uint16_t port, int processors) {
@@ -60,161 +61,174 @@ class Library : public ::testing::TestWithParam<bool> {
     return dir.File(name);
   }
 
-  TempDir dir;
-  overtheline::Either<simdev::EftLibrary, simdev::remote::RemoteEft> lib{dir.Str(), GetParam()};
+  support::TempFolder dir;
+  Way way{dir.Str()};
+  simdev::EftCalls& lib = way.Calls();
 };
 
-INSTANTIATE_TEST_SUITE_P(Ways, Library, ::testing::Bool(), overtheline::Way);
+using Ways = ::testing::Types<overtheline::Direct<simdev::EftLibrary>,
+                              overtheline::OverTheLine<simdev::remote::RemoteEft>>;
+TYPED_TEST_SUITE(Library, Ways, overtheline::WayName);
 
-TEST_P(Library, OpenFindsTheTerminalByItsStateFileOnly) {
+TYPED_TEST(Library, OpenFindsTheTerminalByItsStateFileOnly) {
   std::uint32_t h = 0;
-  EXPECT_EQ(lib.Open(3, &h), st::kOk);
+  EXPECT_EQ(this->lib.Open(3, &h), st::kOk);
   EXPECT_NE(h, 0u);
-  EXPECT_EQ(lib.Open(4, &h), st::kNoDevice);
-  EXPECT_EQ(lib.Open(0, &h), st::kNoDevice);
-  EXPECT_EQ(lib.Open(3, nullptr), st::kInvalidParameter);
-  std::ofstream(StatePath(5)) << "not a state file";
-  EXPECT_EQ(lib.Open(5, &h), st::kDamagedState);
+  EXPECT_EQ(this->lib.Open(4, &h), st::kNoDevice);
+  EXPECT_EQ(this->lib.Open(0, &h), st::kNoDevice);
+  EXPECT_EQ(this->lib.Open(3, nullptr), st::kInvalidParameter);
+  std::ofstream(this->StatePath(5)) << "not a state file";
+  EXPECT_EQ(this->lib.Open(5, &h), st::kDamagedState);
 }
 
-TEST_P(Library, AnExchangeAnswersAndHandlesDoNotOutliveTheirClose) {
-  EXPECT_EQ(Exchange({0x0E, 0x02}), (Bytes{0x00, 0x00, 0x02, 0x00, 0x01, 0x02}));
+TYPED_TEST(Library, AnExchangeAnswersAndHandlesDoNotOutliveTheirClose) {
+  EXPECT_EQ(this->Exchange({0x0E, 0x02}), (Bytes{0x00, 0x00, 0x02, 0x00, 0x01, 0x02}));
   std::uint32_t h = 0;
-  ASSERT_EQ(lib.Open(3, &h), st::kOk);
+  ASSERT_EQ(this->lib.Open(3, &h), st::kOk);
   std::uint8_t buffer[200];
   std::uint16_t count = 0;
-  EXPECT_EQ(lib.Read(h, buffer, 200, &count), st::kNoAnswer);  // nothing was asked
-  EXPECT_EQ(lib.Write(h, nullptr, 1, &count), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.Read(h, buffer, 200, &count), st::kNoAnswer);  // nothing was asked
+  // A failed write or read lets its handle go, as no further call is made on it.
   const std::uint8_t frame[1] = {0x00};
-  EXPECT_EQ(lib.Write(h, frame, 0, &count), st::kInvalidParameter);
-  EXPECT_EQ(lib.Close(h), st::kOk);
-  EXPECT_EQ(lib.Close(h), st::kInvalidHandle);
-  EXPECT_EQ(lib.Write(h, frame, 1, &count), st::kInvalidHandle);
-  EXPECT_EQ(lib.Read(h, buffer, 200, &count), st::kInvalidHandle);
-  EXPECT_EQ(lib.Dload(h, "x.hex"), st::kInvalidHandle);
+  for (const std::uint8_t* bytes : {static_cast<const std::uint8_t*>(nullptr), frame}) {
+    EXPECT_EQ(this->lib.Write(h, frame, 1, &count), st::kInvalidHandle);
+    ASSERT_EQ(this->lib.Open(3, &h), st::kOk);
+    EXPECT_EQ(this->lib.Write(h, bytes, bytes ? 0 : 1, &count), st::kInvalidParameter);
+  }
+  // An open ends what an earlier one left on its port: a COM port has one user.
+  std::uint32_t left = 0;
+  ASSERT_EQ(this->lib.Open(3, &left), st::kOk);
+  ASSERT_EQ(this->lib.Open(3, &h), st::kOk);
+  EXPECT_EQ(this->lib.Close(left), st::kInvalidHandle);
+  EXPECT_EQ(this->lib.Close(h), st::kOk);
+  EXPECT_EQ(this->lib.Close(h), st::kInvalidHandle);
+  EXPECT_EQ(this->lib.Write(h, frame, 1, &count), st::kInvalidHandle);
+  EXPECT_EQ(this->lib.Read(h, buffer, 200, &count), st::kInvalidHandle);
+  EXPECT_EQ(this->lib.Dload(h, "x.hex"), st::kInvalidHandle);
 }
 
-TEST_P(Library, ReadNeverPlacesMoreThanTheCapacity) {
+TYPED_TEST(Library, ReadNeverPlacesMoreThanTheCapacity) {
   std::uint32_t h = 0;
-  lib.Open(3, &h);
+  this->lib.Open(3, &h);
   const std::uint8_t frame[1] = {0x00};
   std::uint16_t count = 0;
-  lib.Write(h, frame, 1, &count);
+  this->lib.Write(h, frame, 1, &count);
   std::uint8_t buffer[12];
   std::fill(std::begin(buffer), std::end(buffer), 0xEE);
-  EXPECT_EQ(lib.Read(h, buffer, 10, &count), st::kOk);
+  EXPECT_EQ(this->lib.Read(h, buffer, 10, &count), st::kOk);
   EXPECT_EQ(count, 10);
   EXPECT_EQ(buffer[10], 0xEE);
   // No room at all is still a read: nothing placed, and the count says so.
-  lib.Write(h, frame, 1, &count);
+  this->lib.Write(h, frame, 1, &count);
   std::fill(std::begin(buffer), std::end(buffer), 0xEE);
-  EXPECT_EQ(lib.Read(h, buffer, 0, &count), st::kOk);
+  EXPECT_EQ(this->lib.Read(h, buffer, 0, &count), st::kOk);
   EXPECT_EQ(count, 0);
   EXPECT_EQ(buffer[0], 0xEE);
 }
 
-TEST_P(Library, ADetachedTerminalNoLongerAnswers) {
+TYPED_TEST(Library, ADetachedTerminalNoLongerAnswers) {
   std::uint32_t h = 0;
-  ASSERT_EQ(lib.Open(3, &h), st::kOk);
-  std::filesystem::remove(StatePath(3));
+  ASSERT_EQ(this->lib.Open(3, &h), st::kOk);
+  std::filesystem::remove(this->StatePath(3));
   const std::uint8_t frame[1] = {0x00};
   std::uint16_t count = 0;
-  EXPECT_EQ(lib.Write(h, frame, 1, &count), st::kDeviceGone);
-  EXPECT_EQ(lib.Dload(h, HexFile("a.hex",
-                                 ":0170000001"
-                                 "8E\n:00000001FF\n")
-                             .c_str()),
+  EXPECT_EQ(this->lib.Dload(h, this->HexFile("a.hex",
+                                             ":0170000001"
+                                             "8E\n:00000001FF\n")
+                                   .c_str()),
             st::kNoCommunication);
+  EXPECT_EQ(this->lib.Write(h, frame, 1, &count), st::kDeviceGone);
 }
 
-TEST_P(Library, ScriptedFaultsHitTheNextFittingCallOnce) {
+TYPED_TEST(Library, ScriptedFaultsHitTheNextFittingCallOnce) {
   std::uint16_t s = 0;
-  Fault("open", "");
-  Exchange({0x00}, &s);
+  this->Fault("open", "");
+  this->Exchange({0x00}, &s);
   EXPECT_EQ(s, st::kPortInUse);
-  Fault("open", "1234");
-  Exchange({0x00}, &s);
+  this->Fault("open", "1234");
+  this->Exchange({0x00}, &s);
   EXPECT_EQ(s, 1234);
-  Exchange({0x00}, &s);
+  this->Exchange({0x00}, &s);
   EXPECT_EQ(s, st::kOk);  // used once
-  Fault("write", "");
-  Exchange({0x00}, &s);
+  this->Fault("write", "");
+  this->Exchange({0x00}, &s);
   EXPECT_EQ(s, st::kWriteFault);
-  Fault("read", "");
-  Exchange({0x00}, &s);
+  this->Fault("read", "");
+  this->Exchange({0x00}, &s);
   EXPECT_EQ(s, st::kReadFault);
-  Fault("rc", "0A");
-  EXPECT_EQ(Exchange({0x0E, 0x02}), Bytes{0x0A});
-  Fault("short", "3");
-  EXPECT_EQ(Exchange({0x0E, 0x02}), (Bytes{0x00, 0x00, 0x02}));
-  EXPECT_EQ(Exchange({0x0E, 0x02}).size(), 6u);
-  for (const auto& [key, value] : State()) EXPECT_NE(key.rfind("fault.", 0), 0u) << key;
+  this->Fault("rc", "0A");
+  EXPECT_EQ(this->Exchange({0x0E, 0x02}), Bytes{0x0A});
+  this->Fault("short", "3");
+  EXPECT_EQ(this->Exchange({0x0E, 0x02}), (Bytes{0x00, 0x00, 0x02}));
+  EXPECT_EQ(this->Exchange({0x0E, 0x02}).size(), 6u);
+  for (const auto& [key, value] : this->State()) EXPECT_NE(key.rfind("fault.", 0), 0u) << key;
 }
 
-TEST_P(Library, ASkippedFaultHitsALaterCall) {
-  simdev::KeyValues s = State();
+TYPED_TEST(Library, ASkippedFaultHitsALaterCall) {
+  simdev::KeyValues s = this->State();
   simdev::SetFault(s, "open", "77", 2);
-  simdev::SaveKeyValues(StatePath(3), s, "t");
+  simdev::SaveKeyValues(this->StatePath(3), s, "t");
   std::uint16_t status = 0;
   for (std::uint16_t expected : {0, 0, 77, 0}) {
-    Exchange({0x00}, &status);
+    this->Exchange({0x00}, &status);
     EXPECT_EQ(status, expected);
   }
 }
 
-TEST_P(Library, AScriptedRcCarriesNothingOut) {
-  Fault("rc", "06");
+TYPED_TEST(Library, AScriptedRcCarriesNothingOut) {
+  this->Fault("rc", "06");
   Bytes serial = {0x8F, '4', '1', '-', '1', '1', '1', '1', '1', 0, 0, 0, 0, 0, 0, 0, 0};
-  EXPECT_EQ(Exchange(serial), Bytes{0x06});
-  EXPECT_EQ(State()["serial"], "");
-  EXPECT_EQ(Exchange(serial), Bytes{0x00});
-  EXPECT_EQ(State()["serial"], "41-11111");
+  EXPECT_EQ(this->Exchange(serial), Bytes{0x06});
+  EXPECT_EQ(this->State()["serial"], "");
+  EXPECT_EQ(this->Exchange(serial), Bytes{0x00});
+  EXPECT_EQ(this->State()["serial"], "41-11111");
 }
 
-TEST_P(Library, DownloadCodes) {
+TYPED_TEST(Library, DownloadCodes) {
   std::uint32_t h = 0;
-  ASSERT_EQ(lib.Open(3, &h), st::kOk);
-  std::string good = HexFile("good.hex",
-                             ":0470000001020304"
-                             "82\n:00000001FF\n");
-  std::string corrupt = HexFile("bad.hex",
-                                ":0470000001020304"
-                                "83\n:00000001FF\n");
-  EXPECT_EQ(lib.Dload(h, dir.File("missing.hex").c_str()), st::kFileNotOpened);
-  EXPECT_EQ(lib.Dload(h, nullptr), st::kFileNotOpened);
-  EXPECT_EQ(lib.Dload(h, good.c_str()), st::kOk);
-  EXPECT_EQ(State()["image.7000"], "01020304");
-  EXPECT_EQ(State()["main_application"], "GOOD");
-  EXPECT_EQ(lib.Dload(h, corrupt.c_str()), st::kBadHexFile);
-  EXPECT_EQ(State()["image.7000"], "01020304");  // the earlier image stays
-  EXPECT_EQ(State()["main_application"], "GOOD");
-  Fault("read", "");
-  EXPECT_EQ(lib.Dload(h, good.c_str()), st::kNoCommunication);
-  Fault("dload", "4321");
-  EXPECT_EQ(lib.Dload(h, good.c_str()), 4321);
-  EXPECT_EQ(lib.Dload(h, good.c_str()), st::kOk);
+  ASSERT_EQ(this->lib.Open(3, &h), st::kOk);
+  std::string good = this->HexFile("good.hex",
+                                   ":0470000001020304"
+                                   "82\n:00000001FF\n");
+  std::string corrupt = this->HexFile("bad.hex",
+                                      ":0470000001020304"
+                                      "83\n:00000001FF\n");
+  EXPECT_EQ(this->lib.Dload(h, this->dir.File("missing.hex").c_str()), st::kFileNotOpened);
+  EXPECT_EQ(this->lib.Dload(h, nullptr), st::kFileNotOpened);
+  EXPECT_EQ(this->lib.Dload(h, good.c_str()), st::kOk);
+  EXPECT_EQ(this->State()["image.7000"], "01020304");
+  EXPECT_EQ(this->State()["main_application"], "GOOD");
+  EXPECT_EQ(this->lib.Dload(h, corrupt.c_str()), st::kBadHexFile);
+  EXPECT_EQ(this->State()["image.7000"], "01020304");  // the earlier image stays
+  EXPECT_EQ(this->State()["main_application"], "GOOD");
+  this->Fault("read", "");
+  EXPECT_EQ(this->lib.Dload(h, good.c_str()), st::kNoCommunication);
+  this->Fault("dload", "4321");
+  EXPECT_EQ(this->lib.Dload(h, good.c_str()), 4321);
+  EXPECT_EQ(this->lib.Dload(h, good.c_str()), st::kOk);
   // A scripted 0 lets the next download through, which loads the file.
-  std::string other = HexFile("other.hex", ":02700000050683\n:00000001FF\n");
-  Fault("dload", "0");
-  EXPECT_EQ(lib.Dload(h, other.c_str()), st::kOk);
-  EXPECT_EQ(State()["image.7000"], "0506");
-  EXPECT_EQ(State()["main_application"], "OTHER");
-  EXPECT_EQ(State().count("fault.dload"), 0u);
-  EXPECT_EQ(lib.Dload(h, dir.Str().c_str()), st::kFileNotOpened);  // a folder is no file
+  std::string other = this->HexFile("other.hex", ":02700000050683\n:00000001FF\n");
+  this->Fault("dload", "0");
+  EXPECT_EQ(this->lib.Dload(h, other.c_str()), st::kOk);
+  EXPECT_EQ(this->State()["image.7000"], "0506");
+  EXPECT_EQ(this->State()["main_application"], "OTHER");
+  EXPECT_EQ(this->State().count("fault.dload"), 0u);
+  EXPECT_EQ(this->lib.Dload(h, this->dir.Str().c_str()),
+            st::kFileNotOpened);  // a folder is no file
 }
 
-TEST_P(Library, ExchangesAndDownloadsAreTracedWithKeysMasked) {
+TYPED_TEST(Library, ExchangesAndDownloadsAreTracedWithKeysMasked) {
   Bytes des(19, 0x77);
   des[0] = 0x83;
   des[1] = 1;
   des[2] = 0;
-  EXPECT_EQ(Exchange(des), Bytes{0x00});
-  Fault("read", "");
-  Exchange({0x00});
+  EXPECT_EQ(this->Exchange(des), Bytes{0x00});
+  this->Fault("read", "");
+  this->Exchange({0x00});
   std::uint32_t h = 0;
-  lib.Open(3, &h);
-  lib.Dload(h, dir.File("none.hex").c_str());
-  auto records = Trace();
+  this->lib.Open(3, &h);
+  this->lib.Dload(h, this->dir.File("none.hex").c_str());
+  auto records = this->Trace();
   ASSERT_EQ(records.size(), 5u);
   EXPECT_EQ(records[0].kind, simdev::trace::kFrameSent);
   EXPECT_EQ(records[0].flags, simdev::trace::kKeyMasked);
@@ -230,24 +244,25 @@ TEST_P(Library, ExchangesAndDownloadsAreTracedWithKeysMasked) {
   EXPECT_TRUE(records[3].data.empty());
   EXPECT_EQ(records[4].kind, simdev::trace::kDownload);
   EXPECT_EQ(records[4].status, st::kFileNotOpened);
-  EXPECT_EQ(std::string(records[4].data.begin(), records[4].data.end()), dir.File("none.hex"));
+  EXPECT_EQ(std::string(records[4].data.begin(), records[4].data.end()),
+            this->dir.File("none.hex"));
   for (std::size_t i = 0; i < records.size(); ++i) EXPECT_EQ(records[i].sequence, i + 1);
 
-  simdev::trace::SetTracing(dir.Str(), "WNT43PDD", false);
-  Exchange({0x00});
-  EXPECT_EQ(Trace().size(), 5u);
+  simdev::trace::SetTracing(this->dir.Str(), "WNT43PDD", false);
+  this->Exchange({0x00});
+  EXPECT_EQ(this->Trace().size(), 5u);
 }
 
-TEST_P(Library, QueryMemoryCrcAfterADownloadMatchesTheFileData) {
+TYPED_TEST(Library, QueryMemoryCrcAfterADownloadMatchesTheFileData) {
   std::uint32_t h = 0;
-  lib.Open(3, &h);
+  this->lib.Open(3, &h);
   // "123456789" at 7000: CRC-16/ARC BB3D.
   std::string text =
       ":09700000313233343536373839"
       "AA\n:00000001FF\n";
-  ASSERT_EQ(lib.Dload(h, HexFile("check.hex", text).c_str()), st::kOk);
-  lib.Close(h);
-  EXPECT_EQ(Exchange({0xF5, 0x70, 0x00, 0x00, 0x09}), (Bytes{0x00, 0x00, 0x00, 0xBB, 0x3D}));
+  ASSERT_EQ(this->lib.Dload(h, this->HexFile("check.hex", text).c_str()), st::kOk);
+  this->lib.Close(h);
+  EXPECT_EQ(this->Exchange({0xF5, 0x70, 0x00, 0x00, 0x09}), (Bytes{0x00, 0x00, 0x00, 0xBB, 0x3D}));
 }
 
 TEST(ConfiguredPort, ComPortOfTheSubkeyElsePortOne) {

@@ -14,21 +14,20 @@
 // starts from the same state directory: a newly attached terminal on COM3, a pad on COM2, the
 // drivers' traces empty and, when bit 2 of the first byte is set, switched off.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "base/PlainFile.h"
+#include "simdev/DeviceEnd.h"
+#include "simdev/LibraryEnd.h"
 #include "simdev/PinPad8342.h"
-#include "simdev/Remote.h"
 #include "simdev/State.h"
 #include "simdev/Terminal8343.h"
 #include "simdev/Trace.h"
+#include "tests/support/Broken.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -62,10 +61,7 @@ class FuzzPort : public line::Port {
   bool framed_;
 };
 
-[[noreturn]] void Broken(const char* what) {
-  std::fprintf(stderr, "broken property: %s\n", what);
-  std::abort();
-}
+using support::Broken;
 
 // A device's end with no device behind it: it answers a request with its bytes reversed, and
 // counts what it carries out, repeats and refuses.
@@ -132,17 +128,9 @@ void DeviceEnd(std::span<const std::uint8_t> input, std::size_t piece) {
 
 // The state directory of this process, removed at its end.
 const std::string& StateDir() {
-  static const std::string* dir = [] {
-    auto path = std::filesystem::temp_directory_path() / ("fuzz-line-" + std::to_string(getpid()));
-    std::filesystem::create_directories(path);
-    auto* name = new std::string(path.string());
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(StateDir(), ec);
-    });
-    return name;
-  }();
-  return *dir;
+  static const support::TempFolder folder("fuzz-line");
+  static const std::string dir = folder.Str();
+  return dir;
 }
 
 // Every run starts from the same devices and empty traces: an input does the same whatever

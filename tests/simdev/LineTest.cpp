@@ -9,7 +9,7 @@
 #include "simdev/State.h"
 #include "simdev/Trace.h"
 #include "tests/simdev/OverTheLine.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>
@@ -129,7 +129,7 @@ class LineFaults : public ::testing::Test {
     simdev::LoadKeyValues(Path(), &s);
     return s["entries"];
   }
-  TempDir dir;
+  support::TempFolder dir;
   overtheline::Devices devices{dir.Str()};
   simdev::remote::RemotePin pin{devices.Opener(), overtheline::kTimeoutMs};
 };
@@ -146,13 +146,13 @@ TEST_F(LineFaults, ALostOrGarbledAnswerIsAskedForAgainAndTheDeviceActsOnce) {
     EXPECT_EQ(std::stoi(Entries()), std::stoi(before) + 1);  // one entry at the pad
   }
   Fault("silence 4");
-  EXPECT_EQ(pin.SetModeClr(h), simdev::remote::kLineSilent);
+  EXPECT_EQ(pin.SetModeClr(h), simdev::status::kLineSilent);
   Fault("garble 4");
-  EXPECT_EQ(pin.SetModeClr(h), simdev::remote::kLineGarbled);
+  EXPECT_EQ(pin.SetModeClr(h), simdev::status::kLineGarbled);
   Fault("unplug", 1);  // the next frame passes, then nothing answers any more
   EXPECT_EQ(pin.SetModeClr(h), 0);
-  EXPECT_EQ(pin.SetModeEnc(h), simdev::remote::kLineSilent);
-  EXPECT_EQ(pin.ReadSn(h, response), simdev::remote::kLineSilent);
+  EXPECT_EQ(pin.SetModeEnc(h), simdev::status::kLineSilent);
+  EXPECT_EQ(pin.ReadSn(h, response), simdev::status::kLineSilent);
 
   // A garbled request is refused at once, with the number it seemed to carry.
   simdev::EftLibrary eft(dir.Str());

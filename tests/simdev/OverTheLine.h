@@ -11,7 +11,8 @@
 #include <memory>
 #include <thread>
 
-#include "simdev/Remote.h"
+#include "simdev/DeviceEnd.h"
+#include "simdev/LibraryEnd.h"
 
 namespace overtheline {
 
@@ -61,47 +62,30 @@ class Devices {
   std::map<std::uint16_t, std::unique_ptr<simdev::remote::ServedPort>> ports_;
 };
 
-#define OVERTHELINE_CALL(name)                                 \
-  template <typename... A>                                     \
-  std::uint16_t name(A... a) {                                 \
-    return remote_ ? remote_->name(a...) : direct_.name(a...); \
-  }
-
-template <typename Direct, typename Remote>
-class Either {
- public:
-  Either(const std::string& dir, bool overTheLine) : direct_(dir), devices_(dir) {
-    if (overTheLine) remote_ = std::make_unique<Remote>(devices_.Opener(), kTimeoutMs);
-  }
-  bool OverTheLine() const { return remote_ != nullptr; }
-  OVERTHELINE_CALL(Open)
-  OVERTHELINE_CALL(Close)
-  // The EFT library's.
-  OVERTHELINE_CALL(Write)
-  OVERTHELINE_CALL(Read)
-  OVERTHELINE_CALL(Dload)
-  // The PIN pad library's.
-  OVERTHELINE_CALL(OpenParms)
-  OVERTHELINE_CALL(LoadMasterKey)
-  OVERTHELINE_CALL(EnterMasterKey)
-  OVERTHELINE_CALL(LoadKey)
-  OVERTHELINE_CALL(LoadIcv)
-  OVERTHELINE_CALL(LoadVerifParms)
-  OVERTHELINE_CALL(SetModeEnc)
-  OVERTHELINE_CALL(SetModeClr)
-  OVERTHELINE_CALL(ReadSn)
-  OVERTHELINE_CALL(ExecDevDiag)
-
- private:
-  Direct direct_;
-  Devices devices_;
-  std::unique_ptr<Remote> remote_;
+// The two ways a library's calls are made: on its inside, or by its remote twin through the
+// line. The library tests are typed tests over the call interface with both ways as types.
+template <typename Inside>
+struct Direct {
+  static constexpr bool kOverTheLine = false;
+  explicit Direct(const std::string& dir) : inside(dir) {}
+  Inside inside;
+  Inside& Calls() { return inside; }
 };
 
-#undef OVERTHELINE_CALL
+template <typename Remote>
+struct OverTheLine {
+  static constexpr bool kOverTheLine = true;
+  explicit OverTheLine(const std::string& dir) : devices(dir) {}
+  Devices devices;
+  Remote remote{devices.Opener(), kTimeoutMs};
+  Remote& Calls() { return remote; }
+};
 
-inline std::string Way(const ::testing::TestParamInfo<bool>& info) {
-  return info.param ? "OverTheLine" : "Direct";
-}
+struct WayName {
+  template <typename Way>
+  static std::string GetName(int) {
+    return Way::kOverTheLine ? "OverTheLine" : "Direct";
+  }
+};
 
 }  // namespace overtheline

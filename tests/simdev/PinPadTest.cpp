@@ -13,12 +13,12 @@
 #include "simdev/State.h"
 #include "simdev/Trace.h"
 #include "tests/simdev/OverTheLine.h"
-#include "tests/simdev/TempDir.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-namespace st = simdev::pinstatus;
+namespace st = simdev::status;
 
 const Bytes kKey8 = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
 const Bytes kKey16 = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF,
@@ -34,7 +34,8 @@ Bytes Check(const Bytes& key) {
   return Bytes(digest.begin(), digest.begin() + 8);
 }
 
-class PinPad : public ::testing::TestWithParam<bool> {
+template <typename Way>
+class PinPad : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(simdev::SaveKeyValues(
@@ -67,22 +68,25 @@ class PinPad : public ::testing::TestWithParam<bool> {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  TempDir dir;
-  overtheline::Either<simdev::PinLibrary, simdev::remote::RemotePin> lib{dir.Str(), GetParam()};
+  support::TempFolder dir;
+  Way way{dir.Str()};
+  simdev::PinCalls& lib = way.Calls();
 };
 
-INSTANTIATE_TEST_SUITE_P(Ways, PinPad, ::testing::Bool(), overtheline::Way);
+using Ways = ::testing::Types<overtheline::Direct<simdev::PinLibrary>,
+                              overtheline::OverTheLine<simdev::remote::RemotePin>>;
+TYPED_TEST_SUITE(PinPad, Ways, overtheline::WayName);
 
-TEST_P(PinPad, OpensFindThePadByItsStateFileAndAreTraced) {
+TYPED_TEST(PinPad, OpensFindThePadByItsStateFileAndAreTraced) {
   std::uint32_t h = 0;
-  EXPECT_EQ(lib.Open(2, &h), st::kOk);
+  EXPECT_EQ(this->lib.Open(2, &h), st::kOk);
   EXPECT_NE(h, 0u);
-  EXPECT_EQ(lib.OpenParms(3, &h), st::kNoDevice);
-  EXPECT_EQ(lib.OpenParms(0, &h), st::kNoDevice);
-  EXPECT_EQ(lib.Open(2, nullptr), st::kInvalidParameter);
-  std::ofstream(StatePath(5)) << "model=8342\nserial=12\n";  // a damaged pad
-  EXPECT_EQ(lib.OpenParms(5, &h), st::kDamagedState);
-  std::vector<simdev::trace::Record> t = Trace();
+  EXPECT_EQ(this->lib.OpenParms(3, &h), st::kNoDevice);
+  EXPECT_EQ(this->lib.OpenParms(0, &h), st::kNoDevice);
+  EXPECT_EQ(this->lib.Open(2, nullptr), st::kInvalidParameter);
+  std::ofstream(this->StatePath(5)) << "model=8342\nserial=12\n";  // a damaged pad
+  EXPECT_EQ(this->lib.OpenParms(5, &h), st::kDamagedState);
+  std::vector<simdev::trace::Record> t = this->Trace();
   ASSERT_EQ(t.size(), 5u);
   EXPECT_EQ(t[0].kind, simdev::trace::kCall);
   EXPECT_EQ(t[0].model, 8342);
@@ -98,47 +102,47 @@ TEST_P(PinPad, OpensFindThePadByItsStateFileAndAreTraced) {
   EXPECT_EQ(t[4].sequence, t[0].sequence + 4);
 }
 
-TEST_P(PinPad, MasterKeyLoadsKeepADigestAndAnswerTheCheckValue) {
-  std::uint32_t h = Open();
+TYPED_TEST(PinPad, MasterKeyLoadsKeepADigestAndAnswerTheCheckValue) {
+  std::uint32_t h = this->Open();
   std::uint8_t response[8] = {};
-  EXPECT_EQ(lib.LoadMasterKey(h, 0x10, kKey8.data(), response), st::kOk);
+  EXPECT_EQ(this->lib.LoadMasterKey(h, 0x10, kKey8.data(), response), st::kOk);
   EXPECT_EQ(Bytes(response, response + 8), Check(kKey8));
-  EXPECT_EQ(lib.LoadMasterKey(h, 0x01, kKey16.data(), response), st::kOk);
+  EXPECT_EQ(this->lib.LoadMasterKey(h, 0x01, kKey16.data(), response), st::kOk);
   EXPECT_EQ(Bytes(response, response + 8), Check(kKey16));
-  simdev::KeyValues s = State();
+  simdev::KeyValues s = this->State();
   EXPECT_EQ(s["master_key.8"], simdev::KeyDigest(kKey8));
   EXPECT_EQ(s["master_key.8.source"], "loaded");
   EXPECT_EQ(s["master_key.16"], simdev::KeyDigest(kKey16));
   EXPECT_EQ(s["master_key.16.source"], "loaded-encrypted");
   // The check value is the start of the digest the state file shows.
   EXPECT_EQ(s["master_key.16"].substr(7, 16), base::BytesToHex({response, 8}));
-  std::string file = FileText();
+  std::string file = this->FileText();
   EXPECT_EQ(file.find("0123456789ABCDEF"), std::string::npos) << file;
 
-  std::vector<simdev::trace::Record> t = Trace();
+  std::vector<simdev::trace::Record> t = this->Trace();
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t[1].flags, simdev::trace::kKeyMasked);
   EXPECT_EQ(t[1].data, Concat(Concat({3, 0x10, 0}, Bytes(8, 0)), Check(kKey8)));
   EXPECT_EQ(t[2].data, Concat(Concat({3, 0x01, 0}, Bytes(16, 0)), Check(kKey16)));
 }
 
-TEST_P(PinPad, UnknownKeyTypesAndNullPointersAreRefusedWithoutTouchingThePad) {
-  std::uint32_t h = Open();
+TYPED_TEST(PinPad, UnknownKeyTypesAndNullPointersAreRefusedWithoutTouchingThePad) {
+  std::uint32_t h = this->Open();
   std::uint8_t response[8] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
-  simdev::KeyValues before = State();
-  EXPECT_EQ(lib.LoadMasterKey(h, 0x20, kKey8.data(), response), st::kInvalidParameter);
-  EXPECT_EQ(lib.LoadMasterKey(h, 0x10, nullptr, response), st::kInvalidParameter);
-  EXPECT_EQ(lib.EnterMasterKey(h, 0x02, response), st::kInvalidParameter);
-  EXPECT_EQ(lib.LoadKey(h, 256, 0, kKey8.data(), response), st::kInvalidParameter);
-  EXPECT_EQ(lib.LoadKey(h, 1, 300, kKey8.data(), response), st::kInvalidParameter);
-  EXPECT_EQ(lib.LoadIcv(h, 256, kKey8.data()), st::kInvalidParameter);
-  EXPECT_EQ(lib.LoadVerifParms(h, 16, kKey16.data()), st::kInvalidParameter);
-  EXPECT_EQ(lib.ReadSn(h, nullptr), st::kInvalidParameter);
+  simdev::KeyValues before = this->State();
+  EXPECT_EQ(this->lib.LoadMasterKey(h, 0x20, kKey8.data(), response), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.LoadMasterKey(h, 0x10, nullptr, response), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.EnterMasterKey(h, 0x02, response), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.LoadKey(h, 256, 0, kKey8.data(), response), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.LoadKey(h, 1, 300, kKey8.data(), response), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.LoadIcv(h, 256, kKey8.data()), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.LoadVerifParms(h, 16, kKey16.data()), st::kInvalidParameter);
+  EXPECT_EQ(this->lib.ReadSn(h, nullptr), st::kInvalidParameter);
   std::uint8_t diag[32] = {};
-  EXPECT_EQ(lib.ExecDevDiag(h, 4, diag), st::kInvalidParameter);
-  EXPECT_EQ(State(), before);
+  EXPECT_EQ(this->lib.ExecDevDiag(h, 4, diag), st::kInvalidParameter);
+  EXPECT_EQ(this->State(), before);
   EXPECT_EQ(response[0], 0xEE);
-  std::vector<simdev::trace::Record> t = Trace();
+  std::vector<simdev::trace::Record> t = this->Trace();
   ASSERT_EQ(t.size(), 10u);
   EXPECT_EQ(t[1].data, (Bytes{3, 0x20, 0}));  // only what was looked at
   EXPECT_EQ(t[1].flags, 0);
@@ -146,13 +150,13 @@ TEST_P(PinPad, UnknownKeyTypesAndNullPointersAreRefusedWithoutTouchingThePad) {
   EXPECT_EQ(t[9].data, (Bytes{11, 4, 0}));
 }
 
-TEST_P(PinPad, EntryAtThePadCompletesAtOnceWithAKeyOfItsOwn) {
-  std::uint32_t h = Open();
+TYPED_TEST(PinPad, EntryAtThePadCompletesAtOnceWithAKeyOfItsOwn) {
+  std::uint32_t h = this->Open();
   std::uint8_t first[8] = {}, second[8] = {};
-  EXPECT_EQ(lib.EnterMasterKey(h, 0x11, first), st::kOk);
-  EXPECT_EQ(lib.EnterMasterKey(h, 0x10, second), st::kOk);
+  EXPECT_EQ(this->lib.EnterMasterKey(h, 0x11, first), st::kOk);
+  EXPECT_EQ(this->lib.EnterMasterKey(h, 0x10, second), st::kOk);
   EXPECT_NE(Bytes(first, first + 8), Bytes(second, second + 8));  // a new key each entry
-  simdev::KeyValues s = State();
+  simdev::KeyValues s = this->State();
   EXPECT_EQ(s["entries"], "2");
   EXPECT_EQ(s["master_key.8.source"], "entered-single");
   EXPECT_EQ(s["master_key.8"].substr(7, 16), base::BytesToHex({second, 8}));
@@ -160,26 +164,26 @@ TEST_P(PinPad, EntryAtThePadCompletesAtOnceWithAKeyOfItsOwn) {
   simdev::EnteredKey(2, 2, key);
   EXPECT_EQ(Bytes(second, second + 8), Check(key));
   std::uint8_t sixteen[8] = {};
-  EXPECT_EQ(lib.EnterMasterKey(h, 0x01, sixteen), st::kOk);
-  EXPECT_EQ(State()["master_key.16.source"], "entered-dual");
-  EXPECT_EQ(Trace().back().data, Concat({4, 0x01, 0}, Bytes(sixteen, sixteen + 8)));
+  EXPECT_EQ(this->lib.EnterMasterKey(h, 0x01, sixteen), st::kOk);
+  EXPECT_EQ(this->State()["master_key.16.source"], "entered-dual");
+  EXPECT_EQ(this->Trace().back().data, Concat({4, 0x01, 0}, Bytes(sixteen, sixteen + 8)));
 }
 
-TEST_P(PinPad, WorkingKeysIcvAndVerificationParameters) {
-  std::uint32_t h = Open();
+TYPED_TEST(PinPad, WorkingKeysIcvAndVerificationParameters) {
+  std::uint32_t h = this->Open();
   std::uint8_t response[8] = {};
-  EXPECT_EQ(lib.LoadKey(h, 0x07, 0xAB, kKey8.data(), response), st::kOk);
+  EXPECT_EQ(this->lib.LoadKey(h, 0x07, 0xAB, kKey8.data(), response), st::kOk);
   EXPECT_EQ(Bytes(response, response + 8), Check(kKey8));
-  EXPECT_EQ(lib.LoadIcv(h, 0x01, kKey8.data()), st::kOk);
-  EXPECT_EQ(lib.LoadVerifParms(h, 0x0A, kKey16.data()), st::kOk);
-  simdev::KeyValues s = State();
+  EXPECT_EQ(this->lib.LoadIcv(h, 0x01, kKey8.data()), st::kOk);
+  EXPECT_EQ(this->lib.LoadVerifParms(h, 0x0A, kKey16.data()), st::kOk);
+  simdev::KeyValues s = this->State();
   EXPECT_EQ(s["working_key.07"], simdev::KeyDigest(kKey8));
   EXPECT_EQ(s["working_key.07.variant"], "AB");
   EXPECT_EQ(s["icv"], simdev::KeyDigest(kKey8));
   EXPECT_EQ(s["icv.variant"], "01");
   EXPECT_EQ(s["pin_length"], "A");
   EXPECT_EQ(s["decimalization_table"], simdev::KeyDigest(kKey16));
-  std::vector<simdev::trace::Record> t = Trace();
+  std::vector<simdev::trace::Record> t = this->Trace();
   ASSERT_EQ(t.size(), 4u);
   EXPECT_EQ(t[1].data, Concat(Concat({5, 0x07, 0, 0xAB, 0}, Bytes(8, 0)), Check(kKey8)));
   EXPECT_EQ(t[2].data, Concat({6, 0x01, 0}, Bytes(8, 0)));
@@ -187,97 +191,97 @@ TEST_P(PinPad, WorkingKeysIcvAndVerificationParameters) {
   for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(t[i].flags, simdev::trace::kKeyMasked) << i;
 }
 
-TEST_P(PinPad, EncryptedModeDestroysTheWorkingKeysClearModeKeepsThem) {
-  std::uint32_t h = Open();
+TYPED_TEST(PinPad, EncryptedModeDestroysTheWorkingKeysClearModeKeepsThem) {
+  std::uint32_t h = this->Open();
   std::uint8_t response[8] = {};
-  lib.LoadKey(h, 1, 0, kKey8.data(), response);
-  EXPECT_EQ(lib.SetModeClr(h), st::kOk);
-  EXPECT_EQ(State()["mode"], "clear");
-  EXPECT_EQ(State().count("working_key.01"), 1u);
-  EXPECT_EQ(lib.SetModeEnc(h), st::kOk);
-  EXPECT_EQ(State()["mode"], "encrypted");
-  EXPECT_EQ(State().count("working_key.01"), 0u);
-  EXPECT_EQ(Trace().back().data, Bytes{8});
+  this->lib.LoadKey(h, 1, 0, kKey8.data(), response);
+  EXPECT_EQ(this->lib.SetModeClr(h), st::kOk);
+  EXPECT_EQ(this->State()["mode"], "clear");
+  EXPECT_EQ(this->State().count("working_key.01"), 1u);
+  EXPECT_EQ(this->lib.SetModeEnc(h), st::kOk);
+  EXPECT_EQ(this->State()["mode"], "encrypted");
+  EXPECT_EQ(this->State().count("working_key.01"), 0u);
+  EXPECT_EQ(this->Trace().back().data, Bytes{8});
 }
 
-TEST_P(PinPad, SerialNumberAndHardwareVersion) {
-  std::uint32_t h = Open();
+TYPED_TEST(PinPad, SerialNumberAndHardwareVersion) {
+  std::uint32_t h = this->Open();
   std::uint8_t serial[8] = {};
-  EXPECT_EQ(lib.ReadSn(h, serial), st::kOk);
+  EXPECT_EQ(this->lib.ReadSn(h, serial), st::kOk);
   EXPECT_EQ(Bytes(serial, serial + 8), (Bytes{0x83, 0x42, 0, 0, 0, 0, 0, 0x01}));
   std::uint8_t diag[32];
   std::fill(std::begin(diag), std::end(diag), 0xEE);
-  EXPECT_EQ(lib.ExecDevDiag(h, 3, diag), st::kOk);
+  EXPECT_EQ(this->lib.ExecDevDiag(h, 3, diag), st::kOk);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(diag)), "8342 HW 02.10");
   EXPECT_EQ(diag[14], 0xEE);  // the text and its zero, nothing more
-  std::vector<simdev::trace::Record> t = Trace();
+  std::vector<simdev::trace::Record> t = this->Trace();
   EXPECT_EQ(t[1].data, (Bytes{10, 0x83, 0x42, 0, 0, 0, 0, 0, 0x01}));
   EXPECT_EQ(t[2].data, Concat({11, 3, 0}, Bytes{'8', '3', '4', '2', ' ', 'H', 'W', ' ', '0', '2',
                                                 '.', '1', '0'}));
   // The longest text the pad holds still leaves room for its zero.
-  simdev::KeyValues s = State();
+  simdev::KeyValues s = this->State();
   s["hardware_version"] = std::string(31, 'V');
-  simdev::SaveKeyValues(StatePath(2), s, "t");
-  EXPECT_EQ(lib.ExecDevDiag(h, 3, diag), st::kOk);
+  simdev::SaveKeyValues(this->StatePath(2), s, "t");
+  EXPECT_EQ(this->lib.ExecDevDiag(h, 3, diag), st::kOk);
   EXPECT_EQ(diag[30], 'V');
   EXPECT_EQ(diag[31], 0);
 }
 
-TEST_P(PinPad, ScriptedFaultsReturnTheirCodeOnceAndLeaveThePadAsItWas) {
-  std::uint32_t h = Open();
+TYPED_TEST(PinPad, ScriptedFaultsReturnTheirCodeOnceAndLeaveThePadAsItWas) {
+  std::uint32_t h = this->Open();
   std::uint8_t response[8] = {};
-  Fault("PinLoadICV", "65535");
-  simdev::KeyValues before = State();
-  EXPECT_EQ(lib.LoadMasterKey(h, 0x10, kKey8.data(), response), st::kOk);  // another function
-  EXPECT_EQ(lib.LoadIcv(h, 1, kKey8.data()), 65535);
-  EXPECT_EQ(State()["icv"], "none");
-  EXPECT_EQ(State().count("fault.PinLoadICV"), 0u);
-  EXPECT_EQ(lib.LoadIcv(h, 1, kKey8.data()), st::kOk);
-  Fault("call", "7", 1);  // the second call from now
-  EXPECT_EQ(lib.SetModeClr(h), st::kOk);
+  this->Fault("PinLoadICV", "65535");
+  simdev::KeyValues before = this->State();
+  EXPECT_EQ(this->lib.LoadMasterKey(h, 0x10, kKey8.data(), response), st::kOk);  // another function
+  EXPECT_EQ(this->lib.LoadIcv(h, 1, kKey8.data()), 65535);
+  EXPECT_EQ(this->State()["icv"], "none");
+  EXPECT_EQ(this->State().count("fault.PinLoadICV"), 0u);
+  EXPECT_EQ(this->lib.LoadIcv(h, 1, kKey8.data()), st::kOk);
+  this->Fault("call", "7", 1);  // the second call from now
+  EXPECT_EQ(this->lib.SetModeClr(h), st::kOk);
   std::fill(std::begin(response), std::end(response), 0xEE);
-  EXPECT_EQ(lib.EnterMasterKey(h, 0x10, response), 7);
+  EXPECT_EQ(this->lib.EnterMasterKey(h, 0x10, response), 7);
   EXPECT_EQ(response[0], 0xEE);  // nothing placed on failure
-  EXPECT_EQ(Trace().back().status, 7);
-  EXPECT_EQ(Trace().back().data, (Bytes{4, 0x10, 0}));  // no output recorded
-  Fault("open", "");
+  EXPECT_EQ(this->Trace().back().status, 7);
+  EXPECT_EQ(this->Trace().back().data, (Bytes{4, 0x10, 0}));  // no output recorded
+  this->Fault("open", "");
   std::uint32_t other = 0;
-  EXPECT_EQ(lib.Open(2, &other), st::kPortInUse);
-  Fault("PinOpenParms", "1234");
-  EXPECT_EQ(lib.Open(2, &other), st::kOk);  // PinOpen passes it by
-  EXPECT_EQ(lib.OpenParms(2, &other), 1234);
-  Fault("PinClose", "9");
-  EXPECT_EQ(lib.Close(h), 9);
-  EXPECT_EQ(lib.ReadSn(h, response), st::kInvalidHandle);  // released all the same
+  EXPECT_EQ(this->lib.Open(2, &other), st::kPortInUse);
+  this->Fault("PinOpenParms", "1234");
+  EXPECT_EQ(this->lib.Open(2, &other), st::kOk);  // PinOpen passes it by
+  EXPECT_EQ(this->lib.OpenParms(2, &other), 1234);
+  this->Fault("PinClose", "9");
+  EXPECT_EQ(this->lib.Close(h), 9);
+  EXPECT_EQ(this->lib.ReadSn(h, response), st::kInvalidHandle);  // released all the same
 }
 
-TEST_P(PinPad, HandlesDieWithTheirCloseAndADetachedPadIsGone) {
-  std::uint32_t h = Open();
-  EXPECT_EQ(lib.Close(h), st::kOk);
-  EXPECT_EQ(lib.Close(h), st::kInvalidHandle);
-  EXPECT_EQ(lib.SetModeEnc(h), st::kInvalidHandle);
-  std::vector<simdev::trace::Record> t = Trace();
+TYPED_TEST(PinPad, HandlesDieWithTheirCloseAndADetachedPadIsGone) {
+  std::uint32_t h = this->Open();
+  EXPECT_EQ(this->lib.Close(h), st::kOk);
+  EXPECT_EQ(this->lib.Close(h), st::kInvalidHandle);
+  EXPECT_EQ(this->lib.SetModeEnc(h), st::kInvalidHandle);
+  std::vector<simdev::trace::Record> t = this->Trace();
   // A handle the library does not know reaches no device over the line, so no driver records
   // the call; the library's inside records it for port 0.
-  ASSERT_EQ(t.size(), lib.OverTheLine() ? 2u : 4u);
+  ASSERT_EQ(t.size(), TypeParam::kOverTheLine ? 2u : 4u);
   EXPECT_EQ(t[1].data, Bytes{12});
   EXPECT_EQ(t[1].port, 2);
-  if (!lib.OverTheLine()) {
+  if (!TypeParam::kOverTheLine) {
     EXPECT_EQ(t[2].port, 0);
   }
-  h = Open();
-  std::filesystem::remove(StatePath(2));
-  EXPECT_EQ(lib.SetModeEnc(h), st::kDeviceGone);
-  std::ofstream(StatePath(2)) << "model=8342\n";
-  EXPECT_EQ(lib.SetModeEnc(h), st::kDamagedState);
+  h = this->Open();
+  std::filesystem::remove(this->StatePath(2));
+  EXPECT_EQ(this->lib.SetModeEnc(h), st::kDeviceGone);
+  std::ofstream(this->StatePath(2)) << "model=8342\n";
+  EXPECT_EQ(this->lib.SetModeEnc(h), st::kDamagedState);
 }
 
-TEST_P(PinPad, NoTraceWhenTheDriversTracingIsOff) {
-  simdev::trace::SetTracing(dir.Str(), "WNT4XPDD", false);
-  std::uint32_t h = Open();
-  lib.Close(h);
-  EXPECT_TRUE(Trace().empty());
-  EXPECT_TRUE(simdev::trace::Decode(simdev::trace::Read(dir.Str(), "WNT43PDD")).empty());
+TYPED_TEST(PinPad, NoTraceWhenTheDriversTracingIsOff) {
+  simdev::trace::SetTracing(this->dir.Str(), "WNT4XPDD", false);
+  std::uint32_t h = this->Open();
+  this->lib.Close(h);
+  EXPECT_TRUE(this->Trace().empty());
+  EXPECT_TRUE(simdev::trace::Decode(simdev::trace::Read(this->dir.Str(), "WNT43PDD")).empty());
 }
 
 TEST(PinPadState, RoundTripAndDamagedFiles) {
@@ -308,12 +312,12 @@ TEST(PinPadState, RoundTripAndDamagedFiles) {
   }
 }
 
-TEST(PinFunctionName, NamesAreTheLibrarysExports) {
-  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinFunction::kOpen), "PinOpen");
-  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinFunction::kLoadIcv), "PinLoadICV");
-  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinFunction::kReadSn), "PinReadSN");
-  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinFunction::kClose), "PinClose");
-  EXPECT_EQ(static_cast<int>(simdev::PinFunction::kClose), 12);
+TEST(PinCalls, NamesAreTheLibrarysExports) {
+  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinCall::kOpen), "PinOpen");
+  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinCall::kLoadIcv), "PinLoadICV");
+  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinCall::kReadSn), "PinReadSN");
+  EXPECT_STREQ(simdev::PinFunctionName(simdev::PinCall::kClose), "PinClose");
+  EXPECT_EQ(static_cast<int>(simdev::PinCall::kClose), 12);
 }
 
 }  // namespace
