@@ -26,13 +26,12 @@ ExchangeResult ExchangeCommand(EftApi& api, const PortSelection& ports,
   Handle handle = 0;
   if (OpenTerminal(api, ports, &handle) != 0) return kExchangeNoOpen;
   std::uint16_t count = 0;
-  // A failed write or read still lets the handle go: a handle left open keeps the COM port
-  // from every other program until this one ends.
-  bool exchanged =
-      api.EftWrite(handle, frame.data(), static_cast<std::uint16_t>(frame.size()), &count) == 0 &&
-      api.EftRead(handle, response.data(), kResponseBufferSize, &count) == 0;
-  bool closed = api.EftClose(handle) == 0;
-  return exchanged && closed ? kExchangeDone : kExchangeFailed;
+  // After a failed write or read no further call is made for the exchange: whether that
+  // handle is still open is the library's to say, and the library releases it itself.
+  if (api.EftWrite(handle, frame.data(), static_cast<std::uint16_t>(frame.size()), &count) != 0 ||
+      api.EftRead(handle, response.data(), kResponseBufferSize, &count) != 0)
+    return kExchangeFailed;
+  return api.EftClose(handle) == 0 ? kExchangeDone : kExchangeFailed;
 }
 
 std::span<const std::uint8_t> FieldBytes(const ResponseBuffer& buffer, Field field) {

@@ -31,7 +31,8 @@ enum ExchangeResult : int {
 // Opens the terminal as `ports` says, writes `frame`, reads the answer into `response` with
 // capacity 200 and closes. The buffer is cleared first, so bytes the terminal did not send
 // read as zeros rather than as the leftovers of an earlier command. A failed write or read
-// ends the exchange at once, without a further call on the handle.
+// ends the exchange at once, without a further call on the handle (not even the close: the
+// library releases a handle whose write or read failed).
 ExchangeResult ExchangeCommand(EftApi& api, const PortSelection& ports,
                                std::span<const std::uint8_t> frame, ResponseBuffer& response);
 
