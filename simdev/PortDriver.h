@@ -1,6 +1,7 @@
 // The device end of the stand-in port drivers WNT4XPDD and WNT43PDD: PddTrace over the driver
 // traces of a state directory. Portable, so it is tested natively; `simdev serve` hands the
-// trace to each DLL over the serial line, in pieces (simdev/Remote.h).
+// trace to each DLL over the serial line, in pieces (simdev/DeviceEnd.h answers,
+// simdev/LibraryEnd.h asks).
 #pragma once
 
 #include <cstdint>

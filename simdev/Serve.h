@@ -1,6 +1,6 @@
 // `simdev serve`: the emulated devices as a long-running process at the device's end of one
 // serial line per COM port, carrying out the stand-in libraries' calls on the devices of the
-// state directory (simdev/Remote.h), which the other simdev commands keep using meanwhile.
+// state directory (simdev/DeviceEnd.h), which the other simdev commands keep using meanwhile.
 // The loop is portable; each platform brings its lines: pseudo-terminals on Linux, COM ports
 // on Windows (the devices on a second PC behind a null-modem cable).
 #pragma once

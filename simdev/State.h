@@ -1,5 +1,6 @@
-// The emulated devices' state directory and state files, shared by every stand-in library
-// and the simdev command. One text file per attached device, named after its port and
+// The emulated devices' state directory and state files, kept by the libraries' insides at
+// the device's end of the line (`simdev serve`) and by the simdev command; the stand-in DLLs
+// never read them. One text file per attached device, named after its port and
 // model (COM3-8343), holding one `key=value` per line. Not COM3.8343: Windows takes any name
 // whose part before the first dot is COM1 to COM9 for the serial port itself.
 #pragma once
