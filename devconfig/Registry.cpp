@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/LittleEndian.h"
+
 namespace devconfig {
 
 long QueryDword(Registry& registry, RegKey key, const std::string& name, std::uint32_t* field) {
@@ -14,8 +16,7 @@ long QueryDword(Registry& registry, RegKey key, const std::string& name, std::ui
   std::uint8_t bytes[4];
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(*field >> (8 * i));
   std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 4), bytes);
-  *field = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+  *field = base::Get32(bytes);
   return kErrorSuccess;
 }
 

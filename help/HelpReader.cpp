@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <map>
 
+#include "base/LittleEndian.h"
+
 namespace help {
 
 std::string HexNumber(std::uint32_t value, int digits) {
@@ -39,13 +41,11 @@ class View {
   }
   std::uint16_t U16(std::size_t at, const char* what = "word") const {
     Need(at, 2, what);
-    return static_cast<std::uint16_t>(b_[at] | b_[at + 1] << 8);
+    return base::Get16(&b_[at]);
   }
   std::uint32_t U32(std::size_t at, const char* what = "long") const {
     Need(at, 4, what);
-    return static_cast<std::uint32_t>(b_[at]) | static_cast<std::uint32_t>(b_[at + 1]) << 8 |
-           static_cast<std::uint32_t>(b_[at + 2]) << 16 |
-           static_cast<std::uint32_t>(b_[at + 3]) << 24;
+    return base::Get32(&b_[at]);
   }
   // A NUL-terminated string that must end before `end`.
   std::string Str(std::size_t at, std::size_t end, const char* what) const {

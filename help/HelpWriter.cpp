@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/LittleEndian.h"
+
 namespace help {
 namespace {
 
@@ -15,14 +17,8 @@ constexpr std::uint8_t kTextRecord = 0x20;
 void Put8(std::vector<std::uint8_t>& out, unsigned v) {
   out.push_back(static_cast<std::uint8_t>(v));
 }
-void Put16(std::vector<std::uint8_t>& out, unsigned v) {
-  Put8(out, v & 0xFF);
-  Put8(out, (v >> 8) & 0xFF);
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+using base::Put16;
+using base::Put32;
 void Set32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i)
     out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));

@@ -4,20 +4,15 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/LittleEndian.h"
 #include "simdev/Digest.h"
 
 namespace simdev::line {
 
 namespace {
 
-void Put16(Bytes& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-std::uint16_t Get16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+using base::Get16;
+using base::Put16;
 
 bool IsKind(std::uint8_t k) { return k == kRequest || k == kAnswer || k == kRefused; }
 
@@ -149,12 +144,6 @@ std::vector<Bytes> Server::Take(std::span<const std::uint8_t> incoming) {
   }
 }
 
-void Server::Reset() {
-  reader_.Clear();
-  lastSequence_.reset();
-  lastAnswer_.clear();
-}
-
 Writer& Writer::U8(std::uint8_t v) {
   bytes_.push_back(v);
   return *this;
@@ -166,8 +155,7 @@ Writer& Writer::U16(std::uint16_t v) {
 }
 
 Writer& Writer::U32(std::uint32_t v) {
-  Put16(bytes_, static_cast<std::uint16_t>(v));
-  Put16(bytes_, static_cast<std::uint16_t>(v >> 16));
+  base::Put32(bytes_, v);
   return *this;
 }
 
