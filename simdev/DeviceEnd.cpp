@@ -70,6 +70,7 @@ Bytes ServeCall(Reader& in, typename Calls::Number call, Library& library,
   std::tuple<Held<P>...> held;
   std::uint16_t first = 0, last = 0;
   bool numbered = false, buffer = false, outputs = false;
+  const std::uint16_t* counted = nullptr;  // what the library says it placed in the buffer
   auto number = [&](auto& h) {
     if constexpr (std::is_same_v<decltype(h.Arg()), std::uint16_t>) {
       h.value = in.U16();
@@ -84,8 +85,11 @@ Bytes ServeCall(Reader& in, typename Calls::Number call, Library& library,
   auto given = [&](auto& h) {
     using A = decltype(h.Arg());
     if constexpr (std::is_same_v<A, std::uint8_t*> || std::is_same_v<A, std::uint16_t*>) {
-      if constexpr (std::is_same_v<A, std::uint16_t*>) h.ofBuffer = buffer;
-      if (std::is_same_v<A, std::uint16_t*> && buffer) return;
+      if constexpr (std::is_same_v<A, std::uint16_t*>) {
+        h.ofBuffer = buffer;
+        counted = buffer ? &h.value : counted;
+        if (buffer) return;
+      }
       h.given = in.U8() != 0;
       buffer = buffer || std::is_same_v<A, std::uint8_t*>;
       outputs = true;
@@ -119,17 +123,11 @@ Bytes ServeCall(Reader& in, typename Calls::Number call, Library& library,
   Writer w;
   w.U16(result);
   if (Calls::kOneOutput && !outputs) w.Field(false, {});
-  std::uint16_t counted = 0;
-  auto count = [&](auto& h) {
-    if constexpr (std::is_same_v<decltype(h.Arg()), std::uint16_t*>)
-      counted = h.ofBuffer ? h.value : counted;
-  };
-  std::apply([&](auto&... h) { (count(h), ...); }, held);
   auto answer = [&](auto& h) {
     using A = decltype(h.Arg());
     if constexpr (std::is_same_v<A, std::uint8_t*>) {
       std::size_t placed =
-          shape.out.how == Size::kCounted     ? std::min<std::size_t>(counted, out)
+          shape.out.how == Size::kCounted     ? std::min<std::size_t>(counted ? *counted : 0, out)
           : result != status::kOk || !h.given ? 0
           : shape.out.how == Size::kText
               ? std::find(h.buffer.begin(), h.buffer.end() - 1, 0) - h.buffer.begin() + 1

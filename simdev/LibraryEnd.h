@@ -1,25 +1,10 @@
 // The library's end of the serial line: the stand-in DLLs' calls (RemoteEft, RemotePin:
 // the interfaces of simdev/Calls.h, each call one exchange of a request and its answer) and
 // PddTrace, carried to the device's end (simdev/DeviceEnd.h) that `simdev serve` runs. The
-// DLLs link this end alone, never the emulated devices.
-//
-// A request's payload starts with the operation byte, an answer's with the u16 status; the
-// fields follow as line::Writer puts them (numbers little-endian; a byte field is a presence
-// byte, then a u16 length and the bytes, so a null pointer at the library stays one at the
-// device). Handles are the device's. Calls.h says how a call's arguments are laid out; the
-// download and the trace have their own operations:
-//   op   request fields                          answer fields after the status
-//   05   download begins: handle, file name, the library's verdict on the file (u16: 0, or
-//        the status for a file it could not open or read)
-//                                                - (status 0: send the blocks)
-//   06   download block: handle, address (u16), bytes (at most kMaxDloadBlock)
-//                                                -
-//   07   download ends: handle, bytes sent (u32), CRC-16/ARC of them in order (u16)
-//                                                - (the download's status)
-//   20   PddTrace: driver name, offset (u32)     result (u32), the trace's length (u32), at
-//                                                most kMaxTracePiece of its bytes from the
-//                                                offset (field)
-// A request that cannot be read is answered with kGeneralFailure.
+// DLLs link this end alone, never the emulated devices. Handles are the device's; a byte field
+// says whether it is present, so a null pointer at the library stays one at the device.
+// README.md's request table ("The serial line and simdev serve") gives every operation's
+// fields, the download's three and PddTrace's included.
 #pragma once
 
 #include <cstdint>

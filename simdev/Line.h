@@ -1,19 +1,8 @@
 // The serial line between the stand-in libraries and the emulated devices: its frames, their
-// reader, and the stop-and-wait exchange of a request and its answer over a port.
-//
-// A frame, all numbers little-endian:
-//   offset 0    u8   start byte 02
-//          1    u8   kind: 'Q' request (library to device), 'A' answer (device to library),
-//                    'N' refusal (device to library: the request came garbled)
-//          2    u16  sequence number; an answer or refusal repeats its request's
-//          4    u16  payload length n, at most kMaxPayload
-//          6    n    payload
-//          6+n  u16  CRC-16/ARC of bytes 1 to 5+n
-// The answer is the request's acknowledgement. The library sends a request and waits up to
-// kAnswerTimeoutMs for its answer; on silence, a refusal or a garbled answer it sends the same
-// request again, kAttempts times in all. A device that receives a request with the sequence
-// number and check of the one it answered last sends that answer again without carrying the
-// request out twice, so a retried request never acts twice on the device.
+// reader, and the stop-and-wait exchange of a request and its answer over a port. README.md
+// ("The serial line and simdev serve") lays out the frame and the retries. A device that
+// receives again the request it answered last (same sequence number and check) sends that
+// answer again without carrying the request out twice, so a retry never acts twice.
 #pragma once
 
 #include <cstddef>
@@ -120,9 +109,6 @@ class Server {
 
   // The frames to send for `incoming`, one encoded frame each.
   std::vector<Bytes> Take(std::span<const std::uint8_t> incoming);
-  // Forgets the last answer, so the next request is carried out whatever its number (a new
-  // program on the line).
-  void Reset();
 
  protected:
   // A whole request as it came off the line, before it is carried out: the place where a

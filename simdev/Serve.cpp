@@ -48,6 +48,14 @@ bool ParseServeArgs(std::span<const std::string> args, ServeOptions* options, st
       options->linkDir = args[++i];
     } else if (args[i] == "--fast") {
       options->paced = false;
+    } else if (args[i] == "--cable") {
+      std::size_t eq = i + 1 < args.size() ? args[++i].find('=') : std::string::npos;
+      auto a = ParsePort(args[i].substr(0, eq)), b = a ? ParsePort(args[i].substr(eq + 1)) : a;
+      if (eq == std::string::npos || !b) {
+        *err += "simdev serve: --cable needs COMa=COMb\n" + std::string(kServeUsage);
+        return false;
+      }
+      options->cables.emplace_back(*a, *b);
     } else {
       std::size_t eq = args[i].find('=');
       auto port = ParsePort(args[i].substr(0, eq));

@@ -39,7 +39,8 @@ inline constexpr char kServeUsage[] =
 struct ServeOptions {
   std::string linkDir;
   bool paced = true;
-  std::vector<std::pair<std::uint16_t, std::string>> ports;  // device port, its line ("": own)
+  std::vector<std::pair<std::uint16_t, std::string>> ports;     // device port, its line ("": own)
+  std::vector<std::pair<std::uint16_t, std::uint16_t>> cables;  // --cable COMa=COMb
 };
 // False, with the usage error in `err`, for arguments that are not the above.
 bool ParseServeArgs(std::span<const std::string> args, ServeOptions* options, std::string* err);

@@ -133,25 +133,8 @@ void Relay(ServedLine& a, ServedLine& b, const std::atomic<bool>& done) {
 }  // namespace
 
 int Serve(std::span<const std::string> args, const std::string& dir, std::string* err) {
-  // --cable COMa=COMb joins two new lines to each other instead of to a device.
-  std::vector<std::string> rest;
-  std::vector<std::pair<std::uint16_t, std::string>> cables;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--cable" && i + 1 < args.size()) {
-      ServeOptions cable;
-      std::string ignored;
-      if (!ParseServeArgs({&args[i + 1], 1}, &cable, &ignored) || cable.ports[0].second.empty()) {
-        *err += "simdev serve: --cable needs COMa=COMb\n" + std::string(kServeUsage);
-        return 2;
-      }
-      cables.push_back(cable.ports[0]);
-      ++i;
-    } else {
-      rest.push_back(args[i]);
-    }
-  }
   ServeOptions options;
-  if (!ParseServeArgs(rest, &options, err)) return 2;
+  if (!ParseServeArgs(args, &options, err)) return 2;
   for (const auto& [port, line] : options.ports) {
     if (!line.empty()) {
       *err += std::string(
@@ -161,7 +144,7 @@ int Serve(std::span<const std::string> args, const std::string& dir, std::string
       return 2;
     }
   }
-  if (!cables.empty() && options.linkDir.empty()) {
+  if (!options.cables.empty() && options.linkDir.empty()) {
     *err += "simdev serve: --cable needs --link DIR, where its two ports are found\n" +
             std::string(kServeUsage);
     return 2;
@@ -174,18 +157,18 @@ int Serve(std::span<const std::string> args, const std::string& dir, std::string
   std::vector<std::unique_ptr<ServedLine>> ends;
   std::vector<std::thread> relays;
   std::atomic<bool> cablesDone{false};
-  for (const auto& [port, other] : cables) {
+  // Each cable joins two new lines to each other instead of to a device.
+  for (const auto& [port, other] : options.cables) {
     std::string error;
     auto a = OpenPty(port, options.linkDir, &error);
-    auto b = a ? OpenPty(*ParsePort(other), options.linkDir, &error) : nullptr;
+    auto b = a ? OpenPty(other, options.linkDir, &error) : nullptr;
     if (!b) {
       *err += "simdev serve: cable COM" + std::to_string(port) + ": " + error + "\n";
       cablesDone = true;
       for (std::thread& t : relays) t.join();
       return 1;
     }
-    std::printf("cable COM%u %s to COM%u %s\n", port, a->Name().c_str(), *ParsePort(other),
-                b->Name().c_str());
+    std::printf("cable COM%u %s to COM%u %s\n", port, a->Name().c_str(), other, b->Name().c_str());
     relays.emplace_back(Relay, std::ref(*a), std::ref(*b), std::cref(cablesDone));
     ends.push_back(std::move(a));
     ends.push_back(std::move(b));

@@ -40,8 +40,9 @@ class ComLine : public ServedLine {
 int Serve(std::span<const std::string> args, const std::string& dir, std::string* err) {
   ServeOptions options;
   if (!ParseServeArgs(args, &options, err)) return 2;
-  if (!options.linkDir.empty()) {
-    *err += std::string("simdev serve: --link is for Linux pseudo-terminals\n") + kServeUsage;
+  if (!options.linkDir.empty() || !options.cables.empty()) {
+    *err += std::string("simdev serve: --link and --cable are for Linux pseudo-terminals\n") +
+            kServeUsage;
     return 2;
   }
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
