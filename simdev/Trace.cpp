@@ -3,9 +3,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "base/Hex.h"
+#include "base/LittleEndian.h"
 #include "base/PlainFile.h"
 #include "simdev/State.h"
 
@@ -15,15 +15,9 @@ namespace {
 
 constexpr char kSettingsFile[] = "simdev.cfg";
 
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-std::uint16_t Get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t Get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
+using base::Get16;
+using base::Get32;
+using base::Put16;
 
 constexpr std::size_t kMaxTraceFileSize = 4 * kCapacity;
 // Append adds records at the end of the file until it would grow past this, then keeps only
@@ -31,13 +25,6 @@ constexpr std::size_t kMaxTraceFileSize = 4 * kCapacity;
 // rewrite comes after at least kCapacity bytes of plain appends.
 constexpr std::size_t kCompactAt = 2 * kCapacity;
 static_assert(kCompactAt <= kMaxTraceFileSize);
-
-std::span<const std::uint8_t> AsBytes(std::string_view text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-std::string_view AsText(std::span<const std::uint8_t> bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
 
 // The size of the whole record at `at` (header and data), or 0 when the bytes from `at` hold
 // none: past the last record, or a damaged tail.
@@ -47,10 +34,36 @@ std::size_t WholeRecordAt(std::span<const std::uint8_t> bytes, std::size_t at) {
   return bytes.size() - at - kHeaderSize < n ? 0 : kHeaderSize + n;
 }
 
-std::vector<std::uint8_t> ReadFile(const std::string& path) {
+// A trace file's bytes, none when it cannot be read or is too large to read whole.
+std::vector<std::uint8_t> ReadTrace(const std::string& path, base::ReadResult* read) {
   std::string text;
-  if (base::ReadPlainFile(path, kMaxTraceFileSize, &text) != base::ReadResult::kOk) return {};
-  return std::vector<std::uint8_t>(text.begin(), text.end());
+  *read = base::ReadPlainFile(path, kMaxTraceFileSize, &text);
+  if (*read != base::ReadResult::kOk) return {};
+  return {text.begin(), text.end()};
+}
+
+// Where a trace file's whole records end and the sequence number of the last of them (0 when
+// there is none), from their headers alone.
+struct Tail {
+  std::size_t end = 0;
+  std::uint32_t last = 0;
+};
+Tail WalkHeaders(std::span<const std::uint8_t> bytes) {
+  Tail tail;
+  for (std::size_t size; (size = WholeRecordAt(bytes, tail.end)) != 0; tail.end += size)
+    tail.last = Get32(bytes.data() + tail.end + 8);
+  return tail;
+}
+
+// `record` as it is stored after the whole records of `bytes`: numbered after the last of
+// them, its data cut to kMaxRecordData and flagged so when longer, encoded.
+std::vector<std::uint8_t> Stored(std::span<const std::uint8_t> bytes, Record record) {
+  if (record.data.size() > kMaxRecordData) {
+    record.data.resize(kMaxRecordData);
+    record.flags |= kDataCut;
+  }
+  record.sequence = WalkHeaders(bytes).last + 1;
+  return Encode(record);
 }
 
 bool IsMissing(const std::string& path) {
@@ -74,8 +87,7 @@ std::vector<std::uint8_t> Encode(const Record& r) {
   Put16(out, r.model);
   Put16(out, r.port);
   Put16(out, r.status);
-  Put16(out, static_cast<std::uint16_t>(r.sequence));
-  Put16(out, static_cast<std::uint16_t>(r.sequence >> 16));
+  base::Put32(out, r.sequence);
   Put16(out, static_cast<std::uint16_t>(r.data.size()));
   Put16(out, 0);
   out.insert(out.end(), r.data.begin(), r.data.end());
@@ -86,87 +98,41 @@ std::vector<Record> Decode(std::span<const std::uint8_t> bytes) {
   std::vector<Record> records;
   for (std::size_t at = 0, size; (size = WholeRecordAt(bytes, at)) != 0; at += size) {
     const std::uint8_t* p = bytes.data() + at;
-    Record r;
-    r.kind = p[0];
-    r.flags = p[1];
-    r.model = Get16(p + 2);
-    r.port = Get16(p + 4);
-    r.status = Get16(p + 6);
-    r.sequence = Get32(p + 8);
-    r.data.assign(p + kHeaderSize, p + size);
-    records.push_back(std::move(r));
+    records.push_back({.kind = p[0],
+                       .flags = p[1],
+                       .model = Get16(p + 2),
+                       .port = Get16(p + 4),
+                       .status = Get16(p + 6),
+                       .sequence = Get32(p + 8),
+                       .data = {p + kHeaderSize, p + size}});
   }
   return records;
 }
 
-namespace {
-
-// The records from `first` on, encoded one after the other.
-std::vector<std::uint8_t> EncodeFrom(const std::vector<Record>& records, std::size_t first) {
-  std::vector<std::uint8_t> out;
-  for (std::size_t i = first; i < records.size(); ++i) {
-    std::vector<std::uint8_t> one = Encode(records[i]);
-    out.insert(out.end(), one.begin(), one.end());
-  }
-  return out;
-}
-
-// Where a trace file's whole records end and the sequence number of the last of them (0 when
-// there is none), from their headers alone.
-struct Tail {
-  std::size_t end = 0;
-  std::uint32_t last = 0;
-};
-Tail WalkHeaders(std::span<const std::uint8_t> bytes) {
-  Tail tail;
-  for (std::size_t size; (size = WholeRecordAt(bytes, tail.end)) != 0; tail.end += size)
-    tail.last = Get32(bytes.data() + tail.end + 8);
-  return tail;
-}
-
-// `record` as it is stored after the record numbered `last`: numbered next, its data cut to
-// kMaxRecordData and flagged so when longer, encoded.
-std::vector<std::uint8_t> Stored(Record record, std::uint32_t last) {
-  if (record.data.size() > kMaxRecordData) {
-    record.data.resize(kMaxRecordData);
-    record.flags |= kDataCut;
-  }
-  record.sequence = last + 1;
-  return Encode(record);
-}
-
-// The whole records of `bytes` (up to tail.end) and `one` after them, the oldest dropped
-// beyond kCapacity.
-std::vector<std::uint8_t> Compacted(std::span<const std::uint8_t> bytes, const Tail& tail,
-                                    std::span<const std::uint8_t> one) {
-  std::vector<std::uint8_t> all(bytes.begin(),
-                                bytes.begin() + static_cast<std::ptrdiff_t>(tail.end));
-  all.insert(all.end(), one.begin(), one.end());
-  return LatestRecords(all);
-}
-
-}  // namespace
-
 std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
-  std::vector<Record> records = Decode(bytes);
-  std::size_t total = 0, first = records.size();
-  while (first > 0 && total + kHeaderSize + records[first - 1].data.size() <= kCapacity) {
-    --first;
-    total += kHeaderSize + records[first].data.size();
-  }
-  return EncodeFrom(records, first);
+  const std::size_t end = WalkHeaders(bytes).end;
+  std::size_t first = 0;
+  while (end - first > kCapacity) first += WholeRecordAt(bytes, first);
+  const std::span<const std::uint8_t> newest = bytes.subspan(first, end - first);
+  std::vector<std::uint8_t> kept(newest.begin(), newest.end());
+  // Each header's last word is written as zero, whatever the file held there.
+  for (std::size_t at = 0; at < kept.size(); at += WholeRecordAt(kept, at))
+    kept[at + 14] = kept[at + 15] = 0;
+  return kept;
 }
 
 std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Record record) {
-  const Tail tail = WalkHeaders(bytes);
-  return Compacted(bytes, tail, Stored(std::move(record), tail.last));
+  const std::vector<std::uint8_t> one = Stored(bytes, std::move(record));
+  const std::span<const std::uint8_t> whole = bytes.first(WalkHeaders(bytes).end);
+  std::vector<std::uint8_t> all(whole.begin(), whole.end());
+  all.insert(all.end(), one.begin(), one.end());
+  return LatestRecords(all);
 }
 
 bool IsTracing(const std::string& dir, const std::string& driver) {
   KeyValues settings;
   if (LoadKeyValues(JoinPath(dir, kSettingsFile), &settings) != LoadResult::kOk) return true;
-  auto it = settings.find("trace." + driver);
-  return it == settings.end() || it->second != "off";
+  return Get(settings, "trace." + driver) != "off";
 }
 
 bool SetTracing(const std::string& dir, const std::string& driver, bool on) {
@@ -180,16 +146,11 @@ bool SetTracing(const std::string& dir, const std::string& driver, bool on) {
 bool Append(const std::string& dir, const std::string& driver, Record record) {
   if (!IsTracing(dir, driver)) return true;
   const std::string path = JoinPath(dir, TraceFileName(driver));
-  std::string file;
-  const base::ReadResult read = base::ReadPlainFile(path, kMaxTraceFileSize, &file);
-  if (read != base::ReadResult::kOk) file.clear();  // read as empty, as Read reads it
-  const std::span<const std::uint8_t> bytes = AsBytes(file);
-  const Tail tail = WalkHeaders(bytes);
-  const std::vector<std::uint8_t> one = Stored(std::move(record), tail.last);
-  // The record is added at the end of the file, unless the file would grow past kCompactAt,
-  // ends in a damaged tail (a write cut short, which would hide every record after it), or
-  // is too large to read (it reads as empty): then it is rewritten with its newest records.
-  if (read != base::ReadResult::kTooLarge && tail.end == bytes.size() &&
+  base::ReadResult read;
+  const std::vector<std::uint8_t> bytes = ReadTrace(path, &read);  // as empty, as Read reads it
+  const std::vector<std::uint8_t> one = Stored(bytes, record);
+  // A damaged tail is a write cut short, which would hide every record added after it.
+  if (read != base::ReadResult::kTooLarge && WalkHeaders(bytes).end == bytes.size() &&
       bytes.size() + one.size() <= kCompactAt) {
     base::File out(std::fopen(path.c_str(), "ab"));
     if (!out) return false;
@@ -197,11 +158,13 @@ bool Append(const std::string& dir, const std::string& driver, Record record) {
     const bool written = std::fwrite(one.data(), 1, one.size(), out.get()) == one.size();
     return std::fclose(out.release()) == 0 && written;
   }
-  return base::WriteWholeFile(path, AsText(Compacted(bytes, tail, one)));
+  const std::vector<std::uint8_t> newest = AppendRecord(bytes, std::move(record));
+  return base::WriteWholeFile(path, {reinterpret_cast<const char*>(newest.data()), newest.size()});
 }
 
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver) {
-  return LatestRecords(ReadFile(JoinPath(dir, TraceFileName(driver))));
+  base::ReadResult read;
+  return LatestRecords(ReadTrace(JoinPath(dir, TraceFileName(driver)), &read));
 }
 
 std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
@@ -213,11 +176,10 @@ std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
   if (!IsMissing(settings) && !base::OpenPlainFile(settings, false)) return std::nullopt;
   if (!IsTracing(dir, driver)) return std::nullopt;
   const std::string path = JoinPath(dir, TraceFileName(driver));
-  std::string trace;
-  if (!IsMissing(path) &&
-      base::ReadPlainFile(path, kMaxTraceFileSize, &trace) != base::ReadResult::kOk)
-    return std::nullopt;
-  return LatestRecords(AsBytes(trace));
+  base::ReadResult read = base::ReadResult::kOk;
+  const auto trace = IsMissing(path) ? std::vector<std::uint8_t>() : ReadTrace(path, &read);
+  if (read != base::ReadResult::kOk) return std::nullopt;
+  return LatestRecords(trace);
 }
 
 bool Clear(const std::string& dir, const std::string& driver) {
@@ -233,17 +195,10 @@ std::string Describe(const Record& r) {
                 r.kind < std::size(kinds) ? kinds[r.kind] : "?", r.status,
                 (r.flags & kKeyMasked) ? " (key masked)" : "",
                 (r.flags & kDataCut) ? " (cut)" : "");
-  std::string line = head;
-  if (r.kind == kDownload) {
-    line += " ";
-    line.append(r.data.begin(), r.data.end());
-  } else {
-    for (std::uint8_t b : r.data) {
-      line += ' ';
-      line += base::BytesToHex({&b, 1});
-    }
-  }
-  return line;
+  if (r.kind == kDownload) return head + (" " + std::string(r.data.begin(), r.data.end()));
+  // A blank before each byte, where BytesToHexText puts one after each.
+  const std::string bytes = " " + base::BytesToHexText(r.data);
+  return head + bytes.substr(0, bytes.size() - 1);
 }
 
 }  // namespace simdev::trace

@@ -1,23 +1,10 @@
 // The port drivers' traces of the emulated devices' exchanges, kept in the state directory
 // (one file per driver, <DRIVER>.TRC) and read back by the drivers' PddTrace.
 //
-// A trace is a sequence of records, oldest first, each a 16-byte header and its data, all
-// numbers little-endian:
-//   offset 0  u8   kind: 1 frame sent to the device, 2 answer returned by the device,
-//                  3 application download, 4 library call (devices without frames),
-//                  5 line event (data: the LineEvent and the frame's u16 sequence
-//                  number); other values are reserved
-//          1  u8   flags: bit 0 key material in the data replaced by zero bytes,
-//                  bit 1 data cut to kMaxRecordData bytes
-//          2  u16  device model as a decimal number (8343, 8342, ...)
-//          4  u16  COM port number
-//          6  u16  library status of the call (0 success)
-//          8  u32  sequence number, counting up by one per record of this driver
-//         12  u16  data length n
-//         14  u16  zero
-//         16  n bytes of data: the frame, the answer, the HEX file name, or the call's bytes
-// A driver hands out only its most recent records, at most kCapacity bytes in all, so a trace
-// always fits the 32768-byte buffer of PddTrace.
+// A trace is a sequence of records, oldest first, laid out as README.md's **Traces.** table
+// has it; sequence numbers count up by one per record of the driver, and other kinds than
+// these are reserved. A driver hands out only its newest records, at most kCapacity bytes in
+// all, so a trace always fits the 32768-byte buffer of PddTrace.
 #pragma once
 
 #include <cstdint>
@@ -32,12 +19,13 @@ inline constexpr std::size_t kHeaderSize = 16;
 inline constexpr std::size_t kCapacity = 32768;
 inline constexpr std::size_t kMaxRecordData = 1024;
 
+// A record's kind, and what its data holds.
 enum Kind : std::uint8_t {
-  kFrameSent = 1,
-  kAnswerReturned = 2,
-  kDownload = 3,
-  kCall = 4,
-  kLineEvent = 5
+  kFrameSent = 1,       // the frame sent to the device
+  kAnswerReturned = 2,  // the answer returned by the device
+  kDownload = 3,        // the application's HEX file name
+  kCall = 4,            // the library call's bytes (devices without frames)
+  kLineEvent = 5        // the LineEvent and the frame's u16 sequence number
 };
 // What happened on the serial line (simdev/Line.h) beside the calls it carried.
 enum LineEvent : std::uint8_t {
@@ -70,7 +58,7 @@ std::vector<std::uint8_t> Encode(const Record& record);
 // Decodes whole records; stops at the first record that does not fit (a damaged tail).
 std::vector<Record> Decode(std::span<const std::uint8_t> bytes);
 // The records of a trace file's bytes that Read keeps: the newest whole records, oldest
-// first, at most kCapacity bytes, encoded.
+// first, at most kCapacity bytes, each header's last word written as zero.
 std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes);
 // What Append writes when it rewrites a trace file: the bytes' whole records and `record` (cut
 // and flagged when its data is longer than kMaxRecordData, numbered after the last one), the
@@ -82,14 +70,12 @@ std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Reco
 bool IsTracing(const std::string& dir, const std::string& driver);
 bool SetTracing(const std::string& dir, const std::string& driver, bool on);
 
-// Adds a record when the driver's tracing is on (data longer than kMaxRecordData is cut and
-// flagged), numbered after the last record. It goes at the end of the file, which may so hold
-// more than kCapacity bytes; Read keeps to the newest records all the same. When the file would
-// grow past twice kCapacity, ends in a damaged tail or is too large to read, it is rewritten
-// as AppendRecord gives it.
+// Adds a record when the driver's tracing is on, cut and numbered as AppendRecord adds it, at
+// the end of the file, which may so hold more than kCapacity bytes (Read keeps to the newest
+// records all the same). When the file would grow past twice kCapacity, ends in a damaged tail
+// or is too large to read, it is rewritten as AppendRecord gives it.
 bool Append(const std::string& dir, const std::string& driver, Record record);
-// The driver's trace: the newest whole records of its file, oldest first, at most kCapacity
-// bytes.
+// The driver's trace: LatestRecords of its file.
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver);
 // The trace that the driver's PddTrace hands out: as Read gives it, or nothing when tracing is
 // switched off or the driver cannot read its state (the state directory is missing or not a
