@@ -25,14 +25,13 @@ struct Context {
   std::string* err;
   ServeCommand serve;
   int status = kCliOk;
-  int Fail(const std::string& message) {
-    *err += "simdev: " + message + "\n";
-    return status = kCliFailed;
+  // Says the problem; a usage error points to the usage.
+  int Refuse(int code, const std::string& message) {
+    *err += "simdev: " + message + (code == kCliUsage ? "\n(simdev help shows the usage)\n" : "\n");
+    return status = code;
   }
-  int Usage(const std::string& message) {
-    *err += "simdev: " + message + "\n(simdev help shows the usage)\n";
-    return status = kCliUsage;
-  }
+  int Fail(const std::string& message) { return Refuse(kCliFailed, message); }
+  int Usage(const std::string& message) { return Refuse(kCliUsage, message); }
 };
 
 const ModelCli* Model(const std::string& model) {
@@ -73,8 +72,7 @@ std::optional<Device> FindDevice(Context& c, const std::string& portText, bool l
 
 // Saves what a device model's part changed and says what it did after `who`, or says why not.
 int SaveDevice(Context& c, const Device& d, const CliResult& done, const std::string& who) {
-  if (done.status != kCliOk)
-    return done.status == kCliUsage ? c.Usage(done.said) : c.Fail(done.said);
+  if (done.status != kCliOk) return c.Refuse(done.status, done.said);
   if (!SaveKeyValues(d.path, d.state, "simdev: emulated device " + d.where.fileName))
     return c.Fail("cannot write " + d.path);
   *c.out += who + done.said + "\n";
@@ -156,10 +154,8 @@ int Fault(Context& c, Args a) {
   auto d = FindDevice(c, a[0], true);
   if (!d) return c.status;
   CliResult done{kCliUsage, ""};
-  if (auto fault = faults::ParseScripted(a.subspan(1), d->where.model, &done.said)) {
-    faults::Store(*fault, d->state);
-    done = {kCliOk, fault->said};
-  }
+  if (auto said = faults::Script(a.subspan(1), d->where.model, d->state, &done.said))
+    done = {kCliOk, *said};
   return SaveDevice(c, *d, done, PortName(d->where.port) + ": ");
 }
 

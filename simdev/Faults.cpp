@@ -58,20 +58,24 @@ std::string Said(const LineFault& f) {
 }
 
 bool IsPinFunction(const std::string& name) {
-  for (std::uint8_t call = 1; call <= PinCalls::kCount; ++call)
-    if (name == PinFunctionName(static_cast<PinCall>(call))) return true;
-  return false;
+  const auto* end = std::end(PinCalls::kNames);  // kNames[0] names no call
+  return std::find(std::begin(PinCalls::kNames) + 1, end, name) != end;
 }
 
+// A fault's value as the state file keeps it, and what the command says of it.
+struct Scripted {
+  std::string value, said;
+};
+
 // A device fault NAME [VALUE], its value kept as a number or byte is shown.
-std::optional<Scripted> DeviceFault(const std::string& model, Scripted f, const std::string& value,
-                                    std::string* problem) {
+std::optional<Scripted> DeviceFault(const std::string& model, const std::string& name,
+                                    const std::string& value, std::string* problem) {
+  Scripted f;
   auto decimal = [&](unsigned long least, unsigned long most) {
     auto n = base::ParseDecimal(value, most);
     if (n && *n >= least) f.value = std::to_string(*n);
     return n && *n >= least;
   };
-  const std::string& name = f.name;
   const bool pad = model == kModel8342;
   const char* bad = "a status code is 1 to 65535";
   if (name == kOpen || (!pad && (name == kWrite || name == kRead))) {
@@ -134,8 +138,8 @@ std::optional<LineFault> TakeLineFault(KeyValues& state) {
   return fault;
 }
 
-std::optional<Scripted> ParseScripted(std::span<const std::string> args, const std::string& model,
-                                      std::string* problem) {
+std::optional<std::string> Script(std::span<const std::string> args, const std::string& model,
+                                  KeyValues& state, std::string* problem) {
   std::optional<unsigned long> skip = 0;
   if (!args.empty() && args.back().rfind("skip=", 0) == 0) {
     skip = base::ParseDecimal(std::string_view(args.back()).substr(5), kMaxCount);
@@ -145,24 +149,18 @@ std::optional<Scripted> ParseScripted(std::span<const std::string> args, const s
   std::optional<Scripted> f;
   if (!args.empty() && args[0] == kLine) {
     if (auto line = ParseLineFault(args.subspan(1), problem))
-      f = Scripted{kLine, FormatLineFault(*line), 0, Said(*line)};
+      f = Scripted{FormatLineFault(*line), Said(*line)};
   } else if (args.size() == 1 && args[0] == kClear) {
-    return Scripted{kClear, "", 0, "no fault scripted"};
+    ClearFaults(state);
+    return "no fault scripted";
   } else if (args.empty() || args.size() > 2) {
     return Refuse(problem, "fault needs a port and what fails");
   } else {
-    f = DeviceFault(model, {args[0], "", 0, ""}, args.size() == 2 ? args[1] : "", problem);
+    f = DeviceFault(model, args[0], args.size() == 2 ? args[1] : "", problem);
   }
-  if (f && *skip > 0) {
-    f->skip = static_cast<unsigned>(*skip);
-    f->said += " after " + std::to_string(*skip) + " passed by";
-  }
-  return f;
-}
-
-void Store(const Scripted& fault, KeyValues& state) {
-  if (fault.name == kClear) return ClearFaults(state);
-  SetFault(state, fault.name, fault.value, fault.skip);
+  if (!f) return std::nullopt;
+  SetFault(state, args[0], f->value, static_cast<unsigned>(*skip));
+  return *skip > 0 ? f->said + " after " + std::to_string(*skip) + " passed by" : f->said;
 }
 
 }  // namespace simdev::faults

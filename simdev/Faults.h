@@ -1,6 +1,5 @@
-// Scripted faults: their names, what `simdev fault` keeps for each, and how the device end
-// takes the line's. A device fault is kept as `fault.<name>=<value>` and taken by the library's
-// inside with TakeFault (simdev/State.h).
+// Scripted faults: their names, what `simdev fault` keeps for each (as simdev/State.h's
+// SetFault keeps it and TakeFault takes it), and how the device end takes the line's.
 #pragma once
 
 #include <cstdint>
@@ -33,15 +32,10 @@ std::optional<LineFault> PendingLineFault(const KeyValues& state);
 // down by one (an unplugged line stays so), or a skip count lets the frame pass.
 std::optional<LineFault> TakeLineFault(KeyValues& state);
 
-// What `simdev fault PORT ARGS` scripts on a device of `model`: the fault to keep (kClear: none
-// at all) and what the command says; nothing, with the problem, for no fault of that model.
-struct Scripted {
-  std::string name, value;
-  unsigned skip = 0;
-  std::string said;
-};
-std::optional<Scripted> ParseScripted(std::span<const std::string> args, const std::string& model,
-                                      std::string* problem);
-void Store(const Scripted& fault, KeyValues& state);
+// `simdev fault PORT ARGS` on the state of a device of `model`: scripts the fault (kClear: takes
+// every one away) and gives what the command says; nothing, with the problem and `state` left
+// as it was, for no fault of that model.
+std::optional<std::string> Script(std::span<const std::string> args, const std::string& model,
+                                  KeyValues& state, std::string* problem);
 
 }  // namespace simdev::faults

@@ -9,12 +9,10 @@
 namespace simdev {
 
 std::uint32_t PddTrace(const std::string& dir, const std::string& driver, unsigned char* buffer) {
-  if (buffer == nullptr) return kPddTraceNotActive;
-  std::optional<std::vector<std::uint8_t>> bytes = trace::ReadActive(dir, driver);
+  const auto bytes = buffer ? trace::ReadActive(dir, driver) : std::nullopt;
   if (!bytes) return kPddTraceNotActive;
   // The trace keeps within the capacity already; the caller's buffer is no larger than that.
-  std::size_t n = std::min(bytes->size(), trace::kCapacity);
-  std::copy_n(bytes->begin(), n, buffer);
+  std::copy_n(bytes->begin(), std::min(bytes->size(), trace::kCapacity), buffer);
   return kPddTraceActive;
 }
 

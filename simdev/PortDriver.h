@@ -14,11 +14,9 @@ namespace simdev {
 inline constexpr std::uint32_t kPddTraceNotActive = 0;
 inline constexpr std::uint32_t kPddTraceActive = 1;
 
-// Copies the driver's trace (whole records, oldest first, at most 32768 bytes; simdev/Trace.h
-// has the layout) to the start of `buffer` and returns kPddTraceActive. The rest of the
-// buffer is left as it was. Returns kPddTraceNotActive, and touches nothing, when the
-// driver's tracing is switched off, `buffer` is null, or the driver cannot read its state
-// (trace::ReadActive).
+// Copies the driver's trace as trace::ReadActive gives it to the start of `buffer`, leaving the
+// rest as it was, and returns kPddTraceActive; kPddTraceNotActive, touching nothing, when
+// `buffer` is null or ReadActive gives nothing (tracing off, the state unreadable).
 std::uint32_t PddTrace(const std::string& dir, const std::string& driver, unsigned char* buffer);
 
 }  // namespace simdev

@@ -79,21 +79,18 @@ CliResult Card(KeyValues& state, std::span<const std::string> args) {
   Terminal8343 t;
   std::string error;
   if (!LoadTerminal(state, &t, &error)) return {kCliFailed, error};
-  CliResult done;
-  if (args[0] == "insert") {
-    auto atr = base::ParseHex(args.size() == 2 ? args[1] : "3B02145011");
-    if (!atr || atr->size() > Terminal8343::kMaxResetData)
-      return {kCliUsage, "the response-to-reset data is at most 40 bytes in hexadecimal"};
-    t.card = std::move(*atr);
-    done.said = "smart card inserted";
-  } else if (args[0] == "remove" && args.size() == 1) {
-    t.card.reset();
-    done.said = "smart card removed";
-  } else {
+  const bool insert = args[0] == "insert";
+  if (!insert && (args[0] != "remove" || args.size() != 1))
     return {kCliUsage, "card needs insert [ATR] or remove"};
+  std::optional<std::vector<std::uint8_t>> card;  // none: the slot is empty
+  if (insert) {
+    card = base::ParseHex(args.size() == 2 ? args[1] : "3B02145011");
+    if (!card || card->size() > Terminal8343::kMaxResetData)
+      return {kCliUsage, "the response-to-reset data is at most 40 bytes in hexadecimal"};
   }
+  t.card = std::move(card);
   StoreTerminal(t, &state);
-  return done;
+  return {kCliOk, insert ? "smart card inserted" : "smart card removed"};
 }
 
 // The status as the terminal answers it, without the image lines: their ranges instead.
