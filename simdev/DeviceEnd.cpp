@@ -2,10 +2,10 @@
 #include "simdev/DeviceEnd.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <tuple>
 
+#include "base/Number.h"
 #include "base/Wipe.h"
 #include "simdev/Faults.h"
 #include "simdev/PortDriver.h"
@@ -164,7 +164,7 @@ void ServedPort::Note(trace::LineEvent event, std::uint16_t sequence) {
   if (!device) return;
   trace::Record r;
   r.kind = trace::kLineEvent;
-  r.model = static_cast<std::uint16_t>(std::strtoul(device->model.c_str(), nullptr, 10));
+  r.model = static_cast<std::uint16_t>(base::ParseDecimal(device->model, 0xFFFF).value_or(0));
   r.port = port_;
   r.data = {event, static_cast<std::uint8_t>(sequence), static_cast<std::uint8_t>(sequence >> 8)};
   trace::Append(eft_.StateDir(), trace::DriverForModel(device->model), std::move(r));

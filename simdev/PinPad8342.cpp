@@ -2,7 +2,7 @@
 #include "simdev/PinPad8342.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <limits>
 #include <string_view>
 
 #include "base/Hex.h"
@@ -74,7 +74,11 @@ bool LoadPinPad(const KeyValues& state, PinPad8342* pad, std::string* error) {
   };
   if (Get(state, "model") != kModel8342) return fail("not an 8342 state file");
   PinPad8342 p;
-  p.port = static_cast<std::uint16_t>(std::atoi(Get(state, "port").c_str()));
+  auto port = GetNumber(state, "port", 0xFFFF);
+  auto entries = GetNumber(state, "entries", std::numeric_limits<unsigned>::max());
+  if (!port || !entries) return fail("port and entries must be decimal numbers");
+  p.port = static_cast<std::uint16_t>(*port);
+  p.entries = static_cast<unsigned>(*entries);
   auto serial = base::ParseHex(Get(state, "serial"));
   if (!serial || serial->size() != 8) return fail("serial must be 8 bytes in hexadecimal");
   std::copy(serial->begin(), serial->end(), p.serial.begin());
@@ -98,7 +102,6 @@ bool LoadPinPad(const KeyValues& state, PinPad8342* pad, std::string* error) {
   }
   if (!ReadDigest(Get(state, "decimalization_table"), &p.decimalizationTable))
     return fail("decimalization_table must be none or a digest");
-  p.entries = static_cast<unsigned>(std::strtoul(Get(state, "entries").c_str(), nullptr, 10));
   for (const auto& [key, value] : state) {
     std::string_view k = key;
     if (k.substr(0, 12) != "working_key." || k.size() != 14) continue;

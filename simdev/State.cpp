@@ -2,13 +2,10 @@
 #include "simdev/State.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
-#include "base/Hex.h"
 #include "base/Number.h"
 #include "base/PlainFile.h"
 
@@ -23,26 +20,30 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
+// A key of letters, digits, '.', '_' and '-', and a value IsValidValue takes.
+bool IsValidEntry(const std::string& key, const std::string& value) {
+  return !key.empty() && IsValidValue(value) && std::all_of(key.begin(), key.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
+  });
+}
+
 }  // namespace
 
-std::string DefaultStateDirectory() {
+std::string StateDirectory() {
+  const std::string dir = Env(kStateDirVariable);
+  if (!dir.empty()) return dir;
 #ifdef _WIN32
   std::string base = Env("ProgramData");
   if (base.empty()) base = "C:\\ProgramData";
-  return JoinPath(base, "simdev");
 #else
   std::string base = Env("XDG_STATE_HOME");
   if (base.empty()) {
     std::string home = Env("HOME");
     base = home.empty() ? "/tmp" : home + "/.local/state";
   }
-  return JoinPath(base, "simdev");
 #endif
-}
-
-std::string StateDirectory() {
-  std::string dir = Env(kStateDirVariable);
-  return dir.empty() ? DefaultStateDirectory() : dir;
+  return JoinPath(base, "simdev");
 }
 
 std::optional<std::uint16_t> ParsePort(const std::string& text) {
@@ -60,14 +61,8 @@ std::string DeviceFileName(std::uint16_t port, const std::string& model) {
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  char last = dir.back();
-  if (last == '/' || last == '\\') return dir + name;
-#ifdef _WIN32
-  return dir + "\\" + name;
-#else
-  return dir + "/" + name;
-#endif
+  if (dir.empty() || dir.back() == '/' || dir.back() == '\\') return dir + name;
+  return dir + static_cast<char>(fs::path::preferred_separator) + name;
 }
 
 std::vector<AttachedDevice> ListDevices(const std::string& dir) {
@@ -100,12 +95,10 @@ std::string Get(const KeyValues& state, const std::string& key) {
   return it == state.end() ? "" : it->second;
 }
 
-bool IsValidKey(const std::string& key) {
-  if (key.empty()) return false;
-  return std::all_of(key.begin(), key.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-           c == '_' || c == '-';
-  });
+std::optional<unsigned long> GetNumber(const KeyValues& state, const std::string& key,
+                                       unsigned long most) {
+  auto it = state.find(key);
+  return it == state.end() ? 0ul : base::ParseDecimal(it->second, most);
 }
 
 bool IsValidValue(const std::string& value) {
@@ -117,15 +110,9 @@ bool IsValidValue(const std::string& value) {
 
 LoadResult LoadKeyValues(const std::string& path, KeyValues* values) {
   std::string text;
-  switch (base::ReadPlainFile(path, kMaxStateFileSize, &text)) {
-    case base::ReadResult::kCannotOpen:
-      return LoadResult::kMissing;
-    case base::ReadResult::kTooLarge:
-      return LoadResult::kMalformed;
-    case base::ReadResult::kOk:
-      break;
-  }
-  return ParseKeyValues(text, values);
+  const base::ReadResult read = base::ReadPlainFile(path, kMaxStateFileSize, &text);
+  if (read == base::ReadResult::kCannotOpen) return LoadResult::kMissing;
+  return read == base::ReadResult::kOk ? ParseKeyValues(text, values) : LoadResult::kMalformed;
 }
 
 LoadResult ParseKeyValues(std::string_view text, KeyValues* values) {
@@ -141,7 +128,7 @@ LoadResult ParseKeyValues(std::string_view text, KeyValues* values) {
     std::size_t eq = line.find('=');
     if (eq == std::string::npos) return LoadResult::kMalformed;
     std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-    if (!IsValidKey(key) || !IsValidValue(value)) return LoadResult::kMalformed;
+    if (!IsValidEntry(key, value)) return LoadResult::kMalformed;
     (*values)[key] = value;
   }
   return LoadResult::kOk;
@@ -155,7 +142,7 @@ bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::
 std::optional<std::string> FormatKeyValues(const KeyValues& values, const std::string& title) {
   std::string text = "# " + title + "\n";
   for (const auto& [key, value] : values) {
-    if (!IsValidKey(key) || !IsValidValue(value)) return std::nullopt;
+    if (!IsValidEntry(key, value)) return std::nullopt;
     text += key + "=" + value + "\n";
   }
   return text;
@@ -166,7 +153,8 @@ std::optional<std::string> TakeFault(KeyValues& state, const std::string& name) 
   if (it == state.end()) return std::nullopt;
   auto skip = state.find("fault." + name + ".skip");
   if (skip != state.end()) {
-    unsigned long left = std::strtoul(skip->second.c_str(), nullptr, 10);
+    // A count that is no number lets the fault hit now.
+    unsigned long left = GetNumber(state, skip->first, ~0ul).value_or(0);
     if (left > 0) {
       skip->second = std::to_string(left - 1);
       return std::nullopt;

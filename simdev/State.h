@@ -22,7 +22,6 @@ inline constexpr char kStateDirVariable[] = "SIMDEV_STATE_DIR";
 // %ProgramData%\simdev, C:\ProgramData\simdev when ProgramData is unset; elsewhere
 // $XDG_STATE_HOME/simdev or $HOME/.local/state/simdev).
 std::string StateDirectory();
-std::string DefaultStateDirectory();
 
 // A port as the simdev command and the state file names give it: COMn, comn or n, 1 to
 // 65535, without leading zeros (COM03 would name a second file for the same port).
@@ -46,6 +45,10 @@ std::optional<AttachedDevice> DeviceOnPort(const std::string& dir, std::uint16_t
 using KeyValues = std::map<std::string, std::string>;
 // The value of `key`, empty when there is none.
 std::string Get(const KeyValues& state, const std::string& key);
+// The value of `key` as a decimal number of at most `most`, 0 when there is none; nothing when
+// the value is anything else (a damaged state file).
+std::optional<unsigned long> GetNumber(const KeyValues& state, const std::string& key,
+                                       unsigned long most);
 
 inline constexpr std::size_t kMaxStateFileSize = 4u << 20;
 
@@ -62,7 +65,6 @@ LoadResult ParseKeyValues(std::string_view text, KeyValues* values);
 bool SaveKeyValues(const std::string& path, const KeyValues& values, const std::string& title);
 // The bytes SaveKeyValues writes; nothing when a key or a value is not valid.
 std::optional<std::string> FormatKeyValues(const KeyValues& values, const std::string& title);
-bool IsValidKey(const std::string& key);
 bool IsValidValue(const std::string& value);
 
 // Scripted faults, kept in the device's state file as `fault.<name>=<value>` and used once:

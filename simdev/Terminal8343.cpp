@@ -62,8 +62,13 @@ bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
     *error = "processors must be 1 or 2";
     return false;
   }
+  auto port = GetNumber(state, "port", 0xFFFF);
+  if (!port) {
+    *error = "port must be a decimal number";
+    return false;
+  }
   t->processors = processors[0] - '0';
-  t->port = static_cast<std::uint16_t>(std::atoi(Get(state, "port").c_str()));
+  t->port = static_cast<std::uint16_t>(*port);
   t->serial = Get(state, "serial");
   t->mainMicrocode = Get(state, "main_microcode");
   t->mainApplication = Get(state, "main_application");

@@ -304,6 +304,8 @@ TEST(PinPadState, RoundTripAndDamagedFiles) {
       {"icv", "sha256:00"},
       {"hardware_version", "12345678901234567890123456789012"},
       {"working_key.07", simdev::KeyDigest(Bytes(8, 1))},  // no variant
+      {"port", "70000"},
+      {"entries", "2x"},
   };
   for (const auto& [key, value] : damaged) {
     simdev::KeyValues bad = s;

@@ -98,6 +98,8 @@ TEST(Faults, ASkipCountLetsThatManyCallsPass) {
   EXPECT_EQ(simdev::TakeFault(state, "open"), "5");
   EXPECT_TRUE(state.empty());
   EXPECT_EQ(simdev::TakeFault(state, "write"), std::nullopt);
+  state = {{"fault.open", "5"}, {"fault.open.skip", "2x"}};  // a damaged count: no skip
+  EXPECT_EQ(simdev::TakeFault(state, "open"), "5");
 }
 
 TEST(StateDirectory, TheVariableElseTheDefault) {

@@ -270,8 +270,8 @@ TEST_F(Terminal, StateFileRoundTripKeepsKeysOnlyAsDigests) {
 
 TEST_F(Terminal, DamagedStateIsRefused) {
   const std::pair<std::string, std::string> damage[] = {
-      {"model", "8342"},   {"processors", "3"},    {"status", "ABC"},   {"card", "XYZ"},
-      {"image.4000", "0"}, {"image.FFFF", "0102"}, {"image.ZZZZ", "01"}};
+      {"model", "8342"},   {"processors", "3"},    {"status", "ABC"},    {"card", "XYZ"},
+      {"image.4000", "0"}, {"image.FFFF", "0102"}, {"image.ZZZZ", "01"}, {"port", "3x"}};
   for (const auto& [key, value] : damage) {
     simdev::KeyValues state = simdev::NewTerminalState(3, 2);
     state[key] = value;
