@@ -69,11 +69,7 @@ bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
   }
   t->processors = processors[0] - '0';
   t->port = static_cast<std::uint16_t>(*port);
-  t->serial = Get(state, "serial");
-  t->mainMicrocode = Get(state, "main_microcode");
-  t->mainApplication = Get(state, "main_application");
-  t->securityMicrocode = Get(state, "security_microcode");
-  t->securityApplication = Get(state, "security_application");
+  for (const TextField& f : kTextFields) t->*f.member = Get(state, f.key);
   auto status = base::ParseHex(Get(state, "status"));
   if (!status || status->size() != 1) {
     *error = "status must be one byte in hexadecimal";
@@ -125,11 +121,7 @@ void StoreTerminal(const Terminal8343& t, KeyValues* state) {
   s["model"] = kModel8343;
   s["port"] = std::to_string(t.port);
   s["processors"] = t.processors == 1 ? "1" : "2";
-  s["serial"] = t.serial;
-  s["main_microcode"] = t.mainMicrocode;
-  s["main_application"] = t.mainApplication;
-  s["security_microcode"] = t.securityMicrocode;
-  s["security_application"] = t.securityApplication;
+  for (const TextField& f : kTextFields) s[f.key] = t.*f.member;
   s["status"] = base::BytesToHex({&t.statusBits, 1});
   s["card"] = t.card ? base::BytesToHex({t.card->data(), t.card->size()}) : "none";
   s["rsa_key"] = t.rsaKey.empty() ? "none" : t.rsaKey;
@@ -154,11 +146,7 @@ std::vector<std::uint8_t> Execute(Terminal8343& t, std::span<const std::uint8_t>
     case 0x00: {  // Read Device Information
       if (!length(1)) return {kDataLength};
       std::vector<std::uint8_t> a{kOk};
-      AppendField(a, t.serial, Terminal8343::kSerialWidth);
-      AppendField(a, t.mainMicrocode, Terminal8343::kMainMicrocodeWidth);
-      AppendField(a, t.mainApplication, Terminal8343::kMainApplicationWidth);
-      AppendField(a, t.securityMicrocode, Terminal8343::kSecurityMicrocodeWidth);
-      AppendField(a, t.securityApplication, Terminal8343::kSecurityApplicationWidth);
+      for (const TextField& f : kTextFields) AppendField(a, t.*f.member, f.width);
       return a;
     }
     case 0x01: {  // Read Device Status

@@ -49,6 +49,22 @@ struct Terminal8343 {
                                kSecurityApplicationWidth = 16, kMaxResetData = 40;
 };
 
+// The identification's text fields in the order of the Read Device Information answer, each as
+// wide as its place there, by the state file's key (which `simdev set` also takes).
+struct TextField {
+  const char* key;
+  std::size_t width;
+  std::string Terminal8343::*member;
+};
+inline constexpr TextField kTextFields[] = {
+    {"serial", Terminal8343::kSerialWidth, &Terminal8343::serial},
+    {"main_microcode", Terminal8343::kMainMicrocodeWidth, &Terminal8343::mainMicrocode},
+    {"main_application", Terminal8343::kMainApplicationWidth, &Terminal8343::mainApplication},
+    {"security_microcode", Terminal8343::kSecurityMicrocodeWidth, &Terminal8343::securityMicrocode},
+    {"security_application", Terminal8343::kSecurityApplicationWidth,
+     &Terminal8343::securityApplication},
+};
+
 // A serial number the terminal takes: 41- and five digits.
 bool IsSerialNumber(std::string_view serial);
 

@@ -11,21 +11,6 @@ namespace simdev {
 
 namespace {
 
-// The text fields `simdev set` changes, each as wide as its place in the terminal's answer.
-struct TextField {
-  const char* name;
-  std::size_t width;
-  std::string Terminal8343::*member;
-};
-constexpr TextField kTextFields[] = {
-    {"serial", Terminal8343::kSerialWidth, &Terminal8343::serial},
-    {"main_microcode", Terminal8343::kMainMicrocodeWidth, &Terminal8343::mainMicrocode},
-    {"main_application", Terminal8343::kMainApplicationWidth, &Terminal8343::mainApplication},
-    {"security_microcode", Terminal8343::kSecurityMicrocodeWidth, &Terminal8343::securityMicrocode},
-    {"security_application", Terminal8343::kSecurityApplicationWidth,
-     &Terminal8343::securityApplication},
-};
-
 CliResult Attach(std::uint16_t port, std::span<const std::string> options, KeyValues* state) {
   int processors = 2;
   std::string serial;
@@ -63,7 +48,7 @@ CliResult Set(const std::string& file, KeyValues& state, const std::string& name
     t.processors = value == "1" ? 1 : 2;
   } else {
     const auto* field = std::find_if(std::begin(kTextFields), std::end(kTextFields),
-                                     [&](const TextField& f) { return name == f.name; });
+                                     [&](const TextField& f) { return name == f.key; });
     if (field == std::end(kTextFields))
       return {kCliUsage, "no field " + name + " to set on " + file};
     if (value.size() > field->width || !IsValidValue(value))
