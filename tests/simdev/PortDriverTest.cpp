@@ -1,5 +1,6 @@
-// PddTrace of the stand-in port drivers: what it copies into the caller's buffer, what it
-// leaves alone, and its result with tracing on and off.
+// PddTrace of the stand-in port drivers, asked of the device's end over the line as the DLLs
+// ask it: what it copies into the caller's buffer, what it leaves alone, and its result with
+// tracing on and off.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 
 #include "simdev/PortDriver.h"
 #include "simdev/Trace.h"
+#include "tests/simdev/OverTheLine.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -19,6 +21,12 @@ constexpr std::size_t kGuard = 64;  // bytes past the 32768 that no driver may r
 // The trace programs' buffer with guard bytes behind it, all marked untouched.
 std::vector<unsigned char> Buffer() {
   return std::vector<unsigned char>(simdev::trace::kCapacity + kGuard, kUntouched);
+}
+
+std::uint32_t PddTrace(const std::string& dir, const char* driver, unsigned char* buffer) {
+  overtheline::Devices devices(dir);
+  const std::uint16_t port = 1;
+  return simdev::remote::RemotePddTrace(devices.Opener(), {&port, 1}, driver, buffer);
 }
 
 void AddRecords(const std::string& dir, const char* driver, int count, std::size_t size) {
@@ -36,7 +44,7 @@ TEST(PddTrace, CopiesTheDriversTraceAndNothingBeyondIt) {
   std::vector<std::uint8_t> kept = simdev::trace::Read(dir.Str(), "WNT43PDD");
   ASSERT_EQ(kept.size(), 3 * 26u);
   std::vector<unsigned char> buffer = Buffer();
-  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()) & 0xFFFF, 1u);
+  EXPECT_EQ(PddTrace(dir.Str(), "WNT43PDD", buffer.data()) & 0xFFFF, 1u);
   EXPECT_TRUE(std::equal(kept.begin(), kept.end(), buffer.begin()));
   EXPECT_EQ(std::count(buffer.begin() + kept.size(), buffer.end(), kUntouched),
             static_cast<std::ptrdiff_t>(buffer.size() - kept.size()));
@@ -46,7 +54,7 @@ TEST(PddTrace, AFullTraceStaysWithin32768Bytes) {
   support::TempFolder dir;
   AddRecords(dir.Str(), "WNT4XPDD", 40, 1000);  // 40640 bytes offered, the oldest dropped
   std::vector<unsigned char> buffer = Buffer();
-  EXPECT_NE(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()) & 0xFFFF, 0u);
+  EXPECT_NE(PddTrace(dir.Str(), "WNT4XPDD", buffer.data()) & 0xFFFF, 0u);
   EXPECT_EQ(std::count(buffer.end() - kGuard, buffer.end(), kUntouched),
             static_cast<std::ptrdiff_t>(kGuard));
   auto records =
@@ -58,7 +66,7 @@ TEST(PddTrace, AFullTraceStaysWithin32768Bytes) {
 TEST(PddTrace, AnActiveTraceWithoutRecordsIsActiveAndCopiesNothing) {
   support::TempFolder dir;
   std::vector<unsigned char> buffer = Buffer();
-  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()), simdev::kPddTraceActive);
+  EXPECT_EQ(PddTrace(dir.Str(), "WNT43PDD", buffer.data()), simdev::kPddTraceActive);
   EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
             static_cast<std::ptrdiff_t>(buffer.size()));
 }
@@ -69,11 +77,11 @@ TEST(PddTrace, SwitchedOffItIsNotActiveAndTouchesNothing) {
   AddRecords(dir.Str(), "WNT4XPDD", 2, 4);
   ASSERT_TRUE(simdev::trace::SetTracing(dir.Str(), "WNT43PDD", false));
   std::vector<unsigned char> buffer = Buffer();
-  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()), 0u);
+  EXPECT_EQ(PddTrace(dir.Str(), "WNT43PDD", buffer.data()), 0u);
   EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
             static_cast<std::ptrdiff_t>(buffer.size()));
   // The other driver's switch is its own.
-  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);
+  EXPECT_EQ(PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);
   EXPECT_NE(buffer[0], kUntouched);
 }
 
@@ -94,7 +102,7 @@ TEST(PddTrace, ADriverThatCannotReadItsStateIsNotActiveAndTouchesNothing) {
     AddRecords(dir.Str(), "WNT4XPDD", 1, 4);  // another driver's trace that is readable
     spoil(dir.Str());
     std::vector<unsigned char> buffer = Buffer();
-    EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", buffer.data()), 0u) << what;
+    EXPECT_EQ(PddTrace(dir.Str(), "WNT43PDD", buffer.data()), 0u) << what;
     EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
               static_cast<std::ptrdiff_t>(buffer.size()))
         << what;
@@ -104,14 +112,14 @@ TEST(PddTrace, ADriverThatCannotReadItsStateIsNotActiveAndTouchesNothing) {
 TEST(PddTrace, ANullBufferIsNotActive) {
   support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 1, 4);
-  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT43PDD", nullptr), 0u);
+  EXPECT_EQ(PddTrace(dir.Str(), "WNT43PDD", nullptr), 0u);
 }
 
 TEST(PddTrace, EachDriverHandsOutOnlyItsOwnRecords) {
   support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 1, 4);
   std::vector<unsigned char> buffer = Buffer();
-  EXPECT_EQ(simdev::PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);
+  EXPECT_EQ(PddTrace(dir.Str(), "WNT4XPDD", buffer.data()), simdev::kPddTraceActive);
   EXPECT_EQ(buffer[0], kUntouched);
 }
 
