@@ -2,8 +2,9 @@
 #include "simdev/PinLibrary.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <type_traits>
 
+#include "base/LittleEndian.h"
 #include "base/Wipe.h"
 #include "simdev/Digest.h"
 #include "simdev/Faults.h"
@@ -18,12 +19,35 @@ namespace {
 
 constexpr char kTitle[] = "simdev: emulated 8342 PIN pad";
 
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
+using base::Put16;
+
+// Keeps `key` in `slot` as its digest and answers its check value.
+void Keep(StoredKey& slot, std::span<const std::uint8_t> key, std::uint8_t* response) {
+  slot.digest = KeyDigest(key);
+  auto check = CheckValue(key);
+  std::copy(check.begin(), check.end(), response);
 }
 
-std::span<const std::uint8_t> Bytes(const std::uint8_t* p, std::size_t n) { return {p, n}; }
+// Loads the pad of the state file `path` (`missing` without it), takes a scripted fault of
+// `call`, else of `any` (its code, else `fallback`), else lets `act` act on the pad and its
+// state; saves the file when that changed it.
+template <typename Act>
+std::uint16_t AtPad(const std::string& path, PinCall call, const char* any, std::uint16_t missing,
+                    std::uint16_t fallback, Act act) {
+  KeyValues state;
+  LoadResult loaded = LoadKeyValues(path, &state);
+  PinPad8342 pad;
+  std::string error;
+  if (loaded == LoadResult::kMissing) return missing;
+  if (loaded == LoadResult::kMalformed || !LoadPinPad(state, &pad, &error))
+    return status::kDamagedState;
+  KeyValues before = state;
+  auto fault = TakeFault(state, PinFunctionName(call));
+  if (!fault) fault = TakeFault(state, any);
+  std::uint16_t status = fault ? faults::StatusCode(*fault, fallback) : act(pad, state);
+  if (state != before) SaveKeyValues(path, state, kTitle);
+  return status;
+}
 
 }  // namespace
 
@@ -31,248 +55,175 @@ std::string PinLibrary::StatePath(std::uint16_t port) const {
   return JoinPath(dir_, DeviceFileName(port, kModel8342));
 }
 
-void PinLibrary::Record(PinCall call, std::uint16_t port, std::uint16_t status, Traced traced) {
+void PinLibrary::Record(PinCall call, std::uint16_t port, std::uint16_t status,
+                        std::vector<std::uint8_t> data, std::uint8_t flags) {
   trace::Record r;
   r.kind = trace::kCall;
-  r.flags = traced.masked ? trace::kKeyMasked : 0;
+  r.flags = flags;
   r.model = 8342;
   r.port = port;
   r.status = status;
   r.data.push_back(static_cast<std::uint8_t>(call));
-  r.data.insert(r.data.end(), traced.data.begin(), traced.data.end());
+  r.data.insert(r.data.end(), data.begin(), data.end());
   trace::Append(dir_, trace::kDriver4X, std::move(r));
 }
 
 std::uint16_t PinLibrary::OpenOn(PinCall call, std::uint16_t port, std::uint32_t* handle) {
-  Traced traced;
-  if (call == PinCall::kOpenParms) Put16(traced.data, port);
-  std::uint16_t status = status::kOk;
-  KeyValues state;
-  LoadResult loaded = handle ? LoadKeyValues(StatePath(port), &state) : LoadResult::kMissing;
-  PinPad8342 pad;
-  std::string error;
-  if (!handle) {
-    status = status::kInvalidParameter;
-  } else if (loaded == LoadResult::kMissing) {
-    status = status::kNoDevice;
-  } else if (loaded == LoadResult::kMalformed || !LoadPinPad(state, &pad, &error)) {
-    status = status::kDamagedState;
-  } else {
-    KeyValues before = state;
-    auto fault = TakeFault(state, PinFunctionName(call));
-    if (!fault) fault = TakeFault(state, faults::kOpen);
-    if (state != before) SaveKeyValues(StatePath(port), state, kTitle);
-    if (fault) status = faults::StatusCode(*fault, status::kPortInUse);
-  }
+  std::uint16_t status =
+      handle ? AtPad(StatePath(port), call, faults::kOpen, status::kNoDevice, status::kPortInUse,
+                     [](PinPad8342&, KeyValues&) { return status::kOk; })
+             : status::kInvalidParameter;
   if (status == status::kOk) {
     std::uint32_t h = next_++;
     sessions_[h] = port;
     *handle = h;
   }
-  Record(call, port, status, std::move(traced));
+  std::vector<std::uint8_t> data;
+  if (call == PinCall::kOpenParms) Put16(data, port);
+  Record(call, port, status, std::move(data));
   return status;
 }
 
-std::uint16_t PinLibrary::Open(std::uint16_t port, std::uint32_t* handle) {
-  return OpenOn(PinCall::kOpen, port, handle);
-}
-
-std::uint16_t PinLibrary::OpenParms(std::uint16_t port, std::uint32_t* handle) {
-  return OpenOn(PinCall::kOpenParms, port, handle);
-}
-
-template <typename Body>
-std::uint16_t PinLibrary::OnPad(PinCall call, std::uint32_t handle, Traced traced, Body body) {
-  auto session = sessions_.find(handle);
-  if (session == sessions_.end()) {
-    Record(call, 0, status::kInvalidHandle, std::move(traced));
-    return status::kInvalidHandle;
+#define SIMDEV_OPEN_ON(method, ...)                                             \
+  std::uint16_t PinLibrary::method(std::uint16_t port, std::uint32_t* handle) { \
+    return OpenOn(PinCall::k##method, port, handle);                            \
   }
-  std::uint16_t port = session->second;
-  std::uint16_t status = status::kOk;
-  std::vector<std::uint8_t> output;
-  KeyValues state;
-  LoadResult loaded = LoadKeyValues(StatePath(port), &state);
-  PinPad8342 pad;
-  std::string error;
-  if (loaded == LoadResult::kMissing) {
-    status = status::kDeviceGone;
-  } else if (loaded == LoadResult::kMalformed || !LoadPinPad(state, &pad, &error)) {
-    status = status::kDamagedState;
-  } else {
-    KeyValues before = state;
-    auto fault = TakeFault(state, PinFunctionName(call));
-    if (!fault) fault = TakeFault(state, faults::kCall);
-    if (fault) {
-      status = faults::StatusCode(*fault, status::kGeneralFailure);
+SIMDEV_PIN_CALLS(SIMDEV_OPEN_ON, SIMDEV_NOTHING, SIMDEV_NOTHING)
+
+template <typename... A, typename Body>
+std::uint16_t PinLibrary::OnPad(PinCall call, std::uint32_t handle, std::tuple<A...> args,
+                                bool valuesOk, Body body) {
+  const Shape& shape = kShapes[static_cast<std::size_t>(call)];
+  // The trace's data: the numbers, then the byte argument as as many zero bytes, only when the
+  // call is valid, then on success what the call placed (a text without its zero).
+  std::vector<std::uint8_t> data;
+  std::uint16_t first = 0, last = 0;
+  bool valid = valuesOk;
+  std::uint8_t* out = nullptr;
+  auto argument = [&](auto v) {
+    if constexpr (std::is_pointer_v<decltype(v)>) {
+      valid = valid && v;
+      if constexpr (std::is_same_v<decltype(v), std::uint8_t*>) out = v;
     } else {
-      status = body(pad, &output);
-      if (status == status::kOk) StorePinPad(pad, &state);
+      first = data.empty() ? v : first;
+      last = v;
+      Put16(data, v);
     }
-    if (state != before) SaveKeyValues(StatePath(port), state, kTitle);
+  };
+  std::apply([&](auto... a) { (argument(a), ...); }, args);
+  std::size_t in = SizeOf(shape.in, first, last);
+  std::uint8_t flags = valid && in > 0 ? trace::kKeyMasked : 0;
+  if (flags) data.insert(data.end(), in, 0);
+  auto session = sessions_.find(handle);
+  bool known = session != sessions_.end();
+  std::uint16_t port = known ? session->second : 0;
+  std::uint16_t status =
+      !known ? status::kInvalidHandle
+             : AtPad(StatePath(port), call, faults::kCall, status::kDeviceGone,
+                     status::kGeneralFailure, [&](PinPad8342& pad, KeyValues& state) {
+                       if (!valid) return status::kInvalidParameter;
+                       body(pad);
+                       StorePinPad(pad, &state);
+                       return status::kOk;
+                     });
+  if (status == status::kOk && out) {
+    std::size_t n = SizeOf(shape.out, first, last);
+    if (shape.out.how == Size::kText)
+      n = static_cast<std::size_t>(std::find(out, out + n, 0) - out);
+    data.insert(data.end(), out, out + n);
   }
-  if (status == status::kOk) traced.data.insert(traced.data.end(), output.begin(), output.end());
-  Record(call, port, status, std::move(traced));
+  Record(call, port, status, std::move(data), flags);
   return status;
 }
-
-namespace {
-
-void MaskedBytes(std::vector<std::uint8_t>& data, std::size_t n) { data.insert(data.end(), n, 0); }
-
-}  // namespace
 
 std::uint16_t PinLibrary::LoadMasterKey(std::uint32_t handle, std::uint16_t keyType,
                                         const std::uint8_t* key, std::uint8_t* response) {
-  Traced traced;
-  Put16(traced.data, keyType);
   std::size_t n = MasterKeyLength(keyType);
-  bool valid = key && response && n > 0;
-  if (valid) {
-    MaskedBytes(traced.data, n);
-    traced.masked = true;
-  }
-  return OnPad(PinCall::kLoadMasterKey, handle, std::move(traced),
-               [&](PinPad8342& pad, std::vector<std::uint8_t>* out) {
-                 if (!valid) return status::kInvalidParameter;
+  return OnPad(PinCall::kLoadMasterKey, handle, std::tuple(keyType, key, response), n > 0,
+               [&](PinPad8342& pad) {
                  StoredKey& slot = n == 8 ? pad.masterKey8 : pad.masterKey16;
-                 slot.digest = KeyDigest(Bytes(key, n));
                  slot.source = (keyType & 1) ? "loaded-encrypted" : "loaded";
-                 auto check = CheckValue(Bytes(key, n));
-                 std::copy(check.begin(), check.end(), response);
-                 out->assign(check.begin(), check.end());
-                 return status::kOk;
+                 Keep(slot, std::span(key, n), response);
                });
 }
 
 std::uint16_t PinLibrary::EnterMasterKey(std::uint32_t handle, std::uint16_t keyType,
                                          std::uint8_t* response) {
-  Traced traced;
-  Put16(traced.data, keyType);
   std::size_t n = MasterKeyLength(keyType);
-  bool valid = response && n > 0;
-  return OnPad(PinCall::kEnterMasterKey, handle, std::move(traced),
-               [&](PinPad8342& pad, std::vector<std::uint8_t>* out) {
-                 if (!valid) return status::kInvalidParameter;
+  return OnPad(PinCall::kEnterMasterKey, handle, std::tuple(keyType, response), n > 0,
+               [&](PinPad8342& pad) {
                  // The entry at the pad's keys is over at once: the emulated operator keys in
                  // a key of its own.
                  std::uint8_t entered[16] = {};
-                 EnteredKey(pad.port, ++pad.entries, std::span<std::uint8_t>(entered, n));
+                 EnteredKey(pad.port, ++pad.entries, std::span(entered, n));
                  StoredKey& slot = n == 8 ? pad.masterKey8 : pad.masterKey16;
-                 slot.digest = KeyDigest(Bytes(entered, n));
                  slot.source = (keyType & 1) ? "entered-dual" : "entered-single";
-                 auto check = CheckValue(Bytes(entered, n));
+                 Keep(slot, std::span(entered, n), response);
                  base::WipeBytes(entered, sizeof entered);
-                 std::copy(check.begin(), check.end(), response);
-                 out->assign(check.begin(), check.end());
-                 return status::kOk;
                });
 }
 
 std::uint16_t PinLibrary::LoadKey(std::uint32_t handle, std::uint16_t keyId, std::uint16_t variant,
                                   const std::uint8_t* key, std::uint8_t* response) {
-  Traced traced;
-  Put16(traced.data, keyId);
-  Put16(traced.data, variant);
-  bool valid = key && response && keyId <= 0xFF && variant <= 0xFF;
-  if (valid) {
-    MaskedBytes(traced.data, 8);
-    traced.masked = true;
-  }
-  return OnPad(PinCall::kLoadKey, handle, std::move(traced),
-               [&](PinPad8342& pad, std::vector<std::uint8_t>* out) {
-                 if (!valid) return status::kInvalidParameter;
+  return OnPad(PinCall::kLoadKey, handle, std::tuple(keyId, variant, key, response),
+               keyId <= 0xFF && variant <= 0xFF, [&](PinPad8342& pad) {
                  StoredKey& slot = pad.workingKeys[static_cast<std::uint8_t>(keyId)];
-                 slot.digest = KeyDigest(Bytes(key, 8));
                  slot.variant = static_cast<std::uint8_t>(variant);
-                 auto check = CheckValue(Bytes(key, 8));
-                 std::copy(check.begin(), check.end(), response);
-                 out->assign(check.begin(), check.end());
-                 return status::kOk;
+                 Keep(slot, std::span(key, 8), response);
                });
 }
 
 std::uint16_t PinLibrary::LoadIcv(std::uint32_t handle, std::uint16_t variant,
                                   const std::uint8_t* icv) {
-  Traced traced;
-  Put16(traced.data, variant);
-  bool valid = icv && variant <= 0xFF;
-  if (valid) {
-    MaskedBytes(traced.data, 8);
-    traced.masked = true;
-  }
-  return OnPad(PinCall::kLoadIcv, handle, std::move(traced),
-               [&](PinPad8342& pad, std::vector<std::uint8_t>*) {
-                 if (!valid) return status::kInvalidParameter;
-                 pad.icv.digest = KeyDigest(Bytes(icv, 8));
+  return OnPad(PinCall::kLoadIcv, handle, std::tuple(variant, icv), variant <= 0xFF,
+               [&](PinPad8342& pad) {
+                 pad.icv.digest = KeyDigest(std::span(icv, 8));
                  pad.icv.variant = static_cast<std::uint8_t>(variant);
-                 return status::kOk;
                });
 }
 
 std::uint16_t PinLibrary::LoadVerifParms(std::uint32_t handle, std::uint16_t pinLength,
                                          const std::uint8_t* table) {
-  Traced traced;
-  Put16(traced.data, pinLength);
-  bool valid = table && pinLength <= 15;
-  if (valid) {
-    MaskedBytes(traced.data, 16);
-    traced.masked = true;
-  }
-  return OnPad(PinCall::kLoadVerifParms, handle, std::move(traced),
-               [&](PinPad8342& pad, std::vector<std::uint8_t>*) {
-                 if (!valid) return status::kInvalidParameter;
+  return OnPad(PinCall::kLoadVerifParms, handle, std::tuple(pinLength, table), pinLength <= 15,
+               [&](PinPad8342& pad) {
                  pad.pinLength = pinLength;
-                 pad.decimalizationTable = KeyDigest(Bytes(table, 16));
-                 return status::kOk;
+                 pad.decimalizationTable = KeyDigest(std::span(table, 16));
                });
 }
 
 std::uint16_t PinLibrary::SetModeEnc(std::uint32_t handle) {
-  return OnPad(PinCall::kSetModeEnc, handle, {}, [](PinPad8342& pad, std::vector<std::uint8_t>*) {
+  return OnPad(PinCall::kSetModeEnc, handle, std::tuple(), true, [](PinPad8342& pad) {
     // Encrypted mode destroys the encryption (working) keys.
     pad.encrypted = true;
     pad.workingKeys.clear();
-    return status::kOk;
   });
 }
 
 std::uint16_t PinLibrary::SetModeClr(std::uint32_t handle) {
-  return OnPad(PinCall::kSetModeClr, handle, {}, [](PinPad8342& pad, std::vector<std::uint8_t>*) {
-    pad.encrypted = false;
-    return status::kOk;
-  });
+  return OnPad(PinCall::kSetModeClr, handle, std::tuple(), true,
+               [](PinPad8342& pad) { pad.encrypted = false; });
 }
 
 std::uint16_t PinLibrary::ReadSn(std::uint32_t handle, std::uint8_t* serial) {
-  return OnPad(PinCall::kReadSn, handle, {}, [&](PinPad8342& pad, std::vector<std::uint8_t>* out) {
-    if (!serial) return status::kInvalidParameter;
-    std::copy(pad.serial.begin(), pad.serial.end(), serial);
-    out->assign(pad.serial.begin(), pad.serial.end());
-    return status::kOk;
-  });
+  return OnPad(PinCall::kReadSn, handle, std::tuple(serial), true,
+               [&](PinPad8342& pad) { std::copy(pad.serial.begin(), pad.serial.end(), serial); });
 }
 
 std::uint16_t PinLibrary::ExecDevDiag(std::uint32_t handle, std::uint16_t code,
                                       std::uint8_t* buffer) {
-  Traced traced;
-  Put16(traced.data, code);
-  return OnPad(PinCall::kExecDevDiag, handle, std::move(traced),
-               [&](PinPad8342& pad, std::vector<std::uint8_t>* out) {
-                 if (!buffer || code != 3) return status::kInvalidParameter;
+  return OnPad(PinCall::kExecDevDiag, handle, std::tuple(code, buffer), code == 3,
+               [&](PinPad8342& pad) {
                  const std::string& text = pad.hardwareVersion;
                  std::size_t n = std::min(text.size(), PinPad8342::kMaxHardwareVersion);
                  std::copy_n(text.begin(), n, buffer);
                  buffer[n] = 0;
-                 out->assign(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
-                 return status::kOk;
                });
 }
 
 std::uint16_t PinLibrary::Close(std::uint32_t handle) {
   auto session = sessions_.find(handle);
   if (session == sessions_.end()) {
-    Record(PinCall::kClose, 0, status::kInvalidHandle, {});
+    Record(PinCall::kClose, 0, status::kInvalidHandle);
     return status::kInvalidHandle;
   }
   std::uint16_t port = session->second;
@@ -286,7 +237,7 @@ std::uint16_t PinLibrary::Close(std::uint32_t handle) {
       SaveKeyValues(StatePath(port), state, kTitle);
     }
   }
-  Record(PinCall::kClose, port, status, {});
+  Record(PinCall::kClose, port, status);
   return status;
 }
 

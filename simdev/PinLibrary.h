@@ -3,20 +3,7 @@
 // line, in `simdev serve` (simdev/DeviceEnd.h); the DLL holds only the library's end.
 // Portable, so it is tested natively.
 //
-// Every call is recorded in the trace of the family's port driver WNT4XPDD as one record of
-// kind 4 (library call), model 8342, the pad's port (0 when the handle is unknown) and the
-// call's status. Its data:
-//   byte 0      the function: 1 PinOpen, 2 PinOpenParms, 3 PinLoadMasterKey,
-//               4 PinEnterMasterKey, 5 PinLoadKey, 6 PinLoadICV, 7 PinLoadVerifParms,
-//               8 PinSetModeEnc, 9 PinSetModeClr, 10 PinReadSN, 11 PinExecDevDiag, 12 PinClose
-//   then        its number arguments in order, 2 bytes each, little-endian (port, key type,
-//               key ID and variant descriptor, variant descriptor, PIN length, diagnostic code)
-//   then        its byte arguments (key, ICV, decimalization table) replaced by as many zero
-//               bytes, with flag bit 0 (key material masked) set
-//   then, when the status is 0, what the call returned: the 8 response bytes, the 8 serial
-//               number bytes, or the hardware-version text without its zero byte.
-// A call refused for a null pointer, an unknown key type or a value out of range records the
-// function and its number arguments only. A call on an unknown handle records port 0.
+// Every call leaves one trace record, laid out in README.md, "The emulated PIN pad" (Trace).
 // Scripted faults: fault.<function name> (PinLoadKey, ...) hits the next call of that
 // function, fault.open the next open, fault.call the next call on an open handle other than
 // PinClose; each gives its code (decimal) as the call's status and leaves the pad as it was.
@@ -25,6 +12,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "simdev/Calls.h"
@@ -40,17 +28,15 @@ class PinLibrary : public PinCalls {
   const std::string& StateDir() const { return dir_; }
 
  private:
-  struct Pad;
-  struct Traced {
-    std::vector<std::uint8_t> data;
-    bool masked = false;
-  };
   std::uint16_t OpenOn(PinCall call, std::uint16_t port, std::uint32_t* handle);
-  // Runs one call on the pad of `handle`: loads its state, takes a scripted fault, lets
-  // `body` act on the pad (its status; output bytes go to `output`), saves and traces.
-  template <typename Body>
-  std::uint16_t OnPad(PinCall call, std::uint32_t handle, Traced traced, Body body);
-  void Record(PinCall call, std::uint16_t port, std::uint16_t status, Traced traced);
+  // Runs one call on the pad of `handle`, `args` being its arguments after the handle: traces
+  // them as the call's row (types, shape) says and, when no scripted fault hits and the call is
+  // valid (no null pointer, `valuesOk`), lets `body` act on the pad: the call succeeds.
+  template <typename... A, typename Body>
+  std::uint16_t OnPad(PinCall call, std::uint32_t handle, std::tuple<A...> args, bool valuesOk,
+                      Body body);
+  void Record(PinCall call, std::uint16_t port, std::uint16_t status,
+              std::vector<std::uint8_t> data = {}, std::uint8_t flags = 0);
   std::string StatePath(std::uint16_t port) const;
 
   std::string dir_;
