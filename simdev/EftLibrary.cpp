@@ -2,9 +2,9 @@
 #include "simdev/EftLibrary.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/Hex.h"
+#include "base/Number.h"
 #include "base/PlainFile.h"
 #include "base/Wipe.h"
 #include "simdev/Digest.h"
@@ -23,6 +23,28 @@ constexpr char kTitle[] = "simdev: emulated 8343 EFT terminal";
 
 bool IsZeroCode(const std::string& value) {
   return !value.empty() && value.find_first_not_of('0') == std::string::npos;
+}
+
+// When a call saves the state file it read: always, when it changed it, when it succeeded.
+enum class Save { kAlways, kChanged, kSucceeded };
+
+// One call's turn at a terminal's state file: `missing` without it, kDamagedState when it is
+// malformed or, with a `terminal` to read, holds none; else what `act` makes of the state. The
+// file is saved after as `save` says.
+template <typename Act>
+std::uint16_t AtTerminal(const std::string& path, std::uint16_t missing, Save save,
+                         Terminal8343* terminal, Act act) {
+  KeyValues state;
+  LoadResult loaded = LoadKeyValues(path, &state);
+  if (loaded == LoadResult::kMissing) return missing;
+  if (loaded == LoadResult::kMalformed) return status::kDamagedState;
+  KeyValues before = state;
+  std::string error;
+  std::uint16_t status =
+      terminal && !LoadTerminal(state, terminal, &error) ? status::kDamagedState : act(state);
+  if (save == Save::kAlways || (save == Save::kChanged ? state != before : status == status::kOk))
+    SaveKeyValues(path, state, kTitle);
+  return status;
 }
 
 }  // namespace
@@ -45,19 +67,12 @@ void EftLibrary::TraceRecord(std::uint8_t kind, std::uint16_t port, std::uint16_
 
 std::uint16_t EftLibrary::Open(std::uint16_t port, std::uint32_t* handle) {
   if (!handle) return status::kInvalidParameter;
-  KeyValues state;
-  switch (LoadKeyValues(StatePath(port), &state)) {
-    case LoadResult::kMissing:
-      return status::kNoDevice;
-    case LoadResult::kMalformed:
-      return status::kDamagedState;
-    case LoadResult::kOk:
-      break;
-  }
-  KeyValues before = state;
-  auto fault = TakeFault(state, faults::kOpen);
-  if (state != before) SaveKeyValues(StatePath(port), state, kTitle);
-  if (fault) return faults::StatusCode(*fault, status::kPortInUse);
+  std::uint16_t status =
+      AtTerminal(StatePath(port), status::kNoDevice, Save::kChanged, nullptr, [](KeyValues& state) {
+        auto fault = TakeFault(state, faults::kOpen);
+        return fault ? faults::StatusCode(*fault, status::kPortInUse) : status::kOk;
+      });
+  if (status != status::kOk) return status;
   std::erase_if(sessions_, [port](const auto& s) { return s.second.port == port; });
   std::uint32_t h = next_++;
   sessions_[h].port = port;
@@ -81,37 +96,30 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
   std::fill(traced.begin() + static_cast<std::ptrdiff_t>(keyFirst),
             traced.begin() + static_cast<std::ptrdiff_t>(keyEnd), 0);
   std::uint8_t flags = keyEnd > keyFirst ? trace::kKeyMasked : 0;
-
-  KeyValues state;
-  LoadResult loaded = LoadKeyValues(StatePath(port), &state);
-  std::uint16_t status = status::kOk;
   Terminal8343 terminal;
-  std::string error;
-  if (loaded == LoadResult::kMissing) {
-    status = status::kDeviceGone;
-  } else if (loaded == LoadResult::kMalformed || !LoadTerminal(state, &terminal, &error)) {
-    status = status::kDamagedState;
-  } else if (auto fault = TakeFault(state, faults::kWrite)) {
-    status = faults::StatusCode(*fault, status::kWriteFault);
-  } else {
-    std::vector<std::uint8_t> answer;
-    if (auto rc = TakeFault(state, faults::kRc)) {
-      // The terminal refuses the command with the scripted RC and carries nothing out.
-      auto code = base::ParseHex(*rc);
-      answer = {code && code->size() == 1 ? (*code)[0] : std::uint8_t{0x0F}};
-    } else {
-      answer = Execute(terminal, sent);
-      StoreTerminal(terminal, &state);
-    }
-    if (auto cut = TakeFault(state, faults::kShort)) {
-      std::size_t keep = static_cast<std::size_t>(std::strtoul(cut->c_str(), nullptr, 10));
-      if (keep < answer.size()) answer.resize(keep);
-    }
-    session->second.answer = std::move(answer);
-    session->second.answered = true;
-    if (written) *written = length;
-  }
-  if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
+  std::uint16_t status = AtTerminal(
+      StatePath(port), status::kDeviceGone, Save::kAlways, &terminal, [&](KeyValues& state) {
+        if (auto fault = TakeFault(state, faults::kWrite))
+          return faults::StatusCode(*fault, status::kWriteFault);
+        std::vector<std::uint8_t> answer;
+        if (auto rc = TakeFault(state, faults::kRc)) {
+          // The terminal refuses the command with the scripted RC and carries nothing out.
+          auto code = base::ParseHex(*rc);
+          answer = {code && code->size() == 1 ? (*code)[0] : std::uint8_t{0x0F}};
+        } else {
+          answer = Execute(terminal, sent);
+          StoreTerminal(terminal, &state);
+        }
+        if (auto cut = TakeFault(state, faults::kShort)) {
+          // A count that is no number cuts the answer to nothing.
+          std::size_t keep = base::ParseDecimal(*cut, ~0ul).value_or(0);
+          if (keep < answer.size()) answer.resize(keep);
+        }
+        session->second.answer = std::move(answer);
+        session->second.answered = true;
+        if (written) *written = length;
+        return status::kOk;
+      });
   base::WipeBytes(sent.data(), sent.size());
   TraceRecord(trace::kFrameSent, port, status, std::move(traced), flags);
   if (status != status::kOk) sessions_.erase(session);
@@ -127,26 +135,18 @@ std::uint16_t EftLibrary::Read(std::uint32_t handle, std::uint8_t* buffer, std::
     return status::kInvalidParameter;
   }
   Session& s = session->second;
-  KeyValues state;
-  LoadResult loaded = LoadKeyValues(StatePath(s.port), &state);
-  std::uint16_t status = status::kOk;
   std::vector<std::uint8_t> placed;
-  KeyValues before = state;
-  if (loaded == LoadResult::kMissing) {
-    status = status::kDeviceGone;
-  } else if (loaded == LoadResult::kMalformed) {
-    status = status::kDamagedState;
-  } else if (auto fault = TakeFault(state, faults::kRead)) {
-    status = faults::StatusCode(*fault, status::kReadFault);
-  } else if (!s.answered) {
-    status = status::kNoAnswer;
-  } else {
-    std::size_t n = std::min<std::size_t>(s.answer.size(), capacity);
-    std::copy_n(s.answer.begin(), n, buffer);
-    if (read) *read = static_cast<std::uint16_t>(n);
-    placed.assign(s.answer.begin(), s.answer.begin() + static_cast<std::ptrdiff_t>(n));
-  }
-  if (loaded == LoadResult::kOk && state != before) SaveKeyValues(StatePath(s.port), state, kTitle);
+  std::uint16_t status = AtTerminal(
+      StatePath(s.port), status::kDeviceGone, Save::kChanged, nullptr, [&](KeyValues& state) {
+        if (auto fault = TakeFault(state, faults::kRead))
+          return faults::StatusCode(*fault, status::kReadFault);
+        if (!s.answered) return status::kNoAnswer;
+        std::size_t n = std::min<std::size_t>(s.answer.size(), capacity);
+        std::copy_n(s.answer.begin(), n, buffer);
+        if (read) *read = static_cast<std::uint16_t>(n);
+        placed.assign(s.answer.begin(), s.answer.begin() + static_cast<std::ptrdiff_t>(n));
+        return status::kOk;
+      });
   s.answered = false;
   s.answer.clear();
   TraceRecord(trace::kAnswerReturned, s.port, status, std::move(placed));
@@ -175,33 +175,25 @@ std::uint16_t EftLibrary::DloadBegin(std::uint32_t handle, const std::string& na
   if (session == sessions_.end()) return status::kInvalidHandle;
   session->second.download.reset();
   std::uint16_t port = session->second.port;
-  std::uint16_t status = status::kOk;
-  KeyValues state;
-  LoadResult loaded = LoadKeyValues(StatePath(port), &state);
-  std::string error;
-  Terminal8343 terminal;
-  std::optional<std::string> scripted =
-      loaded == LoadResult::kOk ? TakeFault(state, faults::kDload) : std::nullopt;
-  // A scripted 0 is used up like any fault, and the download then goes through as an
-  // unscripted one would: the file is read, checked and loaded.
-  if (scripted && IsZeroCode(*scripted)) scripted.reset();
-  if (loaded == LoadResult::kMalformed) {
-    status = status::kDamagedState;
-  } else if (scripted) {
-    status = faults::StatusCode(*scripted, status::kNoCommunication);
-  } else if (verdict != status::kOk) {
-    status = verdict;
-  } else if (loaded == LoadResult::kMissing) {
-    status = status::kNoCommunication;
-  } else if (TakeFault(state, faults::kWrite) || TakeFault(state, faults::kRead)) {
-    status = status::kNoCommunication;  // the transfer is a run of writes and reads
-  } else if (!LoadTerminal(state, &terminal, &error)) {
-    status = status::kDamagedState;
-  } else {
-    session->second.download = std::make_unique<Download>();
-    session->second.download->name = name;
-  }
-  if (loaded == LoadResult::kOk) SaveKeyValues(StatePath(port), state, kTitle);
+  // Without a terminal a file that cannot be read is still the first thing to tell.
+  std::uint16_t missing = verdict != status::kOk ? verdict : status::kNoCommunication;
+  std::uint16_t status =
+      AtTerminal(StatePath(port), missing, Save::kAlways, nullptr, [&](KeyValues& state) {
+        // A scripted 0 is used up like any fault, and the download then goes through as an
+        // unscripted one would: the file is read, checked and loaded.
+        auto scripted = TakeFault(state, faults::kDload);
+        if (scripted && !IsZeroCode(*scripted))
+          return faults::StatusCode(*scripted, status::kNoCommunication);
+        if (verdict != status::kOk) return verdict;
+        if (TakeFault(state, faults::kWrite) || TakeFault(state, faults::kRead))
+          return status::kNoCommunication;  // the transfer is a run of writes and reads
+        Terminal8343 terminal;
+        std::string error;
+        if (!LoadTerminal(state, &terminal, &error)) return status::kDamagedState;
+        session->second.download = std::make_unique<Download>();
+        session->second.download->name = name;
+        return status::kOk;
+      });
   if (status != status::kOk) TraceDownload(port, status, name);
   return status;
 }
@@ -227,21 +219,15 @@ std::uint16_t EftLibrary::DloadEnd(std::uint32_t handle, std::uint32_t count, st
   std::unique_ptr<Download> d = std::move(session->second.download);
   if (!d) return status::kInvalidParameter;
   std::uint16_t port = session->second.port;
-  std::uint16_t status = status::kOk;
-  KeyValues state;
-  LoadResult loaded = LoadKeyValues(StatePath(port), &state);
+  std::uint16_t status = status::kNoCommunication;  // what arrived is not what was sent
   Terminal8343 terminal;
-  std::string error;
-  if (d->count != count || d->crc != crc || count == 0) {
-    status = status::kNoCommunication;  // what arrived is not what was sent
-  } else if (loaded == LoadResult::kMissing) {
-    status = status::kNoCommunication;
-  } else if (loaded == LoadResult::kMalformed || !LoadTerminal(state, &terminal, &error)) {
-    status = status::kDamagedState;
-  } else {
-    StoreDownload(terminal, d->image, d->name);
-    StoreTerminal(terminal, &state);
-    SaveKeyValues(StatePath(port), state, kTitle);
+  if (d->count == count && d->crc == crc && count != 0) {
+    status = AtTerminal(StatePath(port), status::kNoCommunication, Save::kSucceeded, &terminal,
+                        [&](KeyValues& state) {
+                          StoreDownload(terminal, d->image, d->name);
+                          StoreTerminal(terminal, &state);
+                          return status::kOk;
+                        });
   }
   TraceDownload(port, status, d->name);
   return status;
