@@ -120,7 +120,7 @@ void StoreTerminal(const Terminal8343& t, KeyValues* state) {
   KeyValues& s = *state;
   s["model"] = kModel8343;
   s["port"] = std::to_string(t.port);
-  s["processors"] = t.processors == 1 ? "1" : "2";
+  s["processors"] = std::to_string(t.processors == 1 ? 1 : 2);
   for (const TextField& f : kTextFields) s[f.key] = t.*f.member;
   s["status"] = base::BytesToHex({&t.statusBits, 1});
   s["card"] = t.card ? base::BytesToHex({t.card->data(), t.card->size()}) : "none";

@@ -195,10 +195,12 @@ std::string Describe(const Record& r) {
                 r.kind < std::size(kinds) ? kinds[r.kind] : "?", r.status,
                 (r.flags & kKeyMasked) ? " (key masked)" : "",
                 (r.flags & kDataCut) ? " (cut)" : "");
-  if (r.kind == kDownload) return head + (" " + std::string(r.data.begin(), r.data.end()));
+  std::string line = head;
+  if (r.kind == kDownload) return line.append(" ").append(r.data.begin(), r.data.end());
   // A blank before each byte, where BytesToHexText puts one after each.
-  const std::string bytes = " " + base::BytesToHexText(r.data);
-  return head + bytes.substr(0, bytes.size() - 1);
+  const std::string bytes = base::BytesToHexText(r.data);
+  if (!bytes.empty()) line.append(" ").append(bytes, 0, bytes.size() - 1);
+  return line;
 }
 
 }  // namespace simdev::trace
