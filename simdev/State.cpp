@@ -154,7 +154,7 @@ std::optional<std::string> TakeFault(KeyValues& state, const std::string& name) 
   auto skip = state.find("fault." + name + ".skip");
   if (skip != state.end()) {
     // A count that is no number lets the fault hit now.
-    unsigned long left = GetNumber(state, skip->first, ~0ul).value_or(0);
+    unsigned long left = base::ParseDecimal(skip->second, ~0ul).value_or(0);
     if (left > 0) {
       skip->second = std::to_string(left - 1);
       return std::nullopt;

@@ -55,15 +55,25 @@ Tail WalkHeaders(std::span<const std::uint8_t> bytes) {
   return tail;
 }
 
-// `record` as it is stored after the whole records of `bytes`: numbered after the last of
-// them, its data cut to kMaxRecordData and flagged so when longer, encoded.
-std::vector<std::uint8_t> Stored(std::span<const std::uint8_t> bytes, Record record) {
+// `record` as it is stored after the record numbered `last`: numbered next, its data cut to
+// kMaxRecordData and flagged so when longer, encoded.
+std::vector<std::uint8_t> Stored(Record record, std::uint32_t last) {
   if (record.data.size() > kMaxRecordData) {
     record.data.resize(kMaxRecordData);
     record.flags |= kDataCut;
   }
-  record.sequence = WalkHeaders(bytes).last + 1;
+  record.sequence = last + 1;
   return Encode(record);
+}
+
+// The whole records of `bytes` (up to tail.end) and the stored record `one` after them, the
+// oldest dropped beyond kCapacity.
+std::vector<std::uint8_t> Rewritten(std::span<const std::uint8_t> bytes, const Tail& tail,
+                                    std::span<const std::uint8_t> one) {
+  std::vector<std::uint8_t> all(bytes.begin(),
+                                bytes.begin() + static_cast<std::ptrdiff_t>(tail.end));
+  all.insert(all.end(), one.begin(), one.end());
+  return LatestRecords(all);
 }
 
 bool IsMissing(const std::string& path) {
@@ -122,11 +132,8 @@ std::vector<std::uint8_t> LatestRecords(std::span<const std::uint8_t> bytes) {
 }
 
 std::vector<std::uint8_t> AppendRecord(std::span<const std::uint8_t> bytes, Record record) {
-  const std::vector<std::uint8_t> one = Stored(bytes, std::move(record));
-  const std::span<const std::uint8_t> whole = bytes.first(WalkHeaders(bytes).end);
-  std::vector<std::uint8_t> all(whole.begin(), whole.end());
-  all.insert(all.end(), one.begin(), one.end());
-  return LatestRecords(all);
+  const Tail tail = WalkHeaders(bytes);
+  return Rewritten(bytes, tail, Stored(std::move(record), tail.last));
 }
 
 bool IsTracing(const std::string& dir, const std::string& driver) {
@@ -148,9 +155,11 @@ bool Append(const std::string& dir, const std::string& driver, Record record) {
   const std::string path = JoinPath(dir, TraceFileName(driver));
   base::ReadResult read;
   const std::vector<std::uint8_t> bytes = ReadTrace(path, &read);  // as empty, as Read reads it
-  const std::vector<std::uint8_t> one = Stored(bytes, record);
+  // The headers are walked once per record added: this runs for every call a device carries.
+  const Tail tail = WalkHeaders(bytes);
+  const std::vector<std::uint8_t> one = Stored(std::move(record), tail.last);
   // A damaged tail is a write cut short, which would hide every record added after it.
-  if (read != base::ReadResult::kTooLarge && WalkHeaders(bytes).end == bytes.size() &&
+  if (read != base::ReadResult::kTooLarge && tail.end == bytes.size() &&
       bytes.size() + one.size() <= kCompactAt) {
     base::File out(std::fopen(path.c_str(), "ab"));
     if (!out) return false;
@@ -158,7 +167,7 @@ bool Append(const std::string& dir, const std::string& driver, Record record) {
     const bool written = std::fwrite(one.data(), 1, one.size(), out.get()) == one.size();
     return std::fclose(out.release()) == 0 && written;
   }
-  const std::vector<std::uint8_t> newest = AppendRecord(bytes, std::move(record));
+  const std::vector<std::uint8_t> newest = Rewritten(bytes, tail, one);
   return base::WriteWholeFile(path, {reinterpret_cast<const char*>(newest.data()), newest.size()});
 }
 
