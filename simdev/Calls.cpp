@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "base/Crc16.h"
 #include "base/PlainFile.h"
-#include "simdev/Digest.h"
 #include "simdev/Status.h"
 
 namespace simdev {
@@ -58,7 +58,7 @@ BlocksSent ForEachBlock(
       std::span<const std::uint8_t> block(image.bytes.data() + at,
                                           std::min<std::size_t>(size, last - at + 1));
       sent.count += static_cast<std::uint32_t>(block.size());
-      sent.crc = Crc16Arc(block, sent.crc);
+      sent.crc = base::Crc16Arc(block, sent.crc);
       if (!send(static_cast<std::uint16_t>(at), block)) return sent;
     }
   }

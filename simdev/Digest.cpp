@@ -1,4 +1,4 @@
-// SHA-256 (FIPS 180-4) and CRC-16/ARC.
+// SHA-256 (FIPS 180-4).
 #include "simdev/Digest.h"
 
 #include "base/Hex.h"
@@ -65,7 +65,7 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data) {
   std::uint64_t bits = static_cast<std::uint64_t>(data.size()) * 8;
   for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
   for (std::size_t i = 0; i < tailSize; i += 64) Block(h, tail + i);
-  base::WipeBytes(tail, sizeof tail);
+  base::WipeBytes(tail);
   std::array<std::uint8_t, 32> digest;
   for (int i = 0; i < 32; ++i)
     digest[i] = static_cast<std::uint8_t>(h[i / 4] >> (24 - 8 * (i % 4)));
@@ -75,16 +75,6 @@ std::array<std::uint8_t, 32> Sha256(std::span<const std::uint8_t> data) {
 std::string KeyDigest(std::span<const std::uint8_t> key) {
   std::array<std::uint8_t, 32> d = Sha256(key);
   return "sha256:" + base::BytesToHex({d.data(), d.size()});
-}
-
-std::uint16_t Crc16Arc(std::span<const std::uint8_t> data, std::uint16_t crc) {
-  for (std::uint8_t byte : data) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit)
-      crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001)
-                      : static_cast<std::uint16_t>(crc >> 1);
-  }
-  return crc;
 }
 
 }  // namespace simdev

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
+#include "base/Crc16.h"
 #include "base/Hex.h"
 #include "base/Number.h"
 #include "base/PlainFile.h"
 #include "base/Wipe.h"
-#include "simdev/Digest.h"
 #include "simdev/Faults.h"
 #include "simdev/IntelHex.h"
 #include "simdev/State.h"
@@ -209,7 +209,7 @@ std::uint16_t EftLibrary::DloadBlock(std::uint32_t handle, std::uint16_t address
   std::copy(bytes.begin(), bytes.end(), d->image.bytes.begin() + address);
   for (std::size_t i = 0; i < bytes.size(); ++i) d->image.loaded.set(address + i);
   d->count += static_cast<std::uint32_t>(bytes.size());
-  d->crc = Crc16Arc(bytes, d->crc);
+  d->crc = base::Crc16Arc(bytes, d->crc);
   return status::kOk;
 }
 

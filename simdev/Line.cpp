@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Crc16.h"
 #include "base/LittleEndian.h"
-#include "simdev/Digest.h"
 
 namespace simdev::line {
 
@@ -24,7 +24,7 @@ std::uint16_t Check(const Frame& frame) {
   const std::uint8_t head[] = {frame.kind, static_cast<std::uint8_t>(frame.sequence),
                                static_cast<std::uint8_t>(frame.sequence >> 8),
                                static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8)};
-  return Crc16Arc(frame.payload, Crc16Arc(head));
+  return base::Crc16Arc(frame.payload, base::Crc16Arc(head));
 }
 
 Bytes Encode(const Frame& frame) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/Crc16.h"
 #include "base/Hex.h"
 #include "simdev/Digest.h"
 
@@ -191,7 +192,7 @@ std::vector<std::uint8_t> Execute(Terminal8343& t, std::span<const std::uint8_t>
       std::uint32_t count = static_cast<std::uint32_t>(frame[3]) << 8 | frame[4];
       if (!t.image || !t.image->Covers(address, count)) return {kInvalidValue};
       std::uint16_t crc =
-          Crc16Arc(std::span<const std::uint8_t>(t.image->bytes.data() + address, count));
+          base::Crc16Arc(std::span<const std::uint8_t>(t.image->bytes.data() + address, count));
       return {kOk, 0x00, 0x00, static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
     }
     default:

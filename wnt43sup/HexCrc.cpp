@@ -16,23 +16,11 @@
 #include <memory>
 #include <vector>
 
+#include "base/Crc16.h"
 #include "base/PlainFile.h"
 
 namespace wnt43sup {
 namespace {
-
-constexpr std::array<std::uint16_t, 256> MakeCrcTable() {
-  std::array<std::uint16_t, 256> table{};
-  for (unsigned byte = 0; byte < 256; ++byte) {
-    std::uint16_t crc = static_cast<std::uint16_t>(byte);
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : (crc >> 1);
-    }
-    table[byte] = crc;
-  }
-  return table;
-}
-constexpr std::array<std::uint16_t, 256> kCrcTable = MakeCrcTable();
 
 // Value of a hexadecimal digit character, -1 for anything else (lower case included).
 constexpr std::array<std::int8_t, 256> MakeDigitTable() {
@@ -102,7 +90,7 @@ class HexText {
       const int high = kDigit[p[0]];
       const int low = kDigit[p[1]];
       if ((high | low) < 0) return false;
-      if (i < fed) c = (c >> 8) ^ kCrcTable[(c ^ (high << 4 | low)) & 0xFF];
+      if (i < fed) c = (c >> 8) ^ base::kCrc16ArcTable[(c ^ (high << 4 | low)) & 0xFF];
     }
     *crc = c;
     return true;
@@ -159,10 +147,6 @@ std::size_t DataStart(const HexText& text, const RecordHead& head) {
 }
 
 }  // namespace
-
-std::uint16_t Crc16Update(std::uint16_t crc, std::uint8_t byte) {
-  return (crc >> 8) ^ kCrcTable[(crc ^ byte) & 0xFF];
-}
 
 std::optional<HexCrcValues> ComputeHexCrc(std::string_view fileBytes) {
   const HexText text(fileBytes);

@@ -21,9 +21,6 @@ inline constexpr char kHexExtension[] = ".HEX";
 // most, so only a file that is nearly all padding between its records could come near it.
 inline constexpr std::size_t kHexTextLimit = 16u << 20;
 
-// CRC-16/ARC: reflected polynomial A001, initial value 0, no final exclusive-or.
-std::uint16_t Crc16Update(std::uint16_t crc, std::uint8_t byte);
-
 struct HexCrcValues {
   std::uint16_t beginning = 0;  // 0000, 4000 or 7000
   std::uint32_t length = 0;     // the length shown

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Crc16.h"
 #include "base/Hex.h"
 #include "simdev/Digest.h"
 #include "simdev/State.h"
@@ -32,10 +33,10 @@ TEST(Sha256, PublishedVectors) {
 }
 
 TEST(Crc16Arc, CheckValue) {
-  EXPECT_EQ(simdev::Crc16Arc(Span("123456789")), 0xBB3D);
-  EXPECT_EQ(simdev::Crc16Arc(Span("")), 0x0000);
+  EXPECT_EQ(base::Crc16Arc(Span("123456789")), 0xBB3D);
+  EXPECT_EQ(base::Crc16Arc(Span("")), 0x0000);
   // Feeding in two parts gives the same as one.
-  EXPECT_EQ(simdev::Crc16Arc(Span("6789"), simdev::Crc16Arc(Span("12345"))), 0xBB3D);
+  EXPECT_EQ(base::Crc16Arc(Span("6789"), base::Crc16Arc(Span("12345"))), 0xBB3D);
 }
 
 TEST(TraceRecord, LayoutByteForByte) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "base/Crc16.h"
 #include "tests/support/TempFolder.h"
 #include "tests/wnt43sup/HexCrcOracle.h"
 #include "tests/wnt43sup/HexFiles.h"
@@ -44,7 +45,7 @@ void ExpectBoth(const std::string& what, std::string_view text, const Result& ex
 TEST(Crc16, CheckValueOfTheNineDigits) {
   std::uint16_t table = 0, bitwise = 0;
   for (char c : std::string_view("123456789")) {
-    table = Crc16Update(table, static_cast<std::uint8_t>(c));
+    table = base::Crc16Update(table, static_cast<std::uint8_t>(c));
     bitwise = BitwiseCrc16Update(bitwise, static_cast<std::uint8_t>(c));
   }
   EXPECT_EQ(table, 0xBB3D);
@@ -57,7 +58,7 @@ TEST(Crc16, UpdateEqualsTheBitwiseRuleForEveryByteAndEveryCrc) {
     for (unsigned byte = 0; byte <= 0xFF; ++byte) {
       const auto c = static_cast<std::uint16_t>(crc);
       const auto b = static_cast<std::uint8_t>(byte);
-      if (Crc16Update(c, b) != BitwiseCrc16Update(c, b) && ++mismatches <= 5) {
+      if (base::Crc16Update(c, b) != BitwiseCrc16Update(c, b) && ++mismatches <= 5) {
         ADD_FAILURE() << "CRC " << crc << " byte " << byte;
       }
     }
