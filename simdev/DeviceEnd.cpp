@@ -20,8 +20,6 @@ using line::Bytes;
 using line::Reader;
 using line::Writer;
 
-void Wipe(Bytes& bytes) { base::WipeBytes(bytes.data(), bytes.size()); }
-
 // What the device's end holds of one argument of a call from its request, and what it
 // passes the library's inside for it.
 template <typename T>
@@ -134,11 +132,11 @@ Bytes ServeCall(Reader& in, typename Calls::Number call, Library& library,
               : out;
       bool sent = shape.out.how == Size::kCounted ? h.given : h.given && placed > 0;
       w.Field(sent, std::span(h.buffer).first(placed));
-      Wipe(h.buffer);
+      base::WipeBytes(h.buffer);
     } else if constexpr (std::is_same_v<A, std::uint16_t*>) {
       if (!h.ofBuffer) w.U16(h.value);
     } else if constexpr (std::is_same_v<A, const std::uint8_t*>) {
-      if (h.bytes) Wipe(*h.bytes);
+      if (h.bytes) base::WipeBytes(*h.bytes);
     }
   };
   std::apply([&](auto&... h) { (answer(h), ...); }, held);

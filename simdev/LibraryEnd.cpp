@@ -33,8 +33,6 @@ std::uint16_t LineStatus(line::Outcome outcome) {
   return outcome == line::Outcome::kGarbled ? status::kLineGarbled : status::kLineSilent;
 }
 
-void Wipe(Bytes& bytes) { base::WipeBytes(bytes.data(), bytes.size()); }
-
 // The kinds of a call's arguments after its handle, by their C types.
 template <typename T>
 constexpr bool kIsNumber = std::is_same_v<T, std::uint16_t>;
@@ -157,7 +155,7 @@ std::uint16_t LineCalls::Call(typename Calls::Number call, std::uint32_t handle,
     Bytes request = w.Take();
     Bytes answer;
     std::uint16_t result = Exchange(*session, request, &answer);
-    Wipe(request);
+    base::WipeBytes(request);
     // A closed handle is let go whatever the device said, as the library's inside does.
     if (call == Calls::Number::kClose) lines_.EndSession(handle);
     Reader in(answer);
@@ -172,7 +170,7 @@ std::uint16_t LineCalls::Call(typename Calls::Number call, std::uint32_t handle,
             result == status::kOk && v && bytes && bytes->size() <= SizeOf(shape.out, first, last);
         if (copied) std::copy(bytes->begin(), bytes->end(), v);
         placed = bytes ? bytes->size() : 0;
-        if (bytes) Wipe(*bytes);
+        if (bytes) base::WipeBytes(*bytes);
         buffer = true;
       } else if constexpr (kIsCount<decltype(v)>) {
         std::uint16_t n = buffer ? static_cast<std::uint16_t>(placed) : in.U16();

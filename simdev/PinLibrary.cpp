@@ -159,7 +159,7 @@ std::uint16_t PinLibrary::EnterMasterKey(std::uint32_t handle, std::uint16_t key
                  StoredKey& slot = n == 8 ? pad.masterKey8 : pad.masterKey16;
                  slot.source = (keyType & 1) ? "entered-dual" : "entered-single";
                  Keep(slot, std::span(entered, n), response);
-                 base::WipeBytes(entered, sizeof entered);
+                 base::WipeBytes(entered);
                });
 }
 

@@ -150,7 +150,7 @@ std::array<std::uint8_t, 8> CheckValue(std::span<const std::uint8_t> key) {
   std::array<std::uint8_t, 32> digest = Sha256(key);
   std::array<std::uint8_t, 8> value{};
   std::copy_n(digest.begin(), value.size(), value.begin());
-  base::WipeBytes(digest.data(), digest.size());
+  base::WipeBytes(digest);
   return value;
 }
 
@@ -159,7 +159,7 @@ void EnteredKey(std::uint16_t port, unsigned entry, std::span<std::uint8_t> key)
   std::array<std::uint8_t, 32> digest = Sha256(std::span<const std::uint8_t>(
       reinterpret_cast<const std::uint8_t*>(seed.data()), seed.size()));
   std::copy_n(digest.begin(), std::min(key.size(), digest.size()), key.begin());
-  base::WipeBytes(digest.data(), digest.size());
+  base::WipeBytes(digest);
 }
 
 }  // namespace simdev
