@@ -238,40 +238,31 @@ std::uint16_t LineCalls::Download(std::uint32_t handle, const char* path) {
 SIMDEV_EFT_CALLS(SIMDEV_EFT_OPEN, SIMDEV_NOTHING, SIMDEV_EFT_CALL)
 SIMDEV_PIN_CALLS(SIMDEV_PIN_OPEN, SIMDEV_NOTHING, SIMDEV_PIN_CALL)
 
-std::uint32_t RemotePddTrace(const Opener& opener, std::span<const std::uint16_t> ports,
-                             const std::string& driver, unsigned char* buffer) {
-  if (!buffer) return kPddTraceNotActive;
-  for (std::uint16_t port : ports) {
-    std::uint16_t opened = 0;
-    auto line = opener(port, &opened);
-    if (!line) continue;
-    line::Client client(*line, FirstSequence(*line));
-    // The trace comes in pieces a frame can hold, and reaches the buffer only when whole.
-    Bytes trace;
-    std::uint32_t result = kPddTraceNotActive, length = 0;
-    bool whole = false;
-    do {
-      Bytes answer;
-      Bytes request = Writer()
-                          .U8(kPddTraceOp)
-                          .Text(driver)
-                          .U32(static_cast<std::uint32_t>(trace.size()))
-                          .Take();
-      if (client.Exchange(request, &answer) != line::Outcome::kAnswered) break;
-      Reader in(answer);
-      StatusOf(in);
-      result = in.U32();
-      length = in.U32();
-      auto piece = in.Field();
-      if (!in.Ok() || !piece || length > trace::kCapacity) break;
-      if (result == kPddTraceNotActive) return result;
-      trace.insert(trace.end(), piece->begin(), piece->end());
-      whole = trace.size() >= length;
-      if (piece->empty() || trace.size() > length) break;
-    } while (!whole);
-    if (!whole) continue;
-    std::copy(trace.begin(), trace.end(), buffer);
-    return result;
+std::uint32_t RemotePddTrace(const Opener& opener, std::uint16_t port, const std::string& driver,
+                             unsigned char* buffer) {
+  std::uint16_t opened = 0;
+  auto line = buffer ? opener(port, &opened) : nullptr;
+  if (!line) return kPddTraceNotActive;
+  line::Client client(*line, FirstSequence(*line));
+  // The trace comes in pieces a frame can hold, and reaches the buffer only when whole.
+  Bytes trace;
+  for (;;) {
+    Bytes answer;
+    Bytes request =
+        Writer().U8(kPddTraceOp).Text(driver).U32(static_cast<std::uint32_t>(trace.size())).Take();
+    if (client.Exchange(request, &answer) != line::Outcome::kAnswered) break;
+    Reader in(answer);
+    StatusOf(in);
+    std::uint32_t result = in.U32(), length = in.U32();
+    auto piece = in.Field();
+    if (!in.Ok() || !piece || length > trace::kCapacity) break;
+    if (result == kPddTraceNotActive) return result;
+    trace.insert(trace.end(), piece->begin(), piece->end());
+    if (trace.size() == length) {
+      std::copy(trace.begin(), trace.end(), buffer);
+      return result;
+    }
+    if (piece->empty() || trace.size() > length) break;
   }
   return kPddTraceNotActive;
 }

@@ -11,7 +11,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <span>
 #include <string>
 #include <utility>
 
@@ -89,8 +88,8 @@ class RemotePin : public PinCalls, LineCalls {
   SIMDEV_PIN_CALLS(SIMDEV_OPEN_OVERRIDE, SIMDEV_NOTHING, SIMDEV_CALL_OVERRIDE)
 };
 
-// PddTrace of a driver, asked of the server on the first of `ports` that answers.
-std::uint32_t RemotePddTrace(const Opener& opener, std::span<const std::uint16_t> ports,
-                             const std::string& driver, unsigned char* buffer);
+// PddTrace of a driver, asked of the server behind `port`.
+std::uint32_t RemotePddTrace(const Opener& opener, std::uint16_t port, const std::string& driver,
+                             unsigned char* buffer);
 
 }  // namespace simdev::remote

@@ -26,8 +26,7 @@ extern "C" PDDRESULT PDDAPI PddTrace(unsigned char* buffer) {
             ? simdev::ConfiguredPort(registry, {devconfig::kSubkey8343})
             : simdev::ConfiguredPort(registry, {devconfig::kSubkey8342P, devconfig::kSubkey8342M,
                                                 devconfig::kSubkey8341});
-    return simdev::remote::RemotePddTrace(simdev::win32::OpenComPort, {&port, 1}, PDD_DRIVER,
-                                          buffer);
+    return simdev::remote::RemotePddTrace(simdev::win32::OpenComPort, port, PDD_DRIVER, buffer);
   } catch (...) {
     return simdev::kPddTraceNotActive;
   }

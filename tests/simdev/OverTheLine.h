@@ -21,7 +21,7 @@ inline constexpr unsigned kTimeoutMs = 20;
 // The line in one process: what the library sends is taken by the device's end at once.
 class Loopback : public simdev::line::Port {
  public:
-  explicit Loopback(simdev::remote::ServedPort& device) : device_(device) {}
+  explicit Loopback(simdev::line::Server& device) : device_(device) {}
   bool Send(std::span<const std::uint8_t> bytes) override {
     for (const auto& frame : device_.Take(bytes))
       toLibrary_.insert(toLibrary_.end(), frame.begin(), frame.end());
@@ -40,7 +40,7 @@ class Loopback : public simdev::line::Port {
   }
 
  private:
-  simdev::remote::ServedPort& device_;
+  simdev::line::Server& device_;
   std::deque<std::uint8_t> toLibrary_;
 };
 

@@ -26,7 +26,7 @@ std::vector<unsigned char> Buffer() {
 std::uint32_t PddTrace(const std::string& dir, const char* driver, unsigned char* buffer) {
   overtheline::Devices devices(dir);
   const std::uint16_t port = 1;
-  return simdev::remote::RemotePddTrace(devices.Opener(), {&port, 1}, driver, buffer);
+  return simdev::remote::RemotePddTrace(devices.Opener(), port, driver, buffer);
 }
 
 void AddRecords(const std::string& dir, const char* driver, int count, std::size_t size) {
@@ -113,6 +113,31 @@ TEST(PddTrace, ANullBufferIsNotActive) {
   support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 1, 4);
   EXPECT_EQ(PddTrace(dir.Str(), "WNT43PDD", nullptr), 0u);
+}
+
+// A device's end whose pieces run past the length it gave: the trace is never whole.
+struct Overshooting : simdev::line::Server {
+  simdev::line::Bytes Answer(std::span<const std::uint8_t>) override {
+    const std::vector<std::uint8_t> piece(1000, 0x5A);
+    return simdev::line::Writer()
+        .U16(0)
+        .U32(simdev::kPddTraceActive)
+        .U32(simdev::trace::kCapacity)
+        .Field(true, piece)
+        .Take();
+  }
+};
+
+TEST(PddTrace, PiecesBeyondTheGivenLengthReachNoBuffer) {
+  Overshooting device;
+  auto opener = [&](std::uint16_t, std::uint16_t*) -> std::unique_ptr<simdev::line::Port> {
+    return std::make_unique<overtheline::Loopback>(device);
+  };
+  std::vector<unsigned char> buffer = Buffer();
+  EXPECT_EQ(simdev::remote::RemotePddTrace(opener, 1, "WNT43PDD", buffer.data()),
+            simdev::kPddTraceNotActive);
+  EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
+            static_cast<std::ptrdiff_t>(buffer.size()));
 }
 
 TEST(PddTrace, EachDriverHandsOutOnlyItsOwnRecords) {
