@@ -120,7 +120,7 @@ std::uint16_t EftLibrary::Write(std::uint32_t handle, const std::uint8_t* frame,
         if (written) *written = length;
         return status::kOk;
       });
-  base::WipeBytes(sent.data(), sent.size());
+  base::WipeBytes(sent);
   TraceRecord(trace::kFrameSent, port, status, std::move(traced), flags);
   if (status != status::kOk) sessions_.erase(session);
   return status;
@@ -187,6 +187,7 @@ std::uint16_t EftLibrary::DloadBegin(std::uint32_t handle, const std::string& na
         if (verdict != status::kOk) return verdict;
         if (TakeFault(state, faults::kWrite) || TakeFault(state, faults::kRead))
           return status::kNoCommunication;  // the transfer is a run of writes and reads
+        // Read here, not by AtTerminal: a scripted code or a bad file is told before damage.
         Terminal8343 terminal;
         std::string error;
         if (!LoadTerminal(state, &terminal, &error)) return status::kDamagedState;
