@@ -7,7 +7,7 @@
 //   1  the input is a request the device's end carries out: the request reader and the
 //      libraries' insides behind it, on a state directory with a terminal and a pad;
 //   2  the input is the payload of every answer a library reads: the answer readers of the
-//      EFT calls (the download's too) and of the PIN pad calls;
+//      EFT calls (the download's too), of the PIN pad calls and of a driver's PddTrace;
 //   3  the input is what a library reads off the line as it stands: its frame reader.
 // Nothing may crash, read out of bounds or hang; a library never places more than its
 // caller's buffer holds (checked by the sanitizers on exact-size buffers). Every run of mode 1
@@ -195,6 +195,8 @@ void Libraries(const std::uint8_t* data, std::size_t size, bool framed) {
     pin.ExecDevDiag(h, 3, version);
     pin.Close(h);
   }
+  std::vector<unsigned char> trace(simdev::trace::kCapacity);  // the drivers' caller's buffer
+  simdev::remote::RemotePddTrace(opener, 1, simdev::trace::kDriver43, trace.data());
 }
 
 }  // namespace
