@@ -239,11 +239,11 @@ SIMDEV_EFT_CALLS(SIMDEV_EFT_OPEN, SIMDEV_NOTHING, SIMDEV_EFT_CALL)
 SIMDEV_PIN_CALLS(SIMDEV_PIN_OPEN, SIMDEV_NOTHING, SIMDEV_PIN_CALL)
 
 std::uint32_t RemotePddTrace(const Opener& opener, std::uint16_t port, const std::string& driver,
-                             unsigned char* buffer) {
+                             unsigned char* buffer, unsigned timeoutMs) {
   std::uint16_t opened = 0;
   auto line = buffer ? opener(port, &opened) : nullptr;
   if (!line) return kPddTraceNotActive;
-  line::Client client(*line, FirstSequence(*line));
+  line::Client client(*line, FirstSequence(*line), timeoutMs);
   // The trace comes in pieces a frame can hold, and reaches the buffer only when whole.
   Bytes trace;
   for (;;) {
@@ -255,14 +255,17 @@ std::uint32_t RemotePddTrace(const Opener& opener, std::uint16_t port, const std
     StatusOf(in);
     std::uint32_t result = in.U32(), length = in.U32();
     auto piece = in.Field();
-    if (!in.Ok() || !piece || length > trace::kCapacity) break;
+    // Each piece is cut as the device's end cuts them: the rest of the trace, at most
+    // kMaxTracePiece bytes. Any other answer is broken, and the trace never whole.
+    if (!in.Ok() || !piece || length > trace::kCapacity || length < trace.size() ||
+        piece->size() != std::min(kMaxTracePiece, length - trace.size()))
+      break;
     if (result == kPddTraceNotActive) return result;
     trace.insert(trace.end(), piece->begin(), piece->end());
     if (trace.size() == length) {
       std::copy(trace.begin(), trace.end(), buffer);
       return result;
     }
-    if (piece->empty() || trace.size() > length) break;
   }
   return kPddTraceNotActive;
 }

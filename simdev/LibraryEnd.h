@@ -90,6 +90,6 @@ class RemotePin : public PinCalls, LineCalls {
 
 // PddTrace of a driver, asked of the server behind `port`.
 std::uint32_t RemotePddTrace(const Opener& opener, std::uint16_t port, const std::string& driver,
-                             unsigned char* buffer);
+                             unsigned char* buffer, unsigned timeoutMs = line::kAnswerTimeoutMs);
 
 }  // namespace simdev::remote

@@ -196,7 +196,7 @@ void Libraries(const std::uint8_t* data, std::size_t size, bool framed) {
     pin.Close(h);
   }
   std::vector<unsigned char> trace(simdev::trace::kCapacity);  // the drivers' caller's buffer
-  simdev::remote::RemotePddTrace(opener, 1, simdev::trace::kDriver43, trace.data());
+  simdev::remote::RemotePddTrace(opener, 1, simdev::trace::kDriver43, trace.data(), 0);
 }
 
 }  // namespace

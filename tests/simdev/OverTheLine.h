@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -42,6 +43,17 @@ class Loopback : public simdev::line::Port {
  private:
   simdev::line::Server& device_;
   std::deque<std::uint8_t> toLibrary_;
+};
+
+// A device's end that answers as `answer` says, for the answers no emulated device gives.
+struct CannedDevice : simdev::line::Server {
+  std::function<simdev::line::Bytes()> answer;
+  simdev::line::Bytes Answer(std::span<const std::uint8_t>) override { return answer(); }
+  simdev::remote::Opener Opener() {
+    return [this](std::uint16_t, std::uint16_t*) -> std::unique_ptr<simdev::line::Port> {
+      return std::make_unique<Loopback>(*this);
+    };
+  }
 };
 
 // The device's end of every port, over one state directory.

@@ -115,26 +115,18 @@ TEST(PddTrace, ANullBufferIsNotActive) {
   EXPECT_EQ(PddTrace(dir.Str(), "WNT43PDD", nullptr), 0u);
 }
 
-// A device's end whose pieces run past the length it gave: the trace is never whole.
-struct Overshooting : simdev::line::Server {
-  simdev::line::Bytes Answer(std::span<const std::uint8_t>) override {
-    const std::vector<std::uint8_t> piece(1000, 0x5A);
+TEST(PddTrace, PiecesBeyondTheGivenLengthReachNoBuffer) {
+  overtheline::CannedDevice device;
+  device.answer = [] {
     return simdev::line::Writer()
         .U16(0)
         .U32(simdev::kPddTraceActive)
         .U32(simdev::trace::kCapacity)
-        .Field(true, piece)
+        .Field(true, std::vector<std::uint8_t>(1000, 0x5A))  // a piece, never the last
         .Take();
-  }
-};
-
-TEST(PddTrace, PiecesBeyondTheGivenLengthReachNoBuffer) {
-  Overshooting device;
-  auto opener = [&](std::uint16_t, std::uint16_t*) -> std::unique_ptr<simdev::line::Port> {
-    return std::make_unique<overtheline::Loopback>(device);
   };
   std::vector<unsigned char> buffer = Buffer();
-  EXPECT_EQ(simdev::remote::RemotePddTrace(opener, 1, "WNT43PDD", buffer.data()),
+  EXPECT_EQ(simdev::remote::RemotePddTrace(device.Opener(), 1, "WNT43PDD", buffer.data()),
             simdev::kPddTraceNotActive);
   EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kUntouched),
             static_cast<std::ptrdiff_t>(buffer.size()));
