@@ -160,17 +160,18 @@ std::uint16_t LineCalls::Call(typename Calls::Number call, std::uint32_t handle,
     if (call == Calls::Number::kClose) lines_.EndSession(handle);
     Reader in(answer);
     if (result == status::kOk) result = StatusOf(in);
-    std::size_t placed = 0;
-    bool copied = false;
+    std::size_t placed = 0, most = SizeOf(shape.out, first, last);
+    bool copied = false, missing = false;
     buffer = false;
     auto output = [&](auto v) {
       if constexpr (kIsBuffer<decltype(v)>) {
         auto bytes = in.Field();
-        copied =
-            result == status::kOk && v && bytes && bytes->size() <= SizeOf(shape.out, first, last);
+        copied = result == status::kOk && v && bytes &&
+                 (shape.out.how == Size::kFixed ? bytes->size() == most : bytes->size() <= most);
         if (copied) std::copy(bytes->begin(), bytes->end(), v);
         placed = bytes ? bytes->size() : 0;
         if (bytes) base::WipeBytes(*bytes);
+        missing = v && !copied;
         buffer = true;
       } else if constexpr (kIsCount<decltype(v)>) {
         std::uint16_t n = buffer ? static_cast<std::uint16_t>(placed) : in.U16();
@@ -178,6 +179,10 @@ std::uint16_t LineCalls::Call(typename Calls::Number call, std::uint32_t handle,
       }
     };
     (output(a), ...);
+    if (Calls::kOneOutput && !outputs) in.Field();
+    // A success whose answer does not carry what the call places (cut short, or more than the
+    // caller's buffer holds) is none: the caller would go on with outputs never written.
+    if (result == status::kOk && (missing || !in.AtEnd())) result = status::kGeneralFailure;
     // A failed write or read lets the handle and its port go here, so that the program,
     // which makes no further call for that exchange, does not leave the COM port held.
     if (result != status::kOk && shape.releasesOnFailure) lines_.EndSession(handle);

@@ -110,6 +110,39 @@ TEST(Line, TheLibraryRetriesSilenceRefusalsAndGarbledAnswersThenTellsWhichItWas)
   }
 }
 
+TEST(Line, ASuccessThatDoesNotCarryWhatTheCallPlacesIsAFailure) {
+  overtheline::CannedDevice device;
+  simdev::remote::RemoteEft eft(device.Opener(), overtheline::kTimeoutMs);
+  simdev::remote::RemotePin pin(device.Opener(), overtheline::kTimeoutMs);
+  auto opened = [] { return line::Writer().U16(0).U32(1).Take(); };
+  const Bytes two(2, 0x5A), three(3, 0x5A);
+  // EftRead into two bytes: cut short, too long, with more behind, and whole.
+  const std::pair<Bytes, std::uint16_t> reads[] = {
+      {line::Writer().U16(0).Take(), simdev::status::kGeneralFailure},
+      {line::Writer().U16(0).Field(true, three).Take(), simdev::status::kGeneralFailure},
+      {line::Writer().U16(0).Field(true, two).U8(0).Take(), simdev::status::kGeneralFailure},
+      {line::Writer().U16(0).Field(true, two).Take(), simdev::status::kOk}};
+  for (const auto& [answer, status] : reads) {
+    std::uint32_t h = 0;
+    device.answer = opened;
+    ASSERT_EQ(eft.Open(3, &h), 0);
+    device.answer = [&] { return answer; };
+    std::uint8_t buffer[2] = {};
+    std::uint16_t read = 0;
+    EXPECT_EQ(eft.Read(h, buffer, sizeof buffer, &read), status);
+    if (status == simdev::status::kOk) {
+      EXPECT_EQ(read, sizeof buffer);
+    }
+  }
+  // A fixed-size output comes whole or not at all.
+  std::uint32_t h = 0;
+  device.answer = opened;
+  ASSERT_EQ(pin.OpenParms(2, &h), 0);
+  device.answer = [&] { return line::Writer().U16(0).Field(true, three).Take(); };
+  std::uint8_t serial[8];
+  EXPECT_EQ(pin.ReadSn(h, serial), simdev::status::kGeneralFailure);
+}
+
 // Line faults through the whole line: the device's state file says what hits the next frames.
 class LineFaults : public ::testing::Test {
  protected:
