@@ -161,7 +161,7 @@ int Fault(Context& c, Args a) {
 
 int Trace(Context& c, Args a) {
   std::vector<std::string> drivers = {trace::kDriver43, trace::kDriver4X};
-  if (a.size() == 2 && a[0] != trace::kDriver43 && a[0] != trace::kDriver4X)
+  if (a.size() == 2 && !trace::IsDriver(a[0]))
     return c.Usage("unknown driver " + a[0] + " (WNT43PDD or WNT4XPDD)");
   if (a.size() == 2) drivers = {a[0]};
   const std::string what = a.size() == 1 || a.size() == 2 ? a.back() : "";

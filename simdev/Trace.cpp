@@ -87,6 +87,8 @@ const char* DriverForModel(const std::string& model) {
   return model == "8343" ? kDriver43 : kDriver4X;
 }
 
+bool IsDriver(const std::string& name) { return name == kDriver43 || name == kDriver4X; }
+
 std::string TraceFileName(const std::string& driver) { return driver + ".TRC"; }
 
 std::vector<std::uint8_t> Encode(const Record& r) {
@@ -179,7 +181,7 @@ std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver
 std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
                                                     const std::string& driver) {
   std::error_code ec;
-  if (!std::filesystem::is_directory(dir, ec)) return std::nullopt;
+  if (!IsDriver(driver) || !std::filesystem::is_directory(dir, ec)) return std::nullopt;
   // The settings are read by IsTracing; here it is only seen that they can be.
   const std::string settings = JoinPath(dir, kSettingsFile);
   if (!IsMissing(settings) && !base::OpenPlainFile(settings, false)) return std::nullopt;

@@ -53,6 +53,8 @@ struct Record {
 inline constexpr char kDriver43[] = "WNT43PDD";
 inline constexpr char kDriver4X[] = "WNT4XPDD";
 const char* DriverForModel(const std::string& model);
+// One of the two: the name a trace file is made from, which no other may be.
+bool IsDriver(const std::string& name);
 
 std::vector<std::uint8_t> Encode(const Record& record);
 // Decodes whole records; stops at the first record that does not fit (a damaged tail).
@@ -77,10 +79,11 @@ bool SetTracing(const std::string& dir, const std::string& driver, bool on);
 bool Append(const std::string& dir, const std::string& driver, Record record);
 // The driver's trace: LatestRecords of its file.
 std::vector<std::uint8_t> Read(const std::string& dir, const std::string& driver);
-// The trace that the driver's PddTrace hands out: as Read gives it, or nothing when tracing is
-// switched off or the driver cannot read its state (the state directory is missing or not a
-// folder; the trace or settings file is there but is no readable file). A trace file that
-// does not exist yet in a readable state directory is an empty trace.
+// The trace that the driver's PddTrace hands out: as Read gives it, or nothing for a name that is
+// no driver's (it comes off the line), when tracing is switched off or the driver cannot read
+// its state (the state directory is missing or not a folder; the trace or settings file is
+// there but is no readable file). A trace file that does not exist yet in a readable state
+// directory is an empty trace.
 std::optional<std::vector<std::uint8_t>> ReadActive(const std::string& dir,
                                                     const std::string& driver);
 bool Clear(const std::string& dir, const std::string& driver);

@@ -132,6 +132,17 @@ TEST(PddTrace, PiecesBeyondTheGivenLengthReachNoBuffer) {
             static_cast<std::ptrdiff_t>(buffer.size()));
 }
 
+TEST(PddTrace, ANameOffTheLineThatIsNoDriversReadsNoFile) {
+  support::TempFolder dir;
+  const std::string state = dir.File("state");
+  std::filesystem::create_directory(state);
+  AddRecords(dir.Str(), "OUTSIDE", 1, 4);  // OUTSIDE.TRC beside the state directory
+  AddRecords(state, "WNT43PDD", 1, 4);
+  std::vector<unsigned char> buffer = Buffer();
+  EXPECT_EQ(PddTrace(state, "../OUTSIDE", buffer.data()), simdev::kPddTraceNotActive);
+  EXPECT_EQ(buffer[0], kUntouched);
+}
+
 TEST(PddTrace, EachDriverHandsOutOnlyItsOwnRecords) {
   support::TempFolder dir;
   AddRecords(dir.Str(), "WNT43PDD", 1, 4);
