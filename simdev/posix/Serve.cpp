@@ -40,13 +40,19 @@ class PtyLine : public ServedLine {
     close(master_);
   }
 
-  void Link(const std::string& link) {
+  // Links `link` to the line; a link that was there is put back at the end. Anything else
+  // there is no port: it is left alone, and the line not linked.
+  bool Link(const std::string& link) {
     std::error_code ec;
-    if (std::filesystem::is_symlink(link, ec))
+    auto there = std::filesystem::symlink_status(link, ec).type();
+    if (there == std::filesystem::file_type::symlink)
       linkBefore_ = std::filesystem::read_symlink(link, ec).string();
+    else if (there != std::filesystem::file_type::not_found)
+      return false;
     std::filesystem::remove(link, ec);
     std::filesystem::create_symlink(path_, link, ec);
     link_ = link;
+    return true;
   }
 
   const std::string& Name() const override { return path_; }
@@ -115,7 +121,11 @@ std::unique_ptr<ServedLine> OpenPty(std::uint16_t port, const std::string& linkD
   }
   fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
   auto line = std::make_unique<PtyLine>(master, slave, name);
-  if (!linkDir.empty()) line->Link(linkDir + "/com" + std::to_string(port));
+  const std::string link = linkDir + "/com" + std::to_string(port);
+  if (!linkDir.empty() && !line->Link(link)) {
+    *error = link + " is there and is no link: left as it is";
+    return nullptr;
+  }
   return line;
 }
 
