@@ -171,7 +171,7 @@ std::uint16_t LineCalls::Call(typename Calls::Number call, std::uint32_t handle,
         if (copied) std::copy(bytes->begin(), bytes->end(), v);
         placed = bytes ? bytes->size() : 0;
         if (bytes) base::WipeBytes(*bytes);
-        missing = v && !copied;
+        missing = missing || (v && !copied);
         buffer = true;
       } else if constexpr (kIsCount<decltype(v)>) {
         std::uint16_t n = buffer ? static_cast<std::uint16_t>(placed) : in.U16();

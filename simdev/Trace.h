@@ -53,7 +53,7 @@ struct Record {
 inline constexpr char kDriver43[] = "WNT43PDD";
 inline constexpr char kDriver4X[] = "WNT4XPDD";
 const char* DriverForModel(const std::string& model);
-// One of the two: the name a trace file is made from, which no other may be.
+// True for the two drivers' names, the only names a trace file is made from.
 bool IsDriver(const std::string& name);
 
 std::vector<std::uint8_t> Encode(const Record& record);

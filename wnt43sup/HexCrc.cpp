@@ -90,7 +90,7 @@ class HexText {
       const int high = kDigit[p[0]];
       const int low = kDigit[p[1]];
       if ((high | low) < 0) return false;
-      if (i < fed) c = (c >> 8) ^ base::kCrc16ArcTable[(c ^ (high << 4 | low)) & 0xFF];
+      if (i < fed) c = base::Crc16Update(c, static_cast<std::uint8_t>(high << 4 | low));
     }
     *crc = c;
     return true;
