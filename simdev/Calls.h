@@ -145,6 +145,11 @@ inline constexpr std::uint8_t kDloadEnd = 0x07;
 inline constexpr std::uint8_t kPddTraceOp = 0x20;
 // A trace of up to 32768 bytes comes in pieces that fit a frame.
 inline constexpr std::size_t kMaxTracePiece = 1024;
+// The piece of a trace of `length` bytes from `offset` (at most `length`): what the device's
+// end sends, and the only piece the library's end takes.
+constexpr std::size_t TracePiece(std::size_t length, std::size_t offset) {
+  return length - offset < kMaxTracePiece ? length - offset : kMaxTracePiece;
+}
 
 // "PinLoadKey" for PinCall::kLoadKey: also the name of the fault that scripts that call.
 inline const char* PinFunctionName(PinCall call) {

@@ -234,7 +234,7 @@ line::Bytes ServedPort::Answer(std::span<const std::uint8_t> request) {
             trace::ReadActive(eft_.StateDir(), std::string(driver->begin(), driver->end()));
         Bytes kept = trace ? std::move(*trace) : Bytes();
         std::size_t from = std::min<std::size_t>(offset, kept.size());
-        std::size_t n = std::min(kept.size() - from, kMaxTracePiece);
+        std::size_t n = TracePiece(kept.size(), from);
         answer = Writer()
                      .U16(0)
                      .U32(trace ? kPddTraceActive : kPddTraceNotActive)

@@ -260,10 +260,9 @@ std::uint32_t RemotePddTrace(const Opener& opener, std::uint16_t port, const std
     StatusOf(in);
     std::uint32_t result = in.U32(), length = in.U32();
     auto piece = in.Field();
-    // Each piece is cut as the device's end cuts them: the rest of the trace, at most
-    // kMaxTracePiece bytes. Any other answer is broken, and the trace never whole.
+    // Any other piece than the device's end cuts is a broken answer: the trace is never whole.
     if (!in.Ok() || !piece || length > trace::kCapacity || length < trace.size() ||
-        piece->size() != std::min(kMaxTracePiece, length - trace.size()))
+        piece->size() != TracePiece(length, trace.size()))
       break;
     if (result == kPddTraceNotActive) return result;
     trace.insert(trace.end(), piece->begin(), piece->end());
