@@ -54,38 +54,28 @@ KeyValues NewTerminalState(std::uint16_t port, int processors, const std::string
 }
 
 bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
-  if (Get(state, "model") != kModel8343) {
-    *error = "not an 8343 state file";
+  auto fail = [&](const std::string& what) {
+    *error = what;
     return false;
-  }
+  };
+  if (Get(state, "model") != kModel8343) return fail("not an 8343 state file");
   std::string processors = Get(state, "processors");
-  if (processors != "1" && processors != "2") {
-    *error = "processors must be 1 or 2";
-    return false;
-  }
+  if (processors != "1" && processors != "2") return fail("processors must be 1 or 2");
   auto port = GetNumber(state, "port", 0xFFFF);
-  if (!port) {
-    *error = "port must be a decimal number";
-    return false;
-  }
+  if (!port) return fail("port must be a decimal number");
   t->processors = processors[0] - '0';
   t->port = static_cast<std::uint16_t>(*port);
   for (const TextField& f : kTextFields) t->*f.member = Get(state, f.key);
   auto status = base::ParseHex(Get(state, "status"));
-  if (!status || status->size() != 1) {
-    *error = "status must be one byte in hexadecimal";
-    return false;
-  }
+  if (!status || status->size() != 1) return fail("status must be one byte in hexadecimal");
   t->statusBits = static_cast<std::uint8_t>((*status)[0] & ~kCardPresentBit);
   std::string card = Get(state, "card");
   if (card == "none") {
     t->card.reset();
   } else {
     auto atr = base::ParseHex(card);
-    if (!atr || atr->size() > Terminal8343::kMaxResetData) {
-      *error = "card must be none or at most 40 bytes in hexadecimal";
-      return false;
-    }
+    if (!atr || atr->size() > Terminal8343::kMaxResetData)
+      return fail("card must be none or at most 40 bytes in hexadecimal");
     t->card = *atr;
   }
   std::string rsa = Get(state, "rsa_key");
@@ -99,10 +89,8 @@ bool LoadTerminal(const KeyValues& state, Terminal8343* t, std::string* error) {
       std::uint32_t address;
       auto bytes = base::ParseHex(value);
       if (!ParseHexWord(key.substr(6), &address) || !bytes || bytes->empty() ||
-          address + bytes->size() > 0x10000) {
-        *error = "damaged image line " + key;
-        return false;
-      }
+          address + bytes->size() > 0x10000)
+        return fail("damaged image line " + key);
       if (!t->image) t->image = std::make_unique<MemoryImage>();
       for (std::size_t i = 0; i < bytes->size(); ++i) {
         t->image->bytes[address + i] = (*bytes)[i];
